@@ -1,0 +1,21 @@
+#!/bin/sh
+# README command 2 (and CI): install the packages, then build and run the whole test suite twice:
+# a warnings-as-errors build with every test, and the core under AddressSanitizer + UBSan.
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/install-packages.sh
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+# Database tests must not skip here: PostgreSQL is installed, so a skip is a failure.
+export LINKMEND_REQUIRE_POSTGRES=1
+
+cmake -S . -B build-ci -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLINKMEND_WERROR=ON
+cmake --build build-ci -j"$jobs"
+ctest --test-dir build-ci --output-on-failure -j"$jobs"
+
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DLINKMEND_WERROR=ON -DLINKMEND_SANITIZE=ON \
+  -DLINKMEND_BUILD_UI=OFF -DLINKMEND_BUILD_BENCH=OFF
+cmake --build build-asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs"
+echo "All tests passed."

@@ -162,9 +162,10 @@ public:
     }
 
 private:
-    // A base character and the combining marks after it.
+    // A base character and the combining marks after it. A precomposed letter MARC-8 lacks is
+    // written as its base letter and marks.
     std::size_t Cluster(std::size_t i) {
-        const Utf8Decoded base = DecodeUtf8(in_, i);
+        Utf8Decoded base = DecodeUtf8(in_, i);
         std::size_t k = i + base.length;
         marks_.clear();
         if (base.valid && base.cp >= 0x20) {
@@ -175,12 +176,21 @@ private:
                 k += next.length;
             }
         }
-        if (base.valid && (base.cp == 0x1D || base.cp == 0x1E || base.cp == 0x1F)) {
+        if (base.valid && base.cp < 0x20) {
+            pendingHalf_ = 0;  // a double-width mark does not reach over a subfield boundary
             // Each subfield starts in the default sets, so that readers which convert subfield by
             // subfield read it the same way.
-            ResetSets();
+            if (base.cp == 0x1D || base.cp == 0x1E || base.cp == 0x1F) ResetSets();
         }
-        if (pendingHalf_ != 0 && base.cp >= 0x20) {
+        Marc8Character baseForm = Encode(base, i);
+        if (baseForm.error && base.valid) {
+            if (const auto parts = unicode::Decompose(base.cp); !parts.empty()) {
+                marks_.insert(marks_.begin(), parts.begin() + 1, parts.end());
+                base.cp = parts[0];
+                baseForm = Encode(base, i);
+            }
+        }
+        if (pendingHalf_ != 0) {
             Marc8Character half;
             half.set = WorkingSet::Ansel;
             half.region = Region::G1;
@@ -188,15 +198,14 @@ private:
             Write(half);
             pendingHalf_ = 0;
         }
-        const WorkingSet baseSet = Encode(base, i).set;
         std::uint8_t nextHalf = 0;
         for (std::uint32_t mark : marks_) {
-            Write(EncodeCharacter(mark, encoding_, sets_, baseSet));
+            Write(EncodeCharacter(mark, encoding_, sets_, baseForm.set));
             if (mark == 0x0361) nextHalf = 0xEC;
             if (mark == 0x0360) nextHalf = 0xFB;
         }
-        // Encoded after the marks: they may have changed G0.
-        Write(Encode(base, i));
+        // Encoded again after the marks: they may have changed G0.
+        Write(marks_.empty() ? baseForm : Encode(base, i));
         if (nextHalf != 0) pendingHalf_ = nextHalf;
         return k;
     }
@@ -258,7 +267,10 @@ private:
 
 TranslateResult Utf8ToMarc8(std::string_view in, WorkingSets& sets, const TranslateOptions& options,
                             std::string& out) {
-    if (options.encoding == Encoding::Latin1) return Utf8ToLatin1(in, out);
+    if (options.encoding == Encoding::Latin1) {
+        sets = WorkingSets{};  // Latin-1 has no sets to switch
+        return Utf8ToLatin1(in, out);
+    }
     const std::size_t start = out.size();
     TranslateResult result;
     result.error = Encoder(in, sets, options.encoding, out).Run();

@@ -186,7 +186,10 @@ private:
 
 TranslateResult Marc8ToUtf8(std::string_view in, WorkingSets& sets, const TranslateOptions& options,
                             std::string& out) {
-    if (options.encoding == Encoding::Latin1) return Latin1ToUtf8(in, out);
+    if (options.encoding == Encoding::Latin1) {
+        sets = WorkingSets{};  // Latin-1 has no sets to switch
+        return Latin1ToUtf8(in, out);
+    }
     const std::size_t start = out.size();
     TranslateResult result;
     result.error = Walk(in, sets, options, out).Run();

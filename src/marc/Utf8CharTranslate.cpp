@@ -86,7 +86,22 @@ void Utf8CharClass::TranslateUtf82MarcOneCharacter(std::string& sCharacterSetOut
         bCharacterError = r.error;
         return;
     }
-    const Marc8Character c = EncodeCharacter(d.cp, encoding, SetsOfNumber(sTableName), WorkingSet::Ascii);
+    const WorkingSets inForce = SetsOfNumber(sTableName);
+    Marc8Character c = EncodeCharacter(d.cp, encoding, inForce, WorkingSet::Ascii);
+    if (const auto parts = unicode::Decompose(d.cp); c.error && !parts.empty()) {
+        // A precomposed letter MARC-8 lacks: its marks, then its base letter.
+        const Marc8Character base = EncodeCharacter(parts[0], encoding, inForce, WorkingSet::Ascii);
+        std::string octets;
+        bool error = base.error;
+        for (std::size_t k = 1; k < parts.size(); ++k) {
+            const Marc8Character mark = EncodeCharacter(parts[k], encoding, inForce, base.set);
+            octets += mark.octets;
+            error = error || mark.error;
+        }
+        c = base;
+        c.octets = octets + base.octets;
+        c.error = error;
+    }
     sMarc8Character = c.octets;
     sTableName = NameOfNumber(c.setNumber);
     bChanged = sMarc8Character != one;

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
-#include <memory>
 #include <vector>
 
 namespace linkmend::marc8 {

@@ -105,8 +105,8 @@ Marc8Character EncodeCharacter(std::uint32_t cp, Encoding encoding, const Workin
 
 // ---- Comparison form ------------------------------------------------------------------------
 
-// Appends the comparison form of one character (see Utf8CharNorm.cpp): scheme "V" folds letters to
-// upper case, drops marks, and makes punctuation blank; scheme "P" drops punctuation instead.
+// Appends the comparison form of one character (see Utf8CharNorm.cpp): letters folded to upper case
+// without their marks; scheme "V" makes punctuation blank, scheme "P" keeps it.
 void AppendNormalized(std::uint32_t cp, bool schemeP, std::string& out);
 
 // ---- Characterising -----------------------------------------------------------------------------

@@ -39,7 +39,7 @@ public:
     // True when the character belongs to a script other than Latin (see ScriptOf).
     bool Utf8CharNonRoman() const;
     // The comparison form under scheme "V" (letters upper-cased, marks dropped, punctuation made
-    // blank) or "P" (the same, but punctuation dropped); see Utf8CharNorm.cpp for the table.
+    // blank) or "P" (the same, but punctuation kept); see Utf8CharNorm.cpp for the table.
     std::string Utf8CharNorm(std::string_view scheme = "V") const;
 
     // ---- Octet strings and code points ----

@@ -3,11 +3,11 @@
 // - letters are upper-cased; letters without a decomposition fold to their base letters:
 //   AE, OE, O (slashed o), D (eth, barred d), TH (thorn), I (dotless i), L (barred l, script l), SS;
 // - superscript and subscript digits and signs become the plain ones;
-// - the alif, ayn, soft and hard signs, apostrophes, square brackets, the non-sort markers and
-//   invisible format characters are dropped;
-// - "&", "#", "+" and "@" are kept as they are;
-// - any other punctuation or symbol, and every space or control, becomes one blank under scheme "V";
-//   under scheme "P" punctuation and symbols are dropped and spaces and controls become one blank.
+// - the alif, ayn, soft and hard signs, the non-sort markers and invisible format characters are
+//   dropped; spaces and controls become one blank;
+// - scheme "V": apostrophes (straight and curly) are dropped, "&", "#", "+" and "@" kept, and any
+//   other punctuation or symbol becomes a blank (so words stay apart);
+// - scheme "P": punctuation and symbols are kept as they are.
 #include "marc/Marc8Text.h"
 #include "marc/Utf8CharClass.h"
 
@@ -30,13 +30,15 @@ constexpr Folding kFoldings[] = {
 
 bool IsDropped(std::uint32_t cp) {
     switch (cp) {
-        case 0x0027: case 0x005B: case 0x005D: case 0x0098: case 0x009C: case 0x02B9: case 0x02BA:
-        case 0x02BB: case 0x02BC: case 0x02BE: case 0x02BF: case 0x2018: case 0x2019:
+        case 0x0098: case 0x009C: case 0x02B9: case 0x02BA: case 0x02BB: case 0x02BC: case 0x02BE:
+        case 0x02BF:
             return true;
         default:
             return false;
     }
 }
+
+bool IsApostrophe(std::uint32_t cp) { return cp == 0x0027 || cp == 0x2018 || cp == 0x2019; }
 
 // The plain character of a superscript or subscript digit or sign, 0 for any other.
 std::uint32_t PlainOfScript(std::uint32_t cp) {
@@ -68,7 +70,7 @@ void AppendNormalized(std::uint32_t cp, bool schemeP, std::string& out) {
             return;
         }
     }
-    if (IsDropped(cp)) return;
+    if (IsDropped(cp) || (!schemeP && IsApostrophe(cp))) return;
     if (cp == '&' || cp == '#' || cp == '+' || cp == '@') {
         out.push_back(static_cast<char>(cp));
         return;
@@ -95,7 +97,8 @@ void AppendNormalized(std::uint32_t cp, bool schemeP, std::string& out) {
             AppendUtf8(out, cp);  // private use and unassigned stay as they are
             return;
         default:  // punctuation and symbols
-            if (!schemeP) out.push_back(' ');
+            if (schemeP) AppendUtf8(out, cp);
+            else out.push_back(' ');
             return;
     }
 }

@@ -1,15 +1,19 @@
 // Characterising octets: which encoding a record is in, by counting its octet values.
 //
 // Decision table (first match wins):
-//   no escape sequence, no octet above 0x7F                    -> "U" (plain ASCII reads the same in all)
+//   no escape sequence, no octet above 0x7F                    -> "M" (plain ASCII reads the same in
+//                                                                 every set; a record not marked as
+//                                                                 UTF-8 is MARC-8)
 //   no escape sequence, high octets mostly valid UTF-8
 //     (at most one invalid octet per four valid sequences)    -> "U"
+//   escape sequences, and every high octet in well-formed
+//     UTF-8 sequences                                          -> "Y" (either; read as MARC-8)
 //   every high octet defined in standard MARC-8               -> "M"
 //   octets only V defines (0x90, 0x92-0x96, 0xA0, 0xAF, 0xBF,
 //     0xC9-0xCD, 0xD0-0xDD), none illegal in V                -> "V"
 //   0xBE the only octet standard MARC-8 lacks                 -> "O"
 //   octets only V defines, others illegal even in V           -> "X" (read as V)
-//   anything else                                             -> "Y" (read as MARC-8)
+//   anything else                                             -> "M"
 // While an escape sequence has put another set into G1, octets 0xA1-0xFE are not judged. Control
 // octets other than ESC and the three structural characters, and DEL, are illegal everywhere and
 // listed; so are the high octets the chosen encoding does not define (invalid UTF-8 octets for "U").
@@ -58,8 +62,7 @@ std::string CharacterizeOctets(std::string_view octets) {
 
     std::size_t high = 0;
     for (unsigned v = 0x80; v < 256; ++v) high += counts[v];
-    if (counts[0x1B] == 0) {
-        if (high == 0) return WithIllegal('U', controls);
+    if (high > 0) {
         std::size_t valid = 0, invalid = 0;
         std::array<bool, 256> illegal = controls;
         for (std::size_t i = 0; i < octets.size();) {
@@ -72,7 +75,8 @@ std::string CharacterizeOctets(std::string_view octets) {
             }
             i += d.length;
         }
-        if (valid > 0 && invalid * 4 <= valid) return WithIllegal('U', illegal);
+        if (counts[0x1B] == 0 && valid > 0 && invalid * 4 <= valid) return WithIllegal('U', illegal);
+        if (counts[0x1B] > 0 && valid > 0 && invalid == 0) return WithIllegal('Y', controls);
     }
 
     const bool judgeG1 = !DesignatesG1(octets);
@@ -95,7 +99,7 @@ std::string CharacterizeOctets(std::string_view octets) {
     if (vOnly && !anyV) return WithIllegal('V', controls);
     if (!anyO) return WithIllegal('O', controls);
     if (vOnly) return WithIllegal('X', illegalV);
-    return WithIllegal('Y', illegalM);
+    return WithIllegal('M', illegalM);
 }
 
 bool EncodingFromCode(std::string_view code, Encoding& encoding) {

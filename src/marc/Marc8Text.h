@@ -113,8 +113,8 @@ void AppendNormalized(std::uint32_t cp, bool schemeP, std::string& out);
 
 // One-letter code of the encoding the octets look like, followed by "Illegal character(s): " and
 // the decimal values of octets not allowed in it, each followed by a space, when there are any.
-// Codes: "U" UTF-8 (or plain ASCII), "M" MARC-8, "V" and "O" the local variants, "X" looks like V
-// but holds octets illegal even there, "Y" looks like MARC-8 but holds octets illegal in every form.
+// Codes: "U" UTF-8, "M" MARC-8 (also plain ASCII), "V" and "O" the local variants, "X" looks like V
+// but holds octets illegal even there, "Y" well-formed UTF-8 with escape sequences (read as MARC-8).
 std::string CharacterizeOctets(std::string_view octets);
 
 }  // namespace linkmend::marc8

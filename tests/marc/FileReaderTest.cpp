@@ -235,7 +235,7 @@ TEST(FileReader, CharacterizingAFileKeepsTheReadPosition) {
     };
     const Case cases[] = {
         {utf8 + ascii + utf8, "U"},  {ascii, "U"},          {marc8 + ascii + marc8, "M"},
-        {marc8 + variantV, "V"},     {marc8 + utf8, "?"},   {Record(5, "\x91") + marc8, "Y"},
+        {marc8 + variantV, "V"},     {marc8 + utf8, "?"},   {Record(5, "\x1B(B\xC3\xA9") + marc8, "Y"},
         {"", "?"},
     };
     for (const auto& k : cases) {

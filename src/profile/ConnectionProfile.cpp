@@ -1,20 +1,11 @@
 #include "profile/ConnectionProfile.h"
 
 #include "base/Numeric.h"
+#include "base/Text.h"
 #include "profile/INI.h"
 #include "profile/Password.h"
 
 namespace linkmend {
-namespace {
-
-std::string TrimBlanks(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return std::string();
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-}  // namespace
-
 void LoadConnectionProfile(const std::string& settings, ConnectionProfile& p) {
     const std::string dflt = kDefaultConnectionFile;
 

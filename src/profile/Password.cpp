@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Numeric.h"
+#include "base/Text.h"
 #include "profile/AnsiCodePage.h"
 
 namespace linkmend {
@@ -17,11 +18,6 @@ constexpr const char* kPadding[6] = {"q7Z%m2w!Rk4", "5Tn+8vb=Jd3", "h&9Lp_X6s?2"
 // Runs 1, 2, ..., 9, 1, 2, ... over the life of the program.
 std::int16_t g_callCounter = 0;
 
-std::string TrimBlanks(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return std::string();
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
 
 // The offset of character position i (1-based): +5 at odd positions before the length number,
 // at even positions after it.

@@ -85,10 +85,8 @@ void Utf8MarcRecordClass::CharacterSetOut(const std::string& value) {
     outputUlc_ = ulc;
 }
 
-// Translates every field of the loaded record; the leader's coding scheme follows when all of it
-// could be translated.
+// Translates every field of the loaded record.
 void Utf8MarcRecordClass::TranslateLoadedFields(char fromSet, char toSet) {
-    bool anyError = false;
     for (std::int16_t i = 0; i < fieldCount_; ++i) {
         FieldEntry& f = fields_[static_cast<std::size_t>(i)];
         for (std::int16_t s = 0; s <= f.MaxSubfield; ++s) {
@@ -98,10 +96,8 @@ void Utf8MarcRecordClass::TranslateLoadedFields(char fromSet, char toSet) {
                 sub.NormScheme = 0;
                 marcRecordTranslated_ = true;
             }
-            anyError = anyError || error;
         }
     }
-    if (!anyError && leader_.size() == 24 && (toSet == 'U') != (fromSet == 'U')) leader_[9] = toSet == 'U' ? 'a' : ' ';
 }
 
 // Returns whether the text changed; error is set when part of it could not be translated.

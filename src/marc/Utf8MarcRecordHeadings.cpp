@@ -171,9 +171,9 @@ std::string Utf8MarcRecordClass::NormalizeStandardNumber(std::string& tag, std::
     else if (upperTag == "ISSN") upperTag = "022";
     else if (upperTag == "LCCN") upperTag = "010";
     tag = upperTag;
-    const std::string_view number = NumberText(text);
+    const std::string number(NumberText(text));
     if (tag == "010") {
-        text = std::string(number);
+        text = number;
         return NormalizeLccn(number);
     }
     if (tag == "020" || tag == "022") {
@@ -183,7 +183,7 @@ std::string Utf8MarcRecordClass::NormalizeStandardNumber(std::string& tag, std::
         if (tag == "020" && digits.size() == 10 && AllDigits(digits, 0, 9)) return Isbn13(digits);
         return digits;
     }
-    text = std::string(number);
+    text = number;
     std::string out;
     for (char c : number) {
         if (c != ' ' && c != '-') out += AsciiUpper(c);
@@ -242,7 +242,7 @@ std::string CutterForm(std::string_view rest) {
     std::string out;
     for (std::size_t i = 0; i < rest.size();) {
         const char c = rest[i];
-        if ((c == '.' || c == ' ') && i + 1 < rest.size() && IsAsciiLetter(rest[i + 1])) {
+        if (c == '.' || c == ' ') {
             ++i;
             continue;
         }

@@ -23,7 +23,9 @@ public:
     void MarcRecordIn(const std::string& sMarcRecord);
     const std::string& MarcRecordIn() const { return rawRecord_; }
     // The record rebuilt from the fields in list order, deleted fields and subfields left out;
-    // empty when there are no fields. Writes leader/00-04, 12-16 and 22-23.
+    // empty when there are no fields, and when a field outgrew 9,999 octets or the record 99,999
+    // (the exchange format cannot state them; a truncated record is never handed out).
+    // Writes leader/00-04, 12-16 and 22-23.
     std::string MarcRecordOut();
     bool IsMarc(const std::string& sSuspect);
     const std::string& IsMarcErrorText() const { return isMarcErrorText_; }

@@ -25,13 +25,9 @@ inline long DigitValue(std::string_view s) {
     return v;
 }
 
-// The number as exactly `width` digits with leading zeros; a number too large for the width is
-// written as all nines, the largest value the fixed field can state.
+// The number as exactly `width` digits with leading zeros (the caller keeps it within the width).
 inline void AppendDigits(std::string& out, std::size_t value, int width) {
     char buf[8];
-    std::size_t limit = 1;
-    for (int i = 0; i < width; ++i) limit *= 10;
-    if (value >= limit) value = limit - 1;
     for (int i = width - 1; i >= 0; --i) {
         buf[i] = static_cast<char>('0' + value % 10);
         value /= 10;

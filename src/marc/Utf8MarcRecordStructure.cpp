@@ -9,6 +9,12 @@
 namespace linkmend {
 using namespace marc_detail;
 
+namespace {
+// The exchange format states field lengths in four digits and record lengths in five.
+constexpr std::size_t kMaxFieldLength = 9999;
+constexpr std::size_t kMaxRecordLength = 99999;
+}  // namespace
+
 Utf8MarcRecordClass::Utf8MarcRecordClass() {
     for (char group : {'A', 'B', 'H'}) {
         FormatOrder& order = group == 'A' ? orderA_ : group == 'B' ? orderB_ : orderH_;
@@ -210,10 +216,12 @@ std::string Utf8MarcRecordClass::MarcRecordOut() {
             continue;
         }
         if (outData_.back() != kEndOfField) outData_ += kEndOfField;
+        if (outData_.size() - start > kMaxFieldLength) return std::string();
         outDirectory_ += f.Tag;
         AppendDigits(outDirectory_, outData_.size() - start, 4);
         AppendDigits(outDirectory_, start, 5);
     }
+    if (24 + outDirectory_.size() + 1 + outData_.size() + 1 > kMaxRecordLength) return std::string();
     if (characterSetOut_ == 'U') SubstituteAlif(outData_);
     if (leader_.size() != 24) leader_ = kDefaultLeader;
     leader_[22] = '0';

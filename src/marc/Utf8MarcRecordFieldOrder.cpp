@@ -321,9 +321,15 @@ void Utf8MarcRecordClass::ComputeOrderKey(FieldEntry& f, std::int16_t index) {
         }
         return;
     }
-    f.OrderKey = Padded(slot - 1, 3);
-    f.OrderKey += MethodKeyPart(f, order.Fields[static_cast<std::size_t>(slot - 1)].Method);
-    f.OrderSubKey = SubKeyFromLinkage(f);
+    // The common methods are written in place; the key is rebuilt for every field of every load.
+    const std::int16_t method = order.Fields[static_cast<std::size_t>(slot - 1)].Method;
+    f.OrderKey.clear();
+    AppendDigits(f.OrderKey, static_cast<std::size_t>(slot - 1), 3);
+    if (method == 6) f.OrderKey += f.Tag;
+    else if (method == 2) f.OrderKey += f.Tag[0];
+    else if (method < 8 || method > 10) f.OrderKey += MethodKeyPart(f, method);
+    if (f.Tag[0] == '8' && f.Tag == "880") f.OrderSubKey = SubKeyFromLinkage(f);
+    else f.OrderSubKey.clear();
 }
 
 int Utf8MarcRecordClass::CompareOrder(const FieldEntry& a, const FieldEntry& b) {

@@ -26,7 +26,7 @@ std::int16_t Utf8MarcRecordClass::NewFieldEntry(std::string_view tag) {
     const std::int16_t index = fieldCount_++;
     if (static_cast<std::size_t>(index) == fields_.size()) fields_.emplace_back();
     FieldEntry& f = fields_[static_cast<std::size_t>(index)];
-    f.Tag.assign(tag);
+    AssignOctets(f.Tag, tag);
     f.Indicators.clear();
     f.NoIndicators = false;
     f.OrderKey.clear();
@@ -48,8 +48,8 @@ std::int16_t Utf8MarcRecordClass::AppendSubfieldEntry(FieldEntry& f, std::string
     const std::int16_t index = static_cast<std::int16_t>(f.MaxSubfield + 1);
     if (static_cast<std::size_t>(index) == f.Subfields.size()) f.Subfields.emplace_back();
     SubfieldEntry& s = f.Subfields[static_cast<std::size_t>(index)];
-    s.Code.assign(code);
-    s.Text.assign(text);
+    AssignOctets(s.Code, code);
+    AssignOctets(s.Text, text);
     s.NormScheme = 0;
     s.SortForm.clear();
     s.Deleted = false;

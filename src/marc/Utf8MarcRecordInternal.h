@@ -2,6 +2,7 @@
 // Small helpers shared by the record class's source files.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,30 @@ inline void AppendDigits(std::string& out, std::size_t value, int width) {
         value /= 10;
     }
     out.append(buf, static_cast<std::size_t>(width));
+}
+
+// Copies octets into a string whose storage is reused from record to record; unlike assign() it
+// takes the short path when the old capacity suffices.
+inline void AssignOctets(std::string& dst, std::string_view src) {
+    if (src.size() > dst.capacity()) {
+        dst.assign(src);
+        return;
+    }
+    dst.resize(src.size());
+    if (!src.empty()) std::memcpy(dst.data(), src.data(), src.size());
+}
+
+// True when any octet is 0x80 or above; eight octets at a time, as records are mostly ASCII.
+inline bool HasHighOctets(std::string_view s) {
+    std::uint64_t any = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + i, 8);
+        any |= word;
+    }
+    for (; i < s.size(); ++i) any |= static_cast<unsigned char>(s[i]);
+    return (any & 0x8080808080808080ULL) != 0;
 }
 
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }

@@ -1,5 +1,6 @@
 // Loading, validating and assembling a record; leader and 008 accessors; format codes.
 #include <cstdio>
+#include <cstring>
 
 #include "base/DateTime.h"
 #include "marc/Utf8MarcRecordClass.h"
@@ -188,60 +189,88 @@ void Utf8MarcRecordClass::ParseDirectory(std::string_view record, std::size_t ba
     loading_ = false;
 }
 
+// Two passes: the directory from the field lengths, then the record written once, in place.
 std::string Utf8MarcRecordClass::MarcRecordOut() {
     if (fieldCount_ == 0) return std::string();
     outDirectory_.clear();
-    outData_.clear();
+    std::size_t dataLength = 0;
     for (std::int16_t idx = head_; idx >= 0; idx = fields_[static_cast<std::size_t>(idx)].NextField) {
         const FieldEntry& f = fields_[static_cast<std::size_t>(idx)];
         if (f.Deleted || f.Tag.size() != 3) continue;
-        const std::size_t start = outData_.size();
-        outData_ += f.Indicators;
-        const std::size_t textStart = outData_.size();
+        std::size_t text = 0;
+        char last = 0;
         if (f.NoIndicators) {
-            if (f.MaxSubfield >= 0) outData_ += f.Subfields[0].Text;
+            if (f.MaxSubfield >= 0 && !f.Subfields[0].Text.empty()) {
+                text = f.Subfields[0].Text.size();
+                last = f.Subfields[0].Text.back();
+            }
+        } else {
+            for (std::int16_t s = f.FirstSubfield; s >= 0; s = f.Subfields[static_cast<std::size_t>(s)].NextSubfield) {
+                const SubfieldEntry& sub = f.Subfields[static_cast<std::size_t>(s)];
+                if (sub.Deleted) continue;
+                const std::size_t n = (sub.Code.empty() ? 0 : 1 + sub.Code.size()) + sub.Text.size();
+                if (n == 0) continue;
+                text += n;
+                last = sub.Text.empty() ? sub.Code.back() : sub.Text.back();
+            }
+        }
+        if (text == 0) continue;  // nothing but indicators: the field is left out
+        const std::size_t length = f.Indicators.size() + text + (last == kEndOfField ? 0 : 1);
+        if (length > kMaxFieldLength) return std::string();
+        outDirectory_ += f.Tag;
+        AppendDigits(outDirectory_, length, 4);
+        AppendDigits(outDirectory_, dataLength, 5);
+        dataLength += length;
+    }
+    const std::size_t base = 24 + outDirectory_.size() + 1;
+    const std::size_t total = base + dataLength + 1;
+    if (total > kMaxRecordLength) return std::string();
+    if (leader_.size() != 24) leader_ = kDefaultLeader;
+    leader_[22] = '0';
+    leader_[23] = '0';
+    std::string number;
+    AppendDigits(number, total, 5);
+    AppendDigits(number, base, 5);
+    leader_.replace(0, 5, number, 0, 5);
+    leader_.replace(12, 5, number, 5, 5);
+
+    // The record is written through a cursor into storage of the final size.
+    std::string out(total, '\0');
+    char* p = out.data();
+    auto put = [&p](std::string_view octets) {
+        if (!octets.empty()) std::memcpy(p, octets.data(), octets.size());
+        p += octets.size();
+    };
+    put(leader_);
+    put(outDirectory_);
+    *p++ = kEndOfField;
+    for (std::int16_t idx = head_; idx >= 0; idx = fields_[static_cast<std::size_t>(idx)].NextField) {
+        const FieldEntry& f = fields_[static_cast<std::size_t>(idx)];
+        if (f.Deleted || f.Tag.size() != 3) continue;
+        char* const start = p;
+        put(f.Indicators);
+        char* const textStart = p;
+        if (f.NoIndicators) {
+            if (f.MaxSubfield >= 0) put(f.Subfields[0].Text);
         } else {
             for (std::int16_t s = f.FirstSubfield; s >= 0; s = f.Subfields[static_cast<std::size_t>(s)].NextSubfield) {
                 const SubfieldEntry& sub = f.Subfields[static_cast<std::size_t>(s)];
                 if (sub.Deleted) continue;
                 if (!sub.Code.empty()) {
-                    outData_ += kDelimiter;
-                    outData_ += sub.Code;
+                    *p++ = kDelimiter;
+                    put(sub.Code);
                 }
-                outData_ += sub.Text;
+                put(sub.Text);
             }
         }
-        if (outData_.size() == textStart) {  // nothing but indicators: the field is left out
-            outData_.resize(start);
+        if (p == textStart) {  // left out of the directory in the first pass
+            p = start;
             continue;
         }
-        if (outData_.back() != kEndOfField) outData_ += kEndOfField;
-        if (outData_.size() - start > kMaxFieldLength) return std::string();
-        outDirectory_ += f.Tag;
-        AppendDigits(outDirectory_, outData_.size() - start, 4);
-        AppendDigits(outDirectory_, start, 5);
+        if (p[-1] != kEndOfField) *p++ = kEndOfField;
     }
-    if (24 + outDirectory_.size() + 1 + outData_.size() + 1 > kMaxRecordLength) return std::string();
-    if (characterSetOut_ == 'U') SubstituteAlif(outData_);
-    if (leader_.size() != 24) leader_ = kDefaultLeader;
-    leader_[22] = '0';
-    leader_[23] = '0';
-    const std::size_t base = 24 + outDirectory_.size() + 1;
-    const std::size_t total = base + outData_.size() + 1;
-    std::string number;
-    AppendDigits(number, base, 5);
-    leader_.replace(12, 5, number);
-    number.clear();
-    AppendDigits(number, total, 5);
-    leader_.replace(0, 5, number);
-
-    std::string out;
-    out.reserve(total);
-    out += leader_;
-    out += outDirectory_;
-    out += kEndOfField;
-    out += outData_;
-    out += kEndOfRecord;
+    *p = kEndOfRecord;
+    if (characterSetOut_ == 'U' && HasHighOctets(out)) SubstituteAlif(out);
     return out;
 }
 

@@ -302,7 +302,7 @@ private:
     void FillField(FieldEntry& f, std::string_view indicators, std::string_view text, bool fromLoad);
     void SplitSubfields(FieldEntry& f, std::string_view text);
     std::int16_t AppendSubfieldEntry(FieldEntry& f, std::string_view code, std::string_view text);
-    static std::string NormalizeIndicators(std::string_view indicators, bool force);
+    static void NormalizeIndicators(std::string& out, std::string_view indicators, bool force);
     void LinkAtTail(std::int16_t index);
     void LinkBefore(std::int16_t index, std::int16_t before);
     void LinkAfter(std::int16_t index, std::int16_t after);
@@ -405,8 +405,7 @@ private:
     std::string searchFieldText_;
     std::string searchCodes_;
     std::string searchSubfieldText_;
-    std::string loadMaxKey_;  // highest order key seen while loading (the list is in order up to it)
-    std::string loadMaxSubKey_;
+    std::int16_t loadMaxField_ = -1;  // field with the highest order key seen while loading
     bool loading_ = false;
 
     // results

@@ -26,6 +26,17 @@ inline long DigitValue(std::string_view s) {
     return v;
 }
 
+// A directory number: all digits is the common case and is read directly; anything else is read
+// the lenient way.
+inline long FixedDigits(std::string_view s) {
+    long v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') return DigitValue(s);
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
 // The number as exactly `width` digits with leading zeros (the caller keeps it within the width).
 inline void AppendDigits(std::string& out, std::size_t value, int width) {
     char buf[8];
@@ -39,6 +50,10 @@ inline void AppendDigits(std::string& out, std::size_t value, int width) {
 // Copies octets into a string whose storage is reused from record to record; unlike assign() it
 // takes the short path when the old capacity suffices.
 inline void AssignOctets(std::string& dst, std::string_view src) {
+    if (src.size() == 1 && dst.size() == 1) {  // subfield codes
+        dst[0] = src[0];
+        return;
+    }
     if (src.size() > dst.capacity()) {
         dst.assign(src);
         return;

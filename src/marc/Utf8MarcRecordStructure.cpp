@@ -162,23 +162,22 @@ void Utf8MarcRecordClass::ParseDirectory(std::string_view record, std::size_t ba
     const std::string_view data = record.substr(base, record.size() - 1 - base);
     fields_.reserve(entries);
     loading_ = true;
-    loadMaxKey_.clear();
-    loadMaxSubKey_.clear();
+    loadMaxField_ = -1;
     for (std::size_t i = 0; i < entries; ++i) {
         const std::string_view entry = record.substr(24 + 12 * i, 12);
         const std::string_view tag = entry.substr(0, 3);
-        const long length = DigitValue(entry.substr(3, 4)) - 1;  // the field terminator is dropped
+        const long length = FixedDigits(entry.substr(3, 4)) - 1;  // the field terminator is dropped
         if (length < 1) continue;
-        const std::size_t start = static_cast<std::size_t>(DigitValue(entry.substr(7, 5)));
+        const std::size_t start = static_cast<std::size_t>(FixedDigits(entry.substr(7, 5)));
         const std::string_view field =
             start >= data.size() ? std::string_view() : data.substr(start, static_cast<std::size_t>(length));
         if (IsControlTag(tag)) {
-            if (tag == "001") controlNumber_.assign(field);
-            if (tag == "008") fld008Length_ = static_cast<std::int16_t>(field.size());
+            if (tag[2] == '1') controlNumber_.assign(field);
+            if (tag[2] == '8') fld008Length_ = static_cast<std::int16_t>(field.size());
             AddField(tag, std::string_view(), field, false, true);
             continue;
         }
-        if (removeDuplicative035Fields_ && tag == "035" && !controlNumber_.empty() && field.size() > 4 &&
+        if (removeDuplicative035Fields_ && tag[2] == '5' && tag == "035" && !controlNumber_.empty() && field.size() > 4 &&
             field.substr(4) == controlNumber_) {
             marcRecordModified_ = true;
             continue;
@@ -208,7 +207,7 @@ std::string Utf8MarcRecordClass::MarcRecordOut() {
             for (std::int16_t s = f.FirstSubfield; s >= 0; s = f.Subfields[static_cast<std::size_t>(s)].NextSubfield) {
                 const SubfieldEntry& sub = f.Subfields[static_cast<std::size_t>(s)];
                 if (sub.Deleted) continue;
-                const std::size_t n = (sub.Code.empty() ? 0 : 1 + sub.Code.size()) + sub.Text.size();
+                const std::size_t n = (sub.Code.empty() ? 0 : 2) + sub.Text.size();
                 if (n == 0) continue;
                 text += n;
                 last = sub.Text.empty() ? sub.Code.back() : sub.Text.back();
@@ -256,9 +255,9 @@ std::string Utf8MarcRecordClass::MarcRecordOut() {
             for (std::int16_t s = f.FirstSubfield; s >= 0; s = f.Subfields[static_cast<std::size_t>(s)].NextSubfield) {
                 const SubfieldEntry& sub = f.Subfields[static_cast<std::size_t>(s)];
                 if (sub.Deleted) continue;
-                if (!sub.Code.empty()) {
+                if (!sub.Code.empty()) {  // a code is one octet
                     *p++ = kDelimiter;
-                    put(sub.Code);
+                    *p++ = sub.Code[0];
                 }
                 put(sub.Text);
             }

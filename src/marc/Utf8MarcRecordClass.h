@@ -79,6 +79,9 @@ public:
     bool CharactersDecomposed() const { return charactersDecomposed_; }
 
     // ---- field cursor and search --------------------------------------------------------------
+    // A search with a text criterion keeps fields whose comparison form begins with the criterion's.
+    // First/Last searches start afresh (no criterion unless given); Next/Prev keep the remembered
+    // tag list and criterion when given none. Moves and searches let the window run.
     bool FldMoveFirst(bool bSkipDeletedFields = false);
     bool FldMoveNext(bool bSkipDeletedFields = false);
     bool FldMovePrev(bool bSkipDeletedFields = false);
@@ -406,7 +409,6 @@ private:
     std::string searchCodes_;
     std::string searchSubfieldText_;
     std::int16_t loadMaxField_ = -1;  // field with the highest order key seen while loading
-    bool loading_ = false;
 
     // results
     bool fldsOutOfOrder_ = false;
@@ -416,10 +418,8 @@ private:
     bool marcRecordModified_ = false;
     std::string fldsWithSfdsOutOfOrder_;
 
-    // assembly buffers kept between records
+    // assembly buffer kept between records
     std::string outDirectory_;
-    std::string outData_;
-    std::string fieldScratch_;
 };
 
 }  // namespace linkmend

@@ -161,7 +161,6 @@ void Utf8MarcRecordClass::ParseDirectory(std::string_view record, std::size_t ba
     const std::size_t entries = base > 25 ? (base - 25) / 12 : 0;
     const std::string_view data = record.substr(base, record.size() - 1 - base);
     fields_.reserve(entries);
-    loading_ = true;
     loadMaxField_ = -1;
     for (std::size_t i = 0; i < entries; ++i) {
         const std::string_view entry = record.substr(24 + 12 * i, 12);
@@ -185,7 +184,6 @@ void Utf8MarcRecordClass::ParseDirectory(std::string_view record, std::size_t ba
         const std::size_t indLength = field.size() < 2 ? field.size() : 2;
         AddField(tag, field.substr(0, indLength), field.substr(indLength), false, true);
     }
-    loading_ = false;
 }
 
 // Two passes: the directory from the field lengths, then the record written once, in place.
@@ -365,7 +363,7 @@ void Utf8MarcRecordClass::NewRecord(const std::string& sRecordType, const std::s
     leader_ = kDefaultLeader;
     const char type = sRecordType.empty() ? ' ' : sRecordType[0];
     leader_[6] = type;
-    const bool levelless = std::string_view("wuvxyz").find(type) != std::string_view::npos && type != '\0';
+    const bool levelless = std::string_view("wuvxyz").find(type) != std::string_view::npos;
     leader_[7] = levelless ? ' ' : (sBibliographicLevel.empty() ? 'a' : sBibliographicLevel[0]);
     isAuthority_ = type == 'z';
     formatCode_ = SetFormatCode(leader_);

@@ -73,3 +73,31 @@ TEST(DateTimeTest, OrdersByTime) {
     EXPECT_LT(DateTime::Parse("2024-01-01 10:00:00"), DateTime::Parse("2024-01-01 10:00:01"));
     EXPECT_EQ(DateTime::Parse("2024-01-01 10:00:00.9"), DateTime::Parse("2024-01-01 10:00:00"));
 }
+
+#include "base/Numeric.h"
+
+TEST(NumericTest, ValTakesLeadingNumericPart) {
+    EXPECT_EQ(Val("17"), 17.0);
+    EXPECT_EQ(Val("  17x"), 17.0);
+    EXPECT_EQ(Val("abc"), 0.0);
+    EXPECT_EQ(Val(""), 0.0);
+    EXPECT_EQ(Val("-3.5e1z"), -35.0);
+    EXPECT_EQ(Val("2e"), 2.0);
+    EXPECT_EQ(Val(".5"), 0.5);
+    EXPECT_EQ(Val("-"), 0.0);
+    EXPECT_EQ(Val("000003"), 3.0);
+}
+
+TEST(NumericTest, RoundsHalfToEvenAndClamps) {
+    EXPECT_EQ(RoundToInt32(2.5), 2);
+    EXPECT_EQ(RoundToInt32(3.5), 4);
+    EXPECT_EQ(RoundToInt32(-2.5), -2);
+    EXPECT_EQ(RoundToInt32(12.6), 13);
+    EXPECT_EQ(RoundToInt32(1e20), 2147483647);
+    EXPECT_EQ(RoundToInt32(-1e20), -2147483647 - 1);
+}
+
+TEST(NumericTest, TruthTexts) {
+    for (const char* yes : {"TRUE", "true", " Yes ", "y", "T", "1", "-1"}) EXPECT_TRUE(IsTrueText(yes)) << yes;
+    for (const char* no : {"", "no", "False", "F", "0", "2", "yess", "-", "1 1"}) EXPECT_FALSE(IsTrueText(no)) << no;
+}

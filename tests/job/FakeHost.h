@@ -1,0 +1,38 @@
+#pragma once
+// A JobHost that records what the job shows, for tests.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "job/JobHost.h"
+
+namespace linkmend::test {
+
+class FakeHost : public JobHost {
+public:
+    void ShowMessage(const std::string& title, const std::string& text) override {
+        messages.emplace_back(title, text);
+    }
+    void ProgressStarted(const std::string& t) override { started = t; }
+    void ProgressStep(const std::string& t) override { steps.push_back(t); }
+    void ProgressRetrieved(const std::string& t) override { retrieved = t; }
+    void ProgressChanged(const std::string& t) override { changed = t; }
+    void ShowProgress(bool visible) override { progressVisible = visible; }
+    void EnableCancel(bool enabled) override { cancelEnabled = enabled; }
+    void HideCancel() override { cancelHidden = true; }
+    void HideMainWindow() override { mainHidden = true; }
+    bool CancelRequested() override { return cancel; }
+    bool WaitForScheduledStart() override {
+        ++countdowns;
+        return startWhenScheduled;
+    }
+
+    std::vector<std::pair<std::string, std::string>> messages;
+    std::vector<std::string> steps;
+    std::string started, retrieved, changed;
+    bool progressVisible = false, cancelEnabled = false, cancelHidden = false, mainHidden = false;
+    bool cancel = false, startWhenScheduled = true;
+    int countdowns = 0;
+};
+
+}  // namespace linkmend::test

@@ -1,6 +1,6 @@
 // The character-set code "L": ISO 8859-1 (Latin-1), the single-octet encoding of records exported
-// by systems that never used MARC-8. Every octet is the code point of the same value; on the way out
-// a letter with one combining mark is composed where Latin-1 has the precomposed letter, and any
+// by systems that never used MARC-8. Every octet is the code point of the same value (letters with
+// diacritics read decomposed, like MARC-8 text); on the way out a letter with one combining mark is composed where Latin-1 has the precomposed letter, and any
 // other character is written as a "&#x...;" reference (which reads back as the character).
 #include <algorithm>
 #include <array>
@@ -59,7 +59,11 @@ TranslateResult Latin1ToUtf8(std::string_view in, std::string& out) {
             i += length;
             continue;
         }
-        AppendUtf8(out, static_cast<unsigned char>(in[i++]));
+        // Letters with diacritics come out decomposed, as MARC-8 text does.
+        const std::uint32_t c = static_cast<unsigned char>(in[i++]);
+        const auto parts = unicode::Decompose(c);
+        if (parts.empty()) AppendUtf8(out, c);
+        for (std::uint32_t part : parts) AppendUtf8(out, part);
     }
     return {Differs(out, start, in), false};
 }

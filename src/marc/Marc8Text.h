@@ -29,7 +29,8 @@ void AppendUtf8(std::string& out, std::uint32_t cp);
 void AppendNumericReference(std::string& out, std::uint32_t cp);
 
 // The reference "&#x" + 1 to 6 hexadecimal digits + ";" at s[i]: its length, with its code point
-// in cp; 0 when s[i] does not begin one (or it names no character).
+// in cp; 0 when s[i] does not begin one, or it names no character or a control (a reference never
+// makes a delimiter or terminator).
 std::size_t ReadNumericReference(std::string_view s, std::size_t i, std::uint32_t& cp);
 
 // ---- Working sets and escape sequences -----------------------------------------------------------
@@ -102,6 +103,14 @@ struct Marc8Character {
 };
 Marc8Character EncodeCharacter(std::uint32_t cp, Encoding encoding, const WorkingSets& inForce,
                                WorkingSet preferred);
+
+// ---- Decomposition ---------------------------------------------------------------------------
+
+// Appends UTF-8 text with every precomposed character replaced by its base and combining marks.
+// With doubleWidth, the ligature and double-tilde halves (U+FE20 ... U+FE21, U+FE22 ... U+FE23)
+// become the double-width marks U+0361 and U+0360 on the first letter. Invalid octets are copied
+// as they are. Returns whether anything changed.
+bool DecomposeUtf8(std::string_view in, bool doubleWidth, std::string& out);
 
 // ---- Comparison form ------------------------------------------------------------------------
 

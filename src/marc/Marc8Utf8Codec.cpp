@@ -23,7 +23,7 @@ std::size_t ReadNumericReference(std::string_view s, std::size_t i, std::uint32_
     while (k < s.size() && IsHexDigit(s[k]) && k - (i + 3) < 6) value = value * 16 + HexValue(s[k++]);
     const std::size_t digits = k - (i + 3);
     if (digits == 0 || k >= s.size() || s[k] != ';') return 0;
-    if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+    if (value < 0x20 || value == 0x7F || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
     cp = value;
     return k + 1 - i;
 }

@@ -62,6 +62,15 @@ std::uint32_t PlainOfScript(std::uint32_t cp) {
 }  // namespace
 
 void AppendNormalized(std::uint32_t cp, bool schemeP, std::string& out) {
+    if (cp < 0x80) {  // basic Latin without table look-ups
+        const char c = static_cast<char>(cp);
+        if (c >= 'a' && c <= 'z') out.push_back(static_cast<char>(c - 32));
+        else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ') out.push_back(c);
+        else if (cp < 0x20 || cp == 0x7F) out.push_back(' ');
+        else if (schemeP || c == '&' || c == '#' || c == '+' || c == '@') out.push_back(c);
+        else if (c != '\'') out.push_back(' ');
+        return;
+    }
     if (const std::uint32_t plain = PlainOfScript(cp)) cp = plain;
     if (const auto parts = unicode::Decompose(cp); !parts.empty()) cp = parts[0];
     for (const Folding& f : kFoldings) {

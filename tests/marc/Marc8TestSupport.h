@@ -43,6 +43,24 @@ inline std::string BuildRecord(const std::vector<std::string>& fields, char codi
     return std::string(leader) + directory + "\x1E" + data + "\x1D";
 }
 
+// A record of the given fields (tag, then the field as stored: indicators and text for data fields),
+// leader/09 as given.
+inline std::string BuildTaggedRecord(const std::vector<std::pair<std::string, std::string>>& fields,
+                                     char coding = ' ') {
+    std::string directory, data;
+    char entry[16];
+    for (const auto& [tag, text] : fields) {
+        const std::string field = text + "\x1E";
+        std::snprintf(entry, sizeof entry, "%s%04zu%05zu", tag.c_str(), field.size(), data.size());
+        directory += entry;
+        data += field;
+    }
+    const std::size_t base = 24 + directory.size() + 1;
+    char leader[32];
+    std::snprintf(leader, sizeof leader, "%05zunam %c22%05zu   4500", base + data.size() + 1, coding, base);
+    return std::string(leader) + directory + "\x1E" + data + "\x1D";
+}
+
 // The data fields of every record in an ISO 2709 stream, without indicators and terminators.
 inline std::vector<std::string> FieldTexts(const std::string& stream) {
     std::vector<std::string> texts;

@@ -1,6 +1,7 @@
-// MARC-8 -> UTF-8 translation of whole records (Latin with diacritics; CJK), reading a 50 MB file of
-// generated records, and the whole conversion of that file (read, translate every field, assemble,
-// write) against yaz-marcdump -f marc8 -t utf8 -o marc on the same file in the same run.
+// MARC-8 -> UTF-8 translation of whole records (Latin with diacritics; CJK), field by field and
+// through the record class; reading a 50 MB file of generated records; and the whole conversion of
+// that file (read, translate every field, assemble, write) against yaz-marcdump -f marc8 -t utf8
+// -o marc on the same file in the same run.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -12,6 +13,7 @@
 
 #include "marc/Marc8Text.h"
 #include "marc/Utf8MarcFileClass.h"
+#include "marc/Utf8MarcRecordClass.h"
 
 using namespace linkmend;
 
@@ -124,6 +126,31 @@ void TranslateRecords(benchmark::State& state, std::string (*make)(std::mt19937&
 void BM_Marc8ToUtf8_LatinRecords(benchmark::State& state) { TranslateRecords(state, LatinRecord); }
 void BM_Marc8ToUtf8_CjkRecords(benchmark::State& state) { TranslateRecords(state, CjkRecord); }
 
+// The same through the record class: load (characterise, parse, translate to UTF-8) and assemble.
+void RecordClassRecords(benchmark::State& state, std::string (*make)(std::mt19937&)) {
+    std::mt19937 random(7);
+    std::vector<std::string> records;
+    std::size_t octets = 0;
+    for (int i = 0; i < 200; ++i) {
+        records.push_back(make(random));
+        octets += records.back().size();
+    }
+    Utf8MarcRecordClass r;
+    r.MakeNoChange(true);
+    r.CharacterSetOut("U");
+    for (auto _ : state) {
+        for (const auto& record : records) {
+            r.MarcRecordIn(record);
+            benchmark::DoNotOptimize(r.MarcRecordOut());
+        }
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * octets));
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * records.size()));
+}
+
+void BM_RecordClass_LatinRecords(benchmark::State& state) { RecordClassRecords(state, LatinRecord); }
+void BM_RecordClass_CjkRecords(benchmark::State& state) { RecordClassRecords(state, CjkRecord); }
+
 // The 50 MB file: Latin records with one CJK record in ten, built once per run.
 const std::string& BigFile() {
     static const std::string path = [] {
@@ -177,6 +204,26 @@ void BM_FileConvert_Linkmend(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * FileSize(path));
 }
 
+void BM_FileConvert_RecordClass(benchmark::State& state) {
+    const std::string& path = BigFile();
+    for (auto _ : state) {
+        Utf8MarcFileClass f;
+        f.OpenFile(path);
+        Utf8MarcRecordClass r;
+        r.MakeNoChange(true);
+        r.CharacterSetOut("U");
+        std::FILE* sink = std::fopen("/dev/null", "wb");
+        std::string record;
+        while (f.ReadNextRecord(record)) {
+            r.MarcRecordIn(record);
+            const std::string out = r.MarcRecordOut();
+            std::fwrite(out.data(), 1, out.size(), sink);
+        }
+        std::fclose(sink);
+    }
+    state.SetBytesProcessed(state.iterations() * FileSize(path));
+}
+
 void BM_FileConvert_YazMarcdump(benchmark::State& state) {
     const std::string& path = BigFile();
     const std::string command = "yaz-marcdump -f marc8 -t utf8 -o marc " + path + " >/dev/null 2>&1";
@@ -191,8 +238,11 @@ void BM_FileConvert_YazMarcdump(benchmark::State& state) {
 
 BENCHMARK(BM_Marc8ToUtf8_LatinRecords);
 BENCHMARK(BM_Marc8ToUtf8_CjkRecords);
+BENCHMARK(BM_RecordClass_LatinRecords);
+BENCHMARK(BM_RecordClass_CjkRecords);
 BENCHMARK(BM_FileRead)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FileConvert_Linkmend)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FileConvert_RecordClass)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FileConvert_YazMarcdump)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

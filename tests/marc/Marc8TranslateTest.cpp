@@ -6,6 +6,7 @@
 
 #include "Marc8TestSupport.h"
 #include "marc/Marc8Text.h"
+#include "marc/Utf8CharClass.h"
 
 using namespace linkmend::marc8;
 using linkmend::test::Hex;
@@ -205,6 +206,44 @@ TEST(Marc8BadInput, RandomOctetsNeverBreakTheWalkers) {
                 ASSERT_TRUE(IsValidUtf8(ToUtf8(w.text, {}, e).text)) << Hex(s);
             }
         }
+    }
+}
+
+// The same for every other member that walks UTF-8: invalid sequences of every kind (overlong,
+// truncated, surrogates, stray continuation octets) give defined results, never a read past the end.
+TEST(Marc8BadInput, RandomOctetsThroughEveryUtf8Walker) {
+    std::mt19937 random(7);
+    linkmend::Utf8CharClass c;
+    const std::string pieces[] = {"\xC3", "\xA9", "\xE2\x82", "\xAC", "\xF0\x9F", "\x98\x80", "\xC0\xAF",
+                                  "\xED\xA0\x80", "\xF4\x90", "\xFF", "e\xCC\x81", "\xEF\xB8\xA0", "a", " "};
+    for (int round = 0; round < 3000; ++round) {
+        std::string s;
+        for (int k = static_cast<int>(random() % 12); k > 0; --k) s += pieces[random() % std::size(pieces)];
+        std::string decomposed;
+        DecomposeUtf8(s, round % 2 == 0, decomposed);
+        ASSERT_TRUE(!IsValidUtf8(s) || IsValidUtf8(decomposed)) << Hex(s);
+        ASSERT_NE(std::string("UMVOXY").find(CharacterizeOctets(s)[0]), std::string::npos) << Hex(s);
+        const std::string ucs = c.Utf82Ucs(s);
+        ASSERT_EQ(ucs.size() % 2, 0u);
+        ASSERT_TRUE(IsValidUtf8(c.Ucs2Utf8(ucs)));
+        ASSERT_TRUE(IsValidUtf8(c.Ucs2Utf8(s)));  // octets taken as UTF-16 units: lone surrogates mended
+        for (std::int32_t p = 1; !s.empty() && p <= static_cast<std::int32_t>(s.size()) + 2; ++p) {
+            const std::int32_t first = c.Utf8CharFindFirstOctet(s, p);
+            ASSERT_GE(first, 1);
+            ASSERT_LE(first, static_cast<std::int32_t>(s.size()));
+        }
+        c.Utf8Char(s);
+        ASSERT_TRUE(s.empty() || IsValidUtf8(c.Utf8Char()));
+        std::string setOut = "M", table = "0", marc8;
+        bool changed, error;
+        c.TranslateUtf82MarcOneCharacter(setOut, table, s, marc8, changed, error);
+        std::string normalized;
+        for (std::size_t i = 0; i < s.size();) {
+            const auto d = DecodeUtf8(s, i);
+            if (d.valid) AppendNormalized(d.cp, round % 2 == 0, normalized);
+            i += d.length;
+        }
+        ASSERT_TRUE(IsValidUtf8(normalized));
     }
 }
 

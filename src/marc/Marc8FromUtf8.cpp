@@ -13,14 +13,6 @@ TranslateResult Utf8ToLatin1(std::string_view in, std::string& out);
 
 namespace {
 
-LatinVariant VariantOf(Encoding encoding) {
-    switch (encoding) {
-        case Encoding::V: return LatinVariant::V;
-        case Encoding::O: return LatinVariant::O;
-        default: return LatinVariant::Marc8;
-    }
-}
-
 bool IsTechniqueOne(WorkingSet set) {
     return set == WorkingSet::GreekSymbols || set == WorkingSet::Subscripts ||
            set == WorkingSet::Superscripts;

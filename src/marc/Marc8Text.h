@@ -57,6 +57,15 @@ std::string CodeOfSet(WorkingSet set, bool g1);
 // "M" MARC-8, "V" and "O" its local variants, "L" Latin-1 (ISO 8859-1; see Marc8Latin1.cpp).
 enum class Encoding : std::uint8_t { Marc8, V, O, Latin1 };
 
+// The extended Latin placements an encoding reads and writes.
+inline LatinVariant VariantOf(Encoding encoding) {
+    switch (encoding) {
+        case Encoding::V: return LatinVariant::V;
+        case Encoding::O: return LatinVariant::O;
+        default: return LatinVariant::Marc8;
+    }
+}
+
 // The encoding a character-set code names ("M", "V", "O", "L"; "Y" as "M", "X" as "V"); false for
 // "U" and anything else.
 bool EncodingFromCode(std::string_view code, Encoding& encoding);

@@ -13,14 +13,6 @@ namespace {
 constexpr char kEscape = 0x1B;
 constexpr unsigned char kDelimiter = 0x1F;
 
-LatinVariant VariantOf(Encoding encoding) {
-    switch (encoding) {
-        case Encoding::V: return LatinVariant::V;
-        case Encoding::O: return LatinVariant::O;
-        default: return LatinVariant::Marc8;
-    }
-}
-
 void AppendMarker(std::string& out, std::string_view octets) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     out += "[MARC+";

@@ -153,28 +153,6 @@ TEST_P(EngineFetchModes, ScrollingFetchMovesToFirstLastAbsoluteAndBack) {
     EXPECT_EQ(e->CurrentRow(2), "Library 01");
 }
 
-// Output values of a procedure call come back through FetchParameter. SQLite has no procedures.
-TEST_P(EngineFetchModes, OutputParametersOfACallAreReadBack) {
-    if (IsSqlite()) GTEST_SKIP() << "SQLite has no procedure calls, so no output parameters";
-    auto e = NewEngine();
-    e->BindParameter(1, 4, 12, std::string("placeholder"));
-    e->SQLString("{? = call upper('mixed Case')}");
-    const std::int16_t set = e->ExecuteSQL(0);
-    EXPECT_EQ(e->PendingParameterCount(), 0);
-    e->GetNextRow();
-    EXPECT_EQ(std::get<std::string>(e->FetchParameter(1)), "MIXED CASE");
-    EXPECT_LINKMEND_ERROR(e->FetchParameter(2), -2147220446, kSource,
-                          "Sequence number (2 in FetchParameter not valid; between 1 and 1");
-
-    e->BindParameter(1, 4, 4, std::int32_t{0});
-    e->SQLString("{? = call length('abcd')}");
-    e->ExecuteSQL(0);
-    e->GetNextRow();
-    EXPECT_EQ(std::get<std::int32_t>(e->FetchParameter(1)), 4);
-    // The first set keeps its parameters.
-    EXPECT_EQ(std::get<std::string>(e->FetchParameter(1, set)), "MIXED CASE");
-}
-
 TEST_P(EngineFetchModes, AParameterLeftUnboundIsNotAnOutputParameter) {
     auto e = NewEngine();
     e->BindParameter(2, 4, 1, std::string("x"));
@@ -184,21 +162,6 @@ TEST_P(EngineFetchModes, AParameterLeftUnboundIsNotAnOutputParameter) {
     EXPECT_LINKMEND_ERROR(e->FetchParameter(1), -2147220445, kSource, "Parameter 1 not defined as output or input/output");
     EXPECT_LINKMEND_ERROR(e->FetchParameter(3), -2147220446, kSource,
                           "Sequence number (3 in FetchParameter not valid; between 1 and 2");
-}
-
-TEST_P(EngineFetchModes, ANewStatementWithoutParametersRunsDirectlyInAParameterisedSet) {
-    if (IsSqlite()) GTEST_SKIP() << "SQLite has no procedure calls, so no output parameters";
-    AddLibraries(1);
-    auto e = NewEngine();
-    e->BindParameter(1, 4, 12, std::string(""));
-    e->SQLString("{? = call lower('ABC')}");
-    const std::int16_t set = e->ExecuteSQL(0);
-    e->SQLString(LibrarySelect());
-    e->ExecuteSQL(set);
-    e->GetNextRow();
-    EXPECT_EQ(e->CurrentRow(2), "Library 01");
-    EXPECT_LINKMEND_ERROR(e->FetchParameter(1), -2147220446, kSource,
-                          "Sequence number (1 in FetchParameter not valid; there are no bound parameters in this statement");
 }
 
 TEST_P(EngineFetchModes, TheDriverManagerTraceWritesTheCallsToTheNamedFile) {
@@ -221,5 +184,57 @@ TEST_P(EngineFetchModes, TheDriverManagerTraceWritesTheCallsToTheNamedFile) {
 }
 
 LINKMEND_DB_TEST_SUITE(EngineFetchModes);
+
+// Output values of procedure calls come back through FetchParameter. SQLite has no procedures, so
+// these run on PostgreSQL only.
+class OutputParameters : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db_ = testdb::DatabaseOrSkip(testdb::DbKind::Postgres);
+        if (!db_ && !IsSkipped()) GTEST_FAIL() << "no PostgreSQL test database";
+    }
+    std::unique_ptr<VgerReaderDllClass6> NewEngine() const {
+        auto e = std::make_unique<VgerReaderDllClass6>();
+        e->DSN(db_->Dsn());
+        e->uID(db_->Uid());
+        e->PWD(db_->Pwd());
+        return e;
+    }
+    std::unique_ptr<testdb::TestDatabase> db_;
+};
+
+TEST_F(OutputParameters, OutputValuesOfACallAreReadBack) {
+    auto e = NewEngine();
+    e->BindParameter(1, 4, 12, std::string("placeholder"));
+    e->SQLString("{? = call upper('mixed Case')}");
+    const std::int16_t set = e->ExecuteSQL(0);
+    EXPECT_EQ(e->PendingParameterCount(), 0);
+    e->GetNextRow();
+    EXPECT_EQ(std::get<std::string>(e->FetchParameter(1)), "MIXED CASE");
+    EXPECT_LINKMEND_ERROR(e->FetchParameter(2), -2147220446, kSource,
+                          "Sequence number (2 in FetchParameter not valid; between 1 and 1");
+
+    e->BindParameter(1, 4, 4, std::int32_t{0});
+    e->SQLString("{? = call length('abcd')}");
+    e->ExecuteSQL(0);
+    e->GetNextRow();
+    EXPECT_EQ(std::get<std::int32_t>(e->FetchParameter(1)), 4);
+    // The first set keeps its parameters.
+    EXPECT_EQ(std::get<std::string>(e->FetchParameter(1, set)), "MIXED CASE");
+}
+
+TEST_F(OutputParameters, ANewStatementWithoutParametersRunsDirectlyInAParameterisedSet) {
+    auto e = NewEngine();
+    e->BindParameter(1, 4, 12, std::string(""));
+    e->SQLString("{? = call lower('ABC')}");
+    const std::int16_t set = e->ExecuteSQL(0);
+    e->SQLString("SELECT 'plain'");
+    e->ExecuteSQL(set);
+    e->GetNextRow();
+    EXPECT_EQ(e->CurrentRow(1), "plain");
+    EXPECT_LINKMEND_ERROR(e->FetchParameter(1), -2147220446, kSource,
+                          "Sequence number (1 in FetchParameter not valid; there are no bound parameters in this statement");
+}
+
 
 }  // namespace

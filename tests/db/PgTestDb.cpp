@@ -65,7 +65,6 @@ public:
 
 private:
     const PgClusterInfo& cluster_;
-    std::string name_;
 };
 
 }  // namespace

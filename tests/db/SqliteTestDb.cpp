@@ -29,6 +29,7 @@ public:
         folder_ = tmpl;
         const std::string file = folder_ + "/linkmend.db";
         Build(file);
+        name_ = file;
         prefix_ = "main.";
         auto& ini = OdbcIni::Get();
         const std::string ext = SqliteExtensionPath();

@@ -1,5 +1,7 @@
 #include "odbc/OdbcHandles.h"
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <atomic>
 #include <mutex>
@@ -94,7 +96,17 @@ void Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, std::int32_t 
     throw LinkmendError(number, kErrorSource, text);
 }
 
+void KeepInstallerLibraryLoaded() {
+    static const bool once = [] {
+        for (const char* name : {"libodbcinst.so.2", "libodbcinst.so"})
+            if (dlopen(name, RTLD_NOW | RTLD_GLOBAL | RTLD_NODELETE)) return true;
+        return false;
+    }();
+    (void)once;
+}
+
 EnvHandle NewEnvironment() {
+    KeepInstallerLibraryLoaded();
     EnvHandle env;
     if (!Succeeded(env.Allocate(SQL_NULL_HANDLE)))
         throw LinkmendError(ObjectError(1004), kErrorSource, "Could not allocate an environment handle");

@@ -122,6 +122,11 @@ void Handle<Type>::Reset() noexcept {
 // An ODBC 3 environment: allocates and sets the version; raises on failure.
 EnvHandle NewEnvironment();
 
+// Keeps unixODBC's installer library loaded for the life of the process. Drivers (SQLite's) open and
+// close it at every connection; unloaded, it would be reloaded each time and its settings cache
+// lost. Called before the first environment is allocated; idempotent.
+void KeepInstallerLibraryLoaded();
+
 // The DBMS name the driver reports (SQLGetInfo SQL_DBMS_NAME), "" when it will not say.
 std::string DbmsName(SQLHDBC dbc);
 

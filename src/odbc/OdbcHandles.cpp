@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <utility>
 
@@ -20,6 +22,18 @@ struct TraceState {
 
 TraceState& Trace() {
     static TraceState state;
+    // LINKMEND_ODBC_TRACE=1 in the environment traces from the start, to standard error.
+    static const bool fromEnvironment = [] {
+        const char* env = std::getenv("LINKMEND_ODBC_TRACE");
+        if (env && std::string_view(env) == "1") {
+            state.sink = [](std::string_view line) {
+                std::fprintf(stderr, "odbc: %.*s\n", static_cast<int>(line.size()), line.data());
+            };
+            state.on = true;
+        }
+        return true;
+    }();
+    (void)fromEnvironment;
     return state;
 }
 

@@ -35,6 +35,7 @@ std::string FormatDiagnostics(const std::vector<DiagRecord>& records);
 std::string CleanDiagnosticText(std::string_view text);
 
 // Call tracing: when a sink is installed every traced call reports "name rc" to it.
+// LINKMEND_ODBC_TRACE=1 in the environment installs one that writes to standard error.
 using TraceSink = std::function<void(std::string_view line)>;
 TraceSink SetCallTrace(TraceSink sink);  // returns the previous sink; empty switches tracing off
 bool CallTraceOn();

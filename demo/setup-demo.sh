@@ -50,7 +50,7 @@ echo "SQLite demo database: $db (table-name prefix main.)"
 if [ "$postgres" = yes ]; then
   [ -f "$pg_driver" ] || { echo "The PostgreSQL ODBC driver (odbc-postgresql) is not installed." >&2; exit 1; }
   state=$run/pg-cluster.state
-  "$build/tests/db/linkmend_pgcluster" start "$state"
+  "$build/tests/db/linkmend_pgcluster" start "$state" --keep
   folder=$(sed -n 's/^folder=//p' "$state")
   port=$(sed -n 's/^port=//p' "$state")
   bindir=$(sed -n 's/^bindir=//p' "$state")

@@ -61,7 +61,7 @@ std::string CodeListCondition(std::string_view column, std::string_view codes) {
     out.append(column);
     if (codes.size() == 1) {
         out += " = '";
-        out += codes[0];
+        out += SqlQuote(codes);
         out += '\'';
         return out;
     }
@@ -69,7 +69,7 @@ std::string CodeListCondition(std::string_view column, std::string_view codes) {
     for (std::size_t i = 0; i < codes.size(); ++i) {
         if (i > 0) out += ", ";
         out += '\'';
-        out += codes[i];
+        out += SqlQuote(codes.substr(i, 1));
         out += '\'';
     }
     out += ')';
@@ -81,6 +81,22 @@ bool IsAllDigits(std::string_view text) {
     for (char c : text)
         if (c < '0' || c > '9') return false;
     return true;
+}
+
+bool IsRecordId(std::string_view text) {
+    if (!IsAllDigits(text)) return false;
+    while (text.size() > 1 && text.front() == '0') text.remove_prefix(1);
+    return text.size() < 10 || (text.size() == 10 && text <= "2147483647");
+}
+
+std::string SqlQuote(std::string_view value) {
+    std::string out;
+    out.reserve(value.size() + 2);
+    for (char c : value) {
+        out += c;
+        if (c == '\'') out += '\'';
+    }
+    return out;
 }
 
 }  // namespace linkmend

@@ -22,4 +22,10 @@ std::string CodeListCondition(std::string_view column, std::string_view codes);
 // True for a non-empty text of the digits 0-9 only.
 bool IsAllDigits(std::string_view text);
 
+// True for a record id: digits only, at most 2147483647 (ids travel as 32-bit numbers too).
+bool IsRecordId(std::string_view text);
+
+// The value with every apostrophe doubled, for use between the quotes of an SQL literal.
+std::string SqlQuote(std::string_view value);
+
 }  // namespace linkmend

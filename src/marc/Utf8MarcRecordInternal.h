@@ -1,0 +1,86 @@
+#pragma once
+// Small helpers shared by the record class's source files.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace linkmend::marc_detail {
+
+inline constexpr char kDelimiter = '\x1F';
+inline constexpr char kEndOfField = '\x1E';
+inline constexpr char kEndOfRecord = '\x1D';
+inline constexpr const char* kDefaultLeader = "00000n    2200000n  4500";
+
+// Numeric value of a text the way the record's number fields are read: leading blanks are skipped,
+// then digits are taken up to the first other character; no digits give 0.
+inline long DigitValue(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && s[i] == ' ') ++i;
+    long v = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        v = v * 10 + (s[i] - '0');
+        if (v > 100000000L) return v;  // far past any MARC number; stops overflow
+    }
+    return v;
+}
+
+// The number as exactly `width` digits with leading zeros; a number too large for the width is
+// written as all nines, the largest value the fixed field can state.
+inline void AppendDigits(std::string& out, std::size_t value, int width) {
+    char buf[8];
+    std::size_t limit = 1;
+    for (int i = 0; i < width; ++i) limit *= 10;
+    if (value >= limit) value = limit - 1;
+    for (int i = width - 1; i >= 0; --i) {
+        buf[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    out.append(buf, static_cast<std::size_t>(width));
+}
+
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+inline char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+inline char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+inline std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+inline bool IsControlTag(std::string_view tag) { return tag.size() >= 2 && tag[0] == '0' && tag[1] == '0'; }
+
+}  // namespace linkmend::marc_detail
+
+namespace linkmend::marc_detail {
+
+// Decodes the UTF-8 character at s[i]: its code point and octet count. An octet that does not begin
+// a well-formed sequence gives code point -1 and a count of 1.
+struct Utf8Decoded {
+    std::int32_t codePoint;
+    std::size_t length;
+};
+
+inline Utf8Decoded DecodeUtf8(std::string_view s, std::size_t i) {
+    const unsigned char lead = static_cast<unsigned char>(s[i]);
+    if (lead < 0x80) return {lead, 1};
+    std::size_t length;
+    std::int32_t cp;
+    if (lead >= 0xC2 && lead <= 0xDF) { length = 2; cp = lead & 0x1F; }
+    else if (lead >= 0xE0 && lead <= 0xEF) { length = 3; cp = lead & 0x0F; }
+    else if (lead >= 0xF0 && lead <= 0xF4) { length = 4; cp = lead & 0x07; }
+    else return {-1, 1};
+    if (i + length > s.size()) return {-1, 1};
+    for (std::size_t k = 1; k < length; ++k) {
+        const unsigned char c = static_cast<unsigned char>(s[i + k]);
+        if ((c & 0xC0) != 0x80) return {-1, 1};
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    static constexpr std::int32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kMinimum[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {-1, 1};
+    return {cp, length};
+}
+
+}  // namespace linkmend::marc_detail

@@ -16,9 +16,8 @@ constexpr const char* kNoHeading = "3 4 X X X 1 7 9 x x x";
 std::string VgerReaderClass7::NormalizedHeading(const std::string& heading, const std::string& format,
                                                 const std::string& tag, const std::string& indicators) {
     if (heading.empty()) return kNoHeading;
-    // A heading typed without subfield codes is taken as its subfield a.
-    const std::string field = heading.find('\x1F') == std::string::npos ? "\x1F" "a" + heading : heading;
-    std::string normalized = Record().NormalizeWholeField("V", format, tag, indicators, field);
+    // Text typed without subfield codes counts as subfield a.
+    std::string normalized = Record().NormalizeWholeField("V", format, tag, indicators, heading);
     if (normalized.empty()) normalized = kNoHeading;
     return normalized;
 }

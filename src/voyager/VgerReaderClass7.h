@@ -436,6 +436,7 @@ private:
     std::string vgerVersion_;
     std::int16_t vgerMajorVersion_ = 2000, vgerMinorVersion_ = 0, vgerThirdVersion_ = 0;
     std::int16_t resultSet_ = 0;
+    std::int16_t dumpSet_ = 0;  // the result set the diagnostics reuse
     std::string sqlString_;
     bool baseCurrencyLoaded_ = false;
     std::string baseCurrencyCountry_, baseCurrencyCode_, baseCurrencyName_, baseCurrencyDelimiter_;

@@ -129,7 +129,7 @@ void VgerReaderClass7::MyGetVgerVersion() {
     e.ConnectToVoyager();
     versionRead_ = true;
     {
-        RetrievalScope scope(e, e.IsRetrieval());
+        RetrievalScope scope(e);
         try {
             Query("SELECT VERSION FROM " + tableNamePrefix_ + "VERSIONS WHERE MODULE = 'DATABASE'", 1);
             const std::string version = TrimBlanks(Column(1));

@@ -161,6 +161,8 @@ DateTime VgerReaderClass7::ItemDateLastModifiedVB() const {
 }
 
 std::string VgerReaderClass7::RetrieveHoldNumberForItem(const std::string& sItemRecordNumber) {
+    if (sItemRecordNumber.empty()) return std::string();  // no item has no holdings
+    if (!IsRecordId(sItemRecordNumber)) RaiseInvalidValue("Invalid value for ItemRecordNumber property");
     EnsureDatabaseTested();
     MyCheckVoyagerConnection();
     RetrievalScope scope(Engine());
@@ -170,6 +172,7 @@ std::string VgerReaderClass7::RetrieveHoldNumberForItem(const std::string& sItem
 
 std::string VgerReaderClass7::RetrieveBibNumberForItem(const std::string& sItemRecordNumber) {
     if (sItemRecordNumber.empty()) RaiseObjectError(1001, "No ItemRecordNumber supplied");
+    if (!IsRecordId(sItemRecordNumber)) RaiseInvalidValue("Invalid value for ItemRecordNumber property");
     EnsureDatabaseTested();
     MyCheckVoyagerConnection();
     RetrievalScope scope(Engine());

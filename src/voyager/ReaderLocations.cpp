@@ -15,6 +15,7 @@ void VgerReaderClass7::TranslateLocationID(const std::string& sLocNumber, std::s
                                            std::string& sLocSpine, bool& bSuppressedInOpac) {
     bSuppressedInOpac = false;
     if (sLocNumber.empty()) return;
+    if (!IsRecordId(sLocNumber)) RaiseInvalidValue("Invalid value for location id: " + sLocNumber);
     LocationEntry entry;
     if (const LocationEntry* hit = locations_.FindById(sLocNumber)) {
         entry = *hit;

@@ -156,10 +156,20 @@ TEST_P(ReaderConnection, DatabaseStructureListsEveryTableOfThePrefix) {
 TEST_P(ReaderConnection, LostConnectionRaisesTheEnginesErrorNotAnEmptyRecord) {
     if (IsSqlite()) GTEST_SKIP() << "an SQLite file connection cannot be cut from outside";
     InsertBib(7, RecordOf(1500));
-    auto r = NewReader();
+    // The owner's account, so that the owner may end the reader's server process.
+    VgerReaderClass7 r0;
+    auto* r = &r0;
+    r->DSN(Db().Dsn());
+    r->TableNamePrefix(Prefix());
+    r->uID(Db().Uid());
+    r->PWD(Db().Pwd());
     r->RetrieveBibRecord("7");
     ASSERT_EQ(r->BibRecord().size(), 1500u);
-    Exec("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE usename = '" + Db().ReadOnlyUid() + "'");
+    std::int16_t s = 0;
+    r->ExecuteSQL("SELECT pg_backend_pid()", s);
+    ASSERT_TRUE(r->GetNextRow(s));
+    const std::string pid = r->CurrentRow(1);
+    Exec("SELECT pg_terminate_backend(" + pid + ")");
     try {
         r->RetrieveBibRecord("7");
         FAIL() << "no error; record of " << r->BibRecord().size() << " octets";

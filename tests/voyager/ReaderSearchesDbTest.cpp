@@ -97,7 +97,7 @@ TEST_P(ReaderSearches, AuthorityStandardNumberShowsItsCodeWithAZero) {
 }
 
 TEST_P(ReaderSearches, CallNumberNormalisedNativeAndThroughTheBibIndex) {
-    Exec("INSERT INTO " + P() + "CALL_NO_TYPE VALUES ('0', 'LC'), ('1', 'Dewey'), ('7', 'agr')");
+    Exec("INSERT INTO " + P() + "CALL_NO_TYPE VALUES ('0', 'LC'), ('1', 'Dewey'), ('8', 'agr')");
     const std::string display = "QA76.73 .C153 " + kCafe;
     const std::string norm = marc_.NormalizeCallNumber(display, "0");
     Row("MFHD_MASTER", "MFHD_ID, NORMALIZED_CALL_NO, DISPLAY_CALL_NO, CALL_NO_TYPE", {"30", norm, display, "0"});
@@ -123,6 +123,8 @@ TEST_P(ReaderSearches, CallNumberNormalisedNativeAndThroughTheBibIndex) {
     EXPECT_EQ(r->CurrentRow(3), display);
     ExpectError([&] { r->SearchCallNumber("7", "x", s); }, 380, "VgerRead",
                 "Invalid value for CallNumberType property: no $2 code");
+    r->SearchCallNumber("7 agr", display, s, false, true);  // source in $2, a code of the table
+    EXPECT_NE(r->Engine().SQLString().find("CALL_NO_TYPE = '7'"), std::string::npos);
     ExpectError([&] { r->SearchCallNumber("7 nlm", "x", s); }, 380, "VgerRead",
                 "Invalid value for CallNumberType property: $2 code unrecognized");
     ExpectError([&] { r->SearchCallNumber("?", "x", s); }, 380, "VgerRead", "Invalid value for CallNumberType property: ?");

@@ -43,7 +43,9 @@ class PostgresDatabase : public TestDatabase {
 public:
     PostgresDatabase() : TestDatabase(DbKind::Postgres), cluster_(TestCluster()) {
         name_ = NewDatabaseName();
-        Admin(cluster_).Execute("CREATE DATABASE " + name_ + " TEMPLATE " + kPgTemplate + " OWNER " + kPgOwner);
+        // Copying the files is several times faster than logging a clone of the small template.
+        Admin(cluster_).Execute("CREATE DATABASE " + name_ + " TEMPLATE " + kPgTemplate + " OWNER " + kPgOwner +
+                                " STRATEGY FILE_COPY");
         prefix_ = "linkmend_db.";
         auto& ini = OdbcIni::Get();
         dsn_ = ini.AddDataSource("LinkmendPg", PgKeys(cluster_, name_));
@@ -63,7 +65,6 @@ public:
 
 private:
     const PgClusterInfo& cluster_;
-    std::string name_;
 };
 
 }  // namespace

@@ -30,6 +30,8 @@ public:
     const std::string& ReadOnlyPwd() const { return readOnlyPwd_; }
     // The reader's table-name prefix, with its dot: "main." (SQLite), "linkmend_db." (PostgreSQL).
     const std::string& Prefix() const { return prefix_; }
+    // The database file (SQLite) or the database's name in the cluster (PostgreSQL).
+    const std::string& Name() const { return name_; }
 
 protected:
     explicit TestDatabase(DbKind kind) : kind_(kind) {}
@@ -38,6 +40,7 @@ protected:
     std::string dsn_, uid_, pwd_;
     std::string readOnlyDsn_, readOnlyUid_, readOnlyPwd_;
     std::string prefix_;
+    std::string name_;
 };
 
 // A new SQLite database file in its own temporary folder (WAL journal, busy timeout; the

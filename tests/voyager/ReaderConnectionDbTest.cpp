@@ -153,26 +153,38 @@ TEST_P(ReaderConnection, DatabaseStructureListsEveryTableOfThePrefix) {
     ExpectError([&] { r->DumpDatabaseStructure(""); }, ObjectError(1074), "VgerRead", "No output file name supplied");
 }
 
-TEST_P(ReaderConnection, LostConnectionRaisesTheEnginesErrorNotAnEmptyRecord) {
-    if (IsSqlite()) GTEST_SKIP() << "an SQLite file connection cannot be cut from outside";
-    InsertBib(7, RecordOf(1500));
+// Only a server connection can be cut from outside (an SQLite file stays open), so this case runs
+// on PostgreSQL alone.
+TEST(ReaderLostConnection, RaisesTheEnginesErrorNotAnEmptyRecord) {
+    TempDir profile;
+    setenv("LINKMEND_PROFILE_DIR", profile.Path().c_str(), 1);
+    auto db = testdb::DatabaseOrSkip(testdb::DbKind::Postgres);
+    if (!db) return;
+    odbc::Connection owner;
+    owner.Connect(db->Dsn(), db->Uid(), db->Pwd());
+    auto st = owner.Prepare("INSERT INTO " + db->Prefix() + "BIB_DATA (BIB_ID, SEQNUM, RECORD_SEGMENT) VALUES (7, ?, ?)");
+    const std::string record = RecordOf(1500);
+    st.BindInt32(1, 1);
+    st.BindBinary(2, record.substr(0, 990));
+    st.Execute();
+    st.BindInt32(1, 2);
+    st.BindBinary(2, record.substr(990));
+    st.Execute();
     // The owner's account, so that the owner may end the reader's server process.
-    VgerReaderClass7 r0;
-    auto* r = &r0;
-    r->DSN(Db().Dsn());
-    r->TableNamePrefix(Prefix());
-    r->uID(Db().Uid());
-    r->PWD(Db().Pwd());
-    r->RetrieveBibRecord("7");
-    ASSERT_EQ(r->BibRecord().size(), 1500u);
+    VgerReaderClass7 r;
+    r.DSN(db->Dsn());
+    r.TableNamePrefix(db->Prefix());
+    r.uID(db->Uid());
+    r.PWD(db->Pwd());
+    r.RetrieveBibRecord("7");
+    ASSERT_TRUE(OctetsEqual(record, r.BibRecord()));
     std::int16_t s = 0;
-    r->ExecuteSQL("SELECT pg_backend_pid()", s);
-    ASSERT_TRUE(r->GetNextRow(s));
-    const std::string pid = r->CurrentRow(1);
-    Exec("SELECT pg_terminate_backend(" + pid + ")");
+    r.ExecuteSQL("SELECT pg_backend_pid()", s);
+    ASSERT_TRUE(r.GetNextRow(s));
+    owner.Execute("SELECT pg_terminate_backend(" + r.CurrentRow(1) + ")");
     try {
-        r->RetrieveBibRecord("7");
-        FAIL() << "no error; record of " << r->BibRecord().size() << " octets";
+        r.RetrieveBibRecord("7");
+        FAIL() << "no error; record of " << r.BibRecord().size() << " octets";
     } catch (const LinkmendError& e) {
         EXPECT_EQ(e.Number(), ObjectError(1000)) << e.Description();
         EXPECT_NE(e.Source().find("VgerReadDLL"), std::string::npos);

@@ -58,6 +58,18 @@ TEST_P(ReaderConnection, ExecuteSqlWithSetZeroHandsBackNewSetsAndReusesNamedOnes
     EXPECT_EQ(r->ColumnCount(), 1);
 }
 
+TEST_P(ReaderConnection, ScrollingFetchMovesForward) {
+    Exec("INSERT INTO " + P() + "LIBRARY (LIBRARY_ID, LIBRARY_NAME) VALUES (1, 'Main'), (2, 'Law')");
+    auto r = NewReader();
+    std::int16_t s = 0;
+    r->ExecuteSQL("SELECT LIBRARY_NAME FROM " + P() + "LIBRARY ORDER BY LIBRARY_ID", s);
+    ASSERT_TRUE(r->GetNextRowScroll(s, SQL_FETCH_NEXT, 1));
+    EXPECT_EQ(r->CurrentRow(1), "Main");
+    ASSERT_TRUE(r->GetNextRowScroll(s, SQL_FETCH_NEXT, 1));
+    EXPECT_EQ(r->CurrentRow(1), "Law");
+    EXPECT_FALSE(r->GetNextRowScroll(s, SQL_FETCH_NEXT, 1));
+}
+
 TEST_P(ReaderConnection, ColumnHeadersAndHeaderChecks) {
     auto r = NewReader();
     std::int16_t s = 0;

@@ -172,6 +172,23 @@ TEST_P(HeadingSearches, TruncationWithTrailingBlankMatchesWholeWordsOnly) {
     EXPECT_EQ(Column(*r, s, 1), (Rows{"1", "4"}));  // 2 has no references
 }
 
+TEST_P(HeadingSearches, BlockFetchHandsOutEveryRowInOrder) {
+    auto r = NewReader();
+    std::int16_t s = 0;
+    r->SearchHeadingBlock("Smith", s, true, true, "", "", 2);
+    EXPECT_EQ(r->RowsPerFetch(), 2);
+    Rows ids, headings;
+    while (r->GetNextRow(s)) {
+        ids.push_back(r->CurrentRow(1));
+        headings.push_back(r->CurrentRow(4));
+    }
+    EXPECT_EQ(ids, (Rows{"1", "4", "2"}));
+    EXPECT_EQ(headings, (Rows{Heading("Smith, John"), Heading("Smith, John David"), Heading("Smith, Johnson")}));
+    r->SearchHeading("Smith", s, true, true);  // the same set, one row per call again
+    EXPECT_EQ(r->RowsPerFetch(), 0);
+    EXPECT_EQ(Column(*r, s, 1), (Rows{"1", "4", "2"}));
+}
+
 TEST_P(HeadingSearches, NonLatinHeadingIsSentAsCharacterCodes) {
     auto r = NewReader();
     std::int16_t s = 0;

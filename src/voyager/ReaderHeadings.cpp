@@ -117,7 +117,8 @@ void VgerReaderClass7::SearchSubdivIDHeading(const std::string& sSubdivisionID, 
                                              bool bIncludeBibsToo) {
     CheckId(sSubdivisionID, 1069, "No Subdivision ID supplied", "Subdivision ID is not numeric");
     const std::string& p = tableNamePrefix_;
-    std::string sql = "SELECT T2.HEADING_ID, T2.INDEX_TYPE, T2.HEADING_TYPE, T2.NORMAL_HEADING, T2.OPACBIBS, "
+    // Column 4 comes through RAWTOHEX as in SearchHeading: search type 3 hands it out decoded.
+    std::string sql = "SELECT T2.HEADING_ID, T2.INDEX_TYPE, T2.HEADING_TYPE, RAWTOHEX(T2.NORMAL_HEADING), T2.OPACBIBS, "
                       "T2.STAFFBIBS, T2.STAFFREFS FROM " +
                       p + "HEADING_SUBDIVISION T1, " + p + "HEADING T2 WHERE T1.SUBDIV_ID = " + sSubdivisionID;
     if (!bIncludeBibsToo) sql += " AND 'X' || T2.STAFFREFS != 'X'";

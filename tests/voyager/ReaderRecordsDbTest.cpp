@@ -156,6 +156,27 @@ TEST_P(ReaderRecords, LastModifiedIsNewestUpdateElseCreationElseZero) {
     EXPECT_EQ(r->BibDateLastModifiedVB().Format(), "1899-12-30 00:00:00");
 }
 
+// SQLite hands back whatever text was stored: fractional seconds are read, a text that is no date
+// gives zero (and so does its last-modified date, which the job then passes on as zero).
+TEST_P(ReaderRecords, DateTextsWithFractionsAndUnreadableDates) {
+    InsertBib(1, RecordOf(100));
+    InsertBib(2, RecordOf(100));
+    if (IsSqlite()) {
+        Exec("INSERT INTO " + P() + "BIB_HISTORY (BIB_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID) VALUES "
+             "(1, '2019-03-04 05:06:07.250', 'a', 1), (2, 'last Tuesday', 'b', 1)");
+    } else {
+        History("BIB", 1, "2019-03-04 05:06:07", "a", 1);
+        Exec("INSERT INTO " + P() + "BIB_HISTORY (BIB_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID) VALUES "
+             "(2, NULL, 'b', 1)");
+    }
+    auto r = NewReader();
+    r->RetrieveBibRecord("1");
+    EXPECT_EQ(r->BibDateLastModifiedVB().Format(), "2019-03-04 05:06:07");
+    r->RetrieveBibRecord("2");
+    EXPECT_TRUE(r->BibCreateDateVB().IsZero());
+    EXPECT_TRUE(r->BibDateLastModifiedVB().IsZero());
+}
+
 TEST_P(ReaderRecords, HoldingsAndAuthorityHistoryDates) {
     Location(5, "main");
     Holdings(50, RecordOf(120), "N", 5);

@@ -245,6 +245,9 @@ TEST_P(HeadingSearches, HeadingAndSubdivisionIdSearchesDecodeColumnTwo) {
     auto r = NewReader();
     std::int16_t s = 0;
     r->SearchHeadingIDAuth("1", s);
+    EXPECT_EQ(r->Engine().SQLString(), "SELECT AUTH_ID, RAWTOHEX(DISPLAY_HEADING), REFERENCE_TYPE, SCOPE_NOTE_PRESENT, "
+                                       "HEADING_ID_POINTEE FROM " + P() + "AUTH_HEADING WHERE HEADING_ID_POINTER = 1 "
+                                       "ORDER BY AUTH_ID");
     ASSERT_TRUE(r->GetNextRow(s));
     EXPECT_EQ(r->CurrentRow(1), "20");
     EXPECT_EQ(r->CurrentRow(2), "Smith, John " + kCafe);
@@ -256,7 +259,11 @@ TEST_P(HeadingSearches, HeadingAndSubdivisionIdSearchesDecodeColumnTwo) {
     r->SearchSubdivIDBib("5", s);
     EXPECT_EQ(Column(*r, s, 2), Rows{"History"});
     r->SearchSubdivIDHeading("5", s);
-    EXPECT_EQ(Column(*r, s, 1), Rows{"1"});  // heading 2 has no references
+    EXPECT_EQ(r->Engine().SQLString(), "SELECT T2.HEADING_ID, T2.INDEX_TYPE, T2.HEADING_TYPE, RAWTOHEX(T2.NORMAL_HEADING), "
+                                       "T2.OPACBIBS, T2.STAFFBIBS, T2.STAFFREFS FROM " + P() + "HEADING_SUBDIVISION T1, " +
+                                           P() + "HEADING T2 WHERE T1.SUBDIV_ID = 5 AND 'X' || T2.STAFFREFS != 'X' AND "
+                                                 "T2.HEADING_ID = T1.HEADING_ID");
+    EXPECT_EQ(Column(*r, s, 4), Rows{Heading("Smith, John")});  // heading 2 has no references
     r->SearchSubdivIDHeading("5", s, true);
     Rows both = Column(*r, s, 1);
     std::sort(both.begin(), both.end());

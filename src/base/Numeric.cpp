@@ -51,13 +51,20 @@ std::int32_t RoundToInt32(double value) {
 }
 
 bool IsTrueText(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    std::string u(s);
-    for (char& c : u) {
+    // The comparison form of the text, as the record services build it: upper case, apostrophes
+    // dropped, other punctuation a blank, blanks collapsed and trimmed.
+    std::string u;
+    for (char c : s) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        const bool keep = (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '&' || c == '#' || c == '+' ||
+                          c == '@' || static_cast<unsigned char>(c) >= 0x80;
+        if (c == '\'') continue;
+        if (!keep) c = ' ';
+        if (c == ' ' && (u.empty() || u.back() == ' ')) continue;
+        u.push_back(c);
     }
-    return u == "TRUE" || u == "YES" || u == "Y" || u == "T" || u == "1" || u == "-1";
+    if (!u.empty() && u.back() == ' ') u.pop_back();
+    return u == "TRUE" || u == "YES" || u == "Y" || u == "T" || u == "1";
 }
 
 }  // namespace linkmend

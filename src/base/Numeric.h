@@ -13,7 +13,8 @@ double Val(std::string_view text);
 // Rounds half to even into a 32-bit integer, clamping values outside its range.
 std::int32_t RoundToInt32(double value);
 
-// True for "TRUE", "YES", "Y", "T", "1" and "-1" in any case, blanks around ignored.
+// True for "TRUE", "YES", "Y", "T", "1" and "-1" in any case, blanks around ignored (judged on the
+// text's comparison form, so punctuation around the word does not count).
 bool IsTrueText(std::string_view text);
 
 }  // namespace linkmend

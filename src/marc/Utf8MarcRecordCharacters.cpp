@@ -122,6 +122,8 @@ void Utf8MarcRecordClass::SubstituteAlif(std::string& text) {
 
 void Utf8MarcRecordClass::PrepareLoadedCharacters(std::string_view record) {
     if (recordCharacterSet_ != 'U') return;
+    // Both the alif and every precomposed character need octets from 0x80 up.
+    if (!HasHighOctets(record)) return;
     const bool alif = record.find("\xCA\xBE") != std::string_view::npos;
     const bool decompose = !disableUtf8Decomposition_;
     if (!alif && !decompose) return;

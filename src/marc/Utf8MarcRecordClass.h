@@ -23,7 +23,9 @@ public:
     void MarcRecordIn(const std::string& sMarcRecord);
     const std::string& MarcRecordIn() const { return rawRecord_; }
     // The record rebuilt from the fields in list order, deleted fields and subfields left out;
-    // empty when there are no fields. Writes leader/00-04, 12-16 and 22-23.
+    // empty when there are no fields, and when a field outgrew 9,999 octets or the record 99,999
+    // (the exchange format cannot state them; a truncated record is never handed out).
+    // Writes leader/00-04, 12-16 and 22-23.
     std::string MarcRecordOut();
     bool IsMarc(const std::string& sSuspect);
     const std::string& IsMarcErrorText() const { return isMarcErrorText_; }
@@ -77,6 +79,9 @@ public:
     bool CharactersDecomposed() const { return charactersDecomposed_; }
 
     // ---- field cursor and search --------------------------------------------------------------
+    // A search with a text criterion keeps fields whose comparison form begins with the criterion's.
+    // First/Last searches start afresh (no criterion unless given); Next/Prev keep the remembered
+    // tag list and criterion when given none. Moves and searches let the window run.
     bool FldMoveFirst(bool bSkipDeletedFields = false);
     bool FldMoveNext(bool bSkipDeletedFields = false);
     bool FldMovePrev(bool bSkipDeletedFields = false);
@@ -300,7 +305,7 @@ private:
     void FillField(FieldEntry& f, std::string_view indicators, std::string_view text, bool fromLoad);
     void SplitSubfields(FieldEntry& f, std::string_view text);
     std::int16_t AppendSubfieldEntry(FieldEntry& f, std::string_view code, std::string_view text);
-    static std::string NormalizeIndicators(std::string_view indicators, bool force);
+    static void NormalizeIndicators(std::string& out, std::string_view indicators, bool force);
     void LinkAtTail(std::int16_t index);
     void LinkBefore(std::int16_t index, std::int16_t before);
     void LinkAfter(std::int16_t index, std::int16_t after);
@@ -403,9 +408,7 @@ private:
     std::string searchFieldText_;
     std::string searchCodes_;
     std::string searchSubfieldText_;
-    std::string loadMaxKey_;  // highest order key seen while loading (the list is in order up to it)
-    std::string loadMaxSubKey_;
-    bool loading_ = false;
+    std::int16_t loadMaxField_ = -1;  // field with the highest order key seen while loading
 
     // results
     bool fldsOutOfOrder_ = false;
@@ -415,10 +418,8 @@ private:
     bool marcRecordModified_ = false;
     std::string fldsWithSfdsOutOfOrder_;
 
-    // assembly buffers kept between records
+    // assembly buffer kept between records
     std::string outDirectory_;
-    std::string outData_;
-    std::string fieldScratch_;
 };
 
 }  // namespace linkmend

@@ -74,8 +74,7 @@ std::string FindFileCaseBlind(const std::string& folder, const std::string& name
 }  // namespace
 
 char Utf8MarcRecordClass::OrderGroup(const std::string& format) {
-    if (format == "A") return 'A';
-    if (format == "H") return 'H';
+    if (format.size() == 1 && (format[0] == 'A' || format[0] == 'H')) return format[0];
     return 'B';
 }
 
@@ -321,9 +320,15 @@ void Utf8MarcRecordClass::ComputeOrderKey(FieldEntry& f, std::int16_t index) {
         }
         return;
     }
-    f.OrderKey = Padded(slot - 1, 3);
-    f.OrderKey += MethodKeyPart(f, order.Fields[static_cast<std::size_t>(slot - 1)].Method);
-    f.OrderSubKey = SubKeyFromLinkage(f);
+    // The common methods are written in place; the key is rebuilt for every field of every load.
+    const std::int16_t method = order.Fields[static_cast<std::size_t>(slot - 1)].Method;
+    f.OrderKey.clear();
+    AppendDigits(f.OrderKey, static_cast<std::size_t>(slot - 1), 3);
+    if (method == 6) f.OrderKey += f.Tag;
+    else if (method == 2) f.OrderKey += f.Tag[0];
+    else if (method < 8 || method > 10) f.OrderKey += MethodKeyPart(f, method);
+    if (f.Tag[0] == '8' && f.Tag[1] == '8' && f.Tag[2] == '0') f.OrderSubKey = SubKeyFromLinkage(f);
+    else f.OrderSubKey.clear();
 }
 
 int Utf8MarcRecordClass::CompareOrder(const FieldEntry& a, const FieldEntry& b) {
@@ -351,7 +356,7 @@ void Utf8MarcRecordClass::PlaceNewField(std::int16_t index, bool forceToFirst, b
     }
     bool outOfOrder = false;
     if (fromLoad) {
-        outOfOrder = f.OrderKey < loadMaxKey_ || (f.OrderKey == loadMaxKey_ && f.OrderSubKey < loadMaxSubKey_);
+        outOfOrder = loadMaxField_ >= 0 && CompareOrder(f, fields_[static_cast<std::size_t>(loadMaxField_)]) < 0;
     } else {
         for (std::int16_t i = f.PrevField; i >= 0 && !outOfOrder; i = fields_[static_cast<std::size_t>(i)].PrevField) {
             const FieldEntry& other = fields_[static_cast<std::size_t>(i)];
@@ -360,8 +365,7 @@ void Utf8MarcRecordClass::PlaceNewField(std::int16_t index, bool forceToFirst, b
     }
     if (!outOfOrder) {
         if (fromLoad) {
-            loadMaxKey_ = f.OrderKey;
-            loadMaxSubKey_ = f.OrderSubKey;
+            loadMaxField_ = index;
         }
         return;
     }

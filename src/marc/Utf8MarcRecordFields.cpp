@@ -26,7 +26,7 @@ std::int16_t Utf8MarcRecordClass::NewFieldEntry(std::string_view tag) {
     const std::int16_t index = fieldCount_++;
     if (static_cast<std::size_t>(index) == fields_.size()) fields_.emplace_back();
     FieldEntry& f = fields_[static_cast<std::size_t>(index)];
-    f.Tag.assign(tag);
+    AssignOctets(f.Tag, tag);
     f.Indicators.clear();
     f.NoIndicators = false;
     f.OrderKey.clear();
@@ -48,8 +48,8 @@ std::int16_t Utf8MarcRecordClass::AppendSubfieldEntry(FieldEntry& f, std::string
     const std::int16_t index = static_cast<std::int16_t>(f.MaxSubfield + 1);
     if (static_cast<std::size_t>(index) == f.Subfields.size()) f.Subfields.emplace_back();
     SubfieldEntry& s = f.Subfields[static_cast<std::size_t>(index)];
-    s.Code.assign(code);
-    s.Text.assign(text);
+    AssignOctets(s.Code, code);
+    AssignOctets(s.Text, text);
     s.NormScheme = 0;
     s.SortForm.clear();
     s.Deleted = false;
@@ -76,15 +76,12 @@ void Utf8MarcRecordClass::SplitSubfields(FieldEntry& f, std::string_view text) {
     }
 }
 
-std::string Utf8MarcRecordClass::NormalizeIndicators(std::string_view indicators, bool force) {
-    std::string out(indicators.substr(0, 2));
-    out.resize(2, ' ');
-    if (!force) {
-        for (char& c : out) {
-            if (!IsDigit(c) && c != ' ') c = ' ';
-        }
+void Utf8MarcRecordClass::NormalizeIndicators(std::string& out, std::string_view indicators, bool force) {
+    out.resize(2);
+    for (std::size_t i = 0; i < 2; ++i) {
+        const char c = i < indicators.size() ? indicators[i] : ' ';
+        out[i] = force || IsDigit(c) || c == ' ' ? c : ' ';
     }
-    return out;
 }
 
 void Utf8MarcRecordClass::FillField(FieldEntry& f, std::string_view indicators, std::string_view text, bool fromLoad) {
@@ -94,7 +91,7 @@ void Utf8MarcRecordClass::FillField(FieldEntry& f, std::string_view indicators, 
         if (!text.empty() && text[0] == kDelimiter) text.remove_prefix(text.size() < 2 ? text.size() : 2);
         f.FirstSubfield = f.LastSubfield = f.MaxSubfield = -1;
         const std::int16_t s = AppendSubfieldEntry(f, std::string_view(), text);
-        if (f.Tag == "008") {
+        if (f.Tag[2] == '8' && f.Tag == "008") {
             std::string& t = f.Subfields[static_cast<std::size_t>(s)].Text;
             const std::size_t length = formatCode_ == "H" ? 32 : 40;
             if (fromLoad && t.size() != length) marcRecordModified_ = true;
@@ -103,8 +100,10 @@ void Utf8MarcRecordClass::FillField(FieldEntry& f, std::string_view indicators, 
         return;
     }
     f.NoIndicators = false;
-    f.Indicators = NormalizeIndicators(indicators, forceInvalidIndicatorValues_);
-    if (fromLoad && f.Indicators != indicators) marcRecordModified_ = true;
+    NormalizeIndicators(f.Indicators, indicators, forceInvalidIndicatorValues_);
+    if (fromLoad && (indicators.size() != 2 || f.Indicators[0] != indicators[0] || f.Indicators[1] != indicators[1])) {
+        marcRecordModified_ = true;
+    }
     SplitSubfields(f, text);
 }
 
@@ -146,7 +145,7 @@ void Utf8MarcRecordClass::Unlink(std::int16_t index) {
 
 void Utf8MarcRecordClass::AddField(std::string_view tag, std::string_view indicators, std::string_view text,
                                    bool forceToFirst, bool fromLoad) {
-    if (tag == "008" && index008_ >= 0) {
+    if (index008_ >= 0 && tag == "008") {
         const std::size_t length = fields_[static_cast<std::size_t>(index008_)].Subfields[0].Text.size();
         Change008Value(0, std::string(text.substr(0, length)));
         MoveFieldCursorTo(index008_);
@@ -159,7 +158,7 @@ void Utf8MarcRecordClass::AddField(std::string_view tag, std::string_view indica
     ComputeOrderKey(f, index);
     LinkAtTail(index);
     PlaceNewField(index, forceToFirst, fromLoad);
-    if (tag == "008") index008_ = index;
+    if (tag.size() == 3 && tag[2] == '8' && tag == "008") index008_ = index;
     if (!fromLoad) MoveFieldCursorTo(index);
 }
 
@@ -257,7 +256,7 @@ std::string Utf8MarcRecordClass::FldInd() const {
 void Utf8MarcRecordClass::FldInd(const std::string& value) {
     FieldEntry* f = Current();
     if (!f || f->NoIndicators) return;
-    f->Indicators = NormalizeIndicators(value, forceInvalidIndicatorValues_);
+    NormalizeIndicators(f->Indicators, value, forceInvalidIndicatorValues_);
     ComputeOrderKey(*f, fldPointer_);
 }
 

@@ -2,6 +2,7 @@
 // Small helpers shared by the record class's source files.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -25,18 +26,53 @@ inline long DigitValue(std::string_view s) {
     return v;
 }
 
-// The number as exactly `width` digits with leading zeros; a number too large for the width is
-// written as all nines, the largest value the fixed field can state.
+// A directory number: all digits is the common case and is read directly; anything else is read
+// the lenient way.
+inline long FixedDigits(std::string_view s) {
+    long v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') return DigitValue(s);
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
+// The number as exactly `width` digits with leading zeros (the caller keeps it within the width).
 inline void AppendDigits(std::string& out, std::size_t value, int width) {
     char buf[8];
-    std::size_t limit = 1;
-    for (int i = 0; i < width; ++i) limit *= 10;
-    if (value >= limit) value = limit - 1;
     for (int i = width - 1; i >= 0; --i) {
         buf[i] = static_cast<char>('0' + value % 10);
         value /= 10;
     }
     out.append(buf, static_cast<std::size_t>(width));
+}
+
+// Copies octets into a string whose storage is reused from record to record; unlike assign() it
+// takes the short path when the old capacity suffices.
+inline void AssignOctets(std::string& dst, std::string_view src) {
+    if (src.size() == 1 && dst.size() == 1) {  // subfield codes
+        dst[0] = src[0];
+        return;
+    }
+    if (src.size() > dst.capacity()) {
+        dst.assign(src);
+        return;
+    }
+    dst.resize(src.size());
+    if (!src.empty()) std::memcpy(dst.data(), src.data(), src.size());
+}
+
+// True when any octet is 0x80 or above; eight octets at a time, as records are mostly ASCII.
+inline bool HasHighOctets(std::string_view s) {
+    std::uint64_t any = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + i, 8);
+        any |= word;
+    }
+    for (; i < s.size(); ++i) any |= static_cast<unsigned char>(s[i]);
+    return (any & 0x8080808080808080ULL) != 0;
 }
 
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }

@@ -1,5 +1,6 @@
 // Loading, validating and assembling a record; leader and 008 accessors; format codes.
 #include <cstdio>
+#include <cstring>
 
 #include "base/DateTime.h"
 #include "marc/Utf8MarcRecordClass.h"
@@ -8,6 +9,12 @@
 
 namespace linkmend {
 using namespace marc_detail;
+
+namespace {
+// The exchange format states field lengths in four digits and record lengths in five.
+constexpr std::size_t kMaxFieldLength = 9999;
+constexpr std::size_t kMaxRecordLength = 99999;
+}  // namespace
 
 Utf8MarcRecordClass::Utf8MarcRecordClass() {
     for (char group : {'A', 'B', 'H'}) {
@@ -154,24 +161,22 @@ void Utf8MarcRecordClass::ParseDirectory(std::string_view record, std::size_t ba
     const std::size_t entries = base > 25 ? (base - 25) / 12 : 0;
     const std::string_view data = record.substr(base, record.size() - 1 - base);
     fields_.reserve(entries);
-    loading_ = true;
-    loadMaxKey_.clear();
-    loadMaxSubKey_.clear();
+    loadMaxField_ = -1;
     for (std::size_t i = 0; i < entries; ++i) {
         const std::string_view entry = record.substr(24 + 12 * i, 12);
         const std::string_view tag = entry.substr(0, 3);
-        const long length = DigitValue(entry.substr(3, 4)) - 1;  // the field terminator is dropped
+        const long length = FixedDigits(entry.substr(3, 4)) - 1;  // the field terminator is dropped
         if (length < 1) continue;
-        const std::size_t start = static_cast<std::size_t>(DigitValue(entry.substr(7, 5)));
+        const std::size_t start = static_cast<std::size_t>(FixedDigits(entry.substr(7, 5)));
         const std::string_view field =
             start >= data.size() ? std::string_view() : data.substr(start, static_cast<std::size_t>(length));
         if (IsControlTag(tag)) {
-            if (tag == "001") controlNumber_.assign(field);
-            if (tag == "008") fld008Length_ = static_cast<std::int16_t>(field.size());
+            if (tag[2] == '1') controlNumber_.assign(field);
+            if (tag[2] == '8') fld008Length_ = static_cast<std::int16_t>(field.size());
             AddField(tag, std::string_view(), field, false, true);
             continue;
         }
-        if (removeDuplicative035Fields_ && tag == "035" && !controlNumber_.empty() && field.size() > 4 &&
+        if (removeDuplicative035Fields_ && tag[2] == '5' && tag == "035" && !controlNumber_.empty() && field.size() > 4 &&
             field.substr(4) == controlNumber_) {
             marcRecordModified_ = true;
             continue;
@@ -179,61 +184,90 @@ void Utf8MarcRecordClass::ParseDirectory(std::string_view record, std::size_t ba
         const std::size_t indLength = field.size() < 2 ? field.size() : 2;
         AddField(tag, field.substr(0, indLength), field.substr(indLength), false, true);
     }
-    loading_ = false;
 }
 
+// Two passes: the directory from the field lengths, then the record written once, in place.
 std::string Utf8MarcRecordClass::MarcRecordOut() {
     if (fieldCount_ == 0) return std::string();
     outDirectory_.clear();
-    outData_.clear();
+    std::size_t dataLength = 0;
     for (std::int16_t idx = head_; idx >= 0; idx = fields_[static_cast<std::size_t>(idx)].NextField) {
         const FieldEntry& f = fields_[static_cast<std::size_t>(idx)];
         if (f.Deleted || f.Tag.size() != 3) continue;
-        const std::size_t start = outData_.size();
-        outData_ += f.Indicators;
-        const std::size_t textStart = outData_.size();
+        std::size_t text = 0;
+        char last = 0;
         if (f.NoIndicators) {
-            if (f.MaxSubfield >= 0) outData_ += f.Subfields[0].Text;
+            if (f.MaxSubfield >= 0 && !f.Subfields[0].Text.empty()) {
+                text = f.Subfields[0].Text.size();
+                last = f.Subfields[0].Text.back();
+            }
         } else {
             for (std::int16_t s = f.FirstSubfield; s >= 0; s = f.Subfields[static_cast<std::size_t>(s)].NextSubfield) {
                 const SubfieldEntry& sub = f.Subfields[static_cast<std::size_t>(s)];
                 if (sub.Deleted) continue;
-                if (!sub.Code.empty()) {
-                    outData_ += kDelimiter;
-                    outData_ += sub.Code;
-                }
-                outData_ += sub.Text;
+                const std::size_t n = (sub.Code.empty() ? 0 : 2) + sub.Text.size();
+                if (n == 0) continue;
+                text += n;
+                last = sub.Text.empty() ? sub.Code.back() : sub.Text.back();
             }
         }
-        if (outData_.size() == textStart) {  // nothing but indicators: the field is left out
-            outData_.resize(start);
-            continue;
-        }
-        if (outData_.back() != kEndOfField) outData_ += kEndOfField;
+        if (text == 0) continue;  // nothing but indicators: the field is left out
+        const std::size_t length = f.Indicators.size() + text + (last == kEndOfField ? 0 : 1);
+        if (length > kMaxFieldLength) return std::string();
         outDirectory_ += f.Tag;
-        AppendDigits(outDirectory_, outData_.size() - start, 4);
-        AppendDigits(outDirectory_, start, 5);
+        AppendDigits(outDirectory_, length, 4);
+        AppendDigits(outDirectory_, dataLength, 5);
+        dataLength += length;
     }
-    if (characterSetOut_ == 'U') SubstituteAlif(outData_);
+    const std::size_t base = 24 + outDirectory_.size() + 1;
+    const std::size_t total = base + dataLength + 1;
+    if (total > kMaxRecordLength) return std::string();
     if (leader_.size() != 24) leader_ = kDefaultLeader;
     leader_[22] = '0';
     leader_[23] = '0';
-    const std::size_t base = 24 + outDirectory_.size() + 1;
-    const std::size_t total = base + outData_.size() + 1;
     std::string number;
-    AppendDigits(number, base, 5);
-    leader_.replace(12, 5, number);
-    number.clear();
     AppendDigits(number, total, 5);
-    leader_.replace(0, 5, number);
+    AppendDigits(number, base, 5);
+    leader_.replace(0, 5, number, 0, 5);
+    leader_.replace(12, 5, number, 5, 5);
 
-    std::string out;
-    out.reserve(total);
-    out += leader_;
-    out += outDirectory_;
-    out += kEndOfField;
-    out += outData_;
-    out += kEndOfRecord;
+    // The record is written through a cursor into storage of the final size.
+    std::string out(total, '\0');
+    char* p = out.data();
+    auto put = [&p](std::string_view octets) {
+        if (!octets.empty()) std::memcpy(p, octets.data(), octets.size());
+        p += octets.size();
+    };
+    put(leader_);
+    put(outDirectory_);
+    *p++ = kEndOfField;
+    for (std::int16_t idx = head_; idx >= 0; idx = fields_[static_cast<std::size_t>(idx)].NextField) {
+        const FieldEntry& f = fields_[static_cast<std::size_t>(idx)];
+        if (f.Deleted || f.Tag.size() != 3) continue;
+        char* const start = p;
+        put(f.Indicators);
+        char* const textStart = p;
+        if (f.NoIndicators) {
+            if (f.MaxSubfield >= 0) put(f.Subfields[0].Text);
+        } else {
+            for (std::int16_t s = f.FirstSubfield; s >= 0; s = f.Subfields[static_cast<std::size_t>(s)].NextSubfield) {
+                const SubfieldEntry& sub = f.Subfields[static_cast<std::size_t>(s)];
+                if (sub.Deleted) continue;
+                if (!sub.Code.empty()) {  // a code is one octet
+                    *p++ = kDelimiter;
+                    *p++ = sub.Code[0];
+                }
+                put(sub.Text);
+            }
+        }
+        if (p == textStart) {  // left out of the directory in the first pass
+            p = start;
+            continue;
+        }
+        if (p[-1] != kEndOfField) *p++ = kEndOfField;
+    }
+    *p = kEndOfRecord;
+    if (characterSetOut_ == 'U' && HasHighOctets(out)) SubstituteAlif(out);
     return out;
 }
 
@@ -329,7 +363,7 @@ void Utf8MarcRecordClass::NewRecord(const std::string& sRecordType, const std::s
     leader_ = kDefaultLeader;
     const char type = sRecordType.empty() ? ' ' : sRecordType[0];
     leader_[6] = type;
-    const bool levelless = std::string_view("wuvxyz").find(type) != std::string_view::npos && type != '\0';
+    const bool levelless = std::string_view("wuvxyz").find(type) != std::string_view::npos;
     leader_[7] = levelless ? ' ' : (sBibliographicLevel.empty() ? 'a' : sBibliographicLevel[0]);
     isAuthority_ = type == 'z';
     formatCode_ = SetFormatCode(leader_);

@@ -177,6 +177,15 @@ TEST_F(RecordEditTest, FieldAddChangeAndInsert) {
                                                              {"500", "1 $aAdded$bmore"}}));
 }
 
+TEST_F(RecordEditTest, Added008IsPaddedOrCutToItsFormatLength) {
+    Load({{"001", "1"}, {"245", "00$aT"}});
+    rec_.FldAdd("008", "", std::string(38, '8'));
+    EXPECT_EQ(rec_.FldText(), std::string(38, '8') + "  ");
+    Load({{"001", "1"}, {"852", "0 $bMain"}}, "00000nx  a2200000   4500");
+    rec_.FldAdd("008", "", std::string(45, '8'));
+    EXPECT_EQ(rec_.FldText(), std::string(32, '8'));
+}
+
 TEST_F(RecordEditTest, Added035MarksItsDuplicateDeleted) {
     Load({{"001", "1"}, {"035", "  $a(OCoLC)123"}, {"035", "  $a(OCoLC)456"}});
     rec_.FldAdd("035", "  ");

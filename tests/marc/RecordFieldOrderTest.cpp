@@ -200,6 +200,17 @@ TEST_F(RecordFieldOrderTest, AddedFieldsFindTheirPlace) {
     EXPECT_EQ(rec_.FldTag(), "010");
 }
 
+TEST_F(RecordFieldOrderTest, TagsOutsideEveryRangeStayWhereTheyStand) {
+    rec_.ClearFldOrder("B");
+    rec_.SetFldOrder("B", "100", "199", 6);
+    rec_.SetFldOrder("B", "600", "699", 6);
+    const std::string record = Out({{"001", "1"}, {"650", " 0$aS"}, {"CAT", "  $aLocal"}, {"245", "10$aT"}, {"100", "1 $aN"}});
+    rec_.MarcRecordIn(record);
+    // 001, CAT and 245 have no instruction: they keep the key of the field before them.
+    EXPECT_TRUE(OctetsEqual(Out({{"001", "1"}, {"100", "1 $aN"}, {"650", " 0$aS"}, {"CAT", "  $aLocal"}, {"245", "10$aT"}}),
+                            rec_.MarcRecordOut()));
+}
+
 TEST_F(RecordFieldOrderTest, NewRecordInstallsTheDefaultsOfItsFormat) {
     rec_.NewRecord("a", "m");
     rec_.FldAdd("856", "40", D("$ux"));

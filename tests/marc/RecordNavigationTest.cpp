@@ -13,7 +13,7 @@ namespace {
 const std::string kLinks = BuildRecord(kBookLeader, {
     {"001", "12345"},
     {"245", "00$aLinks."},
-    {"856", "40$3Part 1$uhttp://old.example/a$zFirst"},
+    {"856", "40$3Volume 1$uhttp://old.example/a$zFirst"},
     {"500", "  $aNote."},
     {"856", "41$uhttp://old.example/b"},
     {"856", "42$zNo link here"},
@@ -107,7 +107,7 @@ TEST_F(RecordNavigationTest, SearchesLetTheWindowRun) {
 }
 
 TEST_F(RecordNavigationTest, TextCriterionComparesNormalisedBeginnings) {
-    ASSERT_TRUE(rec_.FldFindFirst("856", "part 1"));
+    ASSERT_TRUE(rec_.FldFindFirst("856", "volume 1"));
     EXPECT_EQ(rec_.FldInd(), "40");
     EXPECT_FALSE(rec_.FldFindNext());  // the remembered criterion still applies
     ASSERT_TRUE(rec_.FldFindFirst("856"));  // a new first search drops it
@@ -127,7 +127,7 @@ TEST_F(RecordNavigationTest, SubfieldSearchStopsOnTheWantedCode) {
     EXPECT_EQ(rec_.SfdText(), "http://old.example/a");
     rec_.SfdText(D("$zReplaced note"));
     EXPECT_EQ(rec_.SfdCode(), "z");
-    EXPECT_EQ(rec_.FldText(), D("$3Part 1$zReplaced note$zFirst"));
+    EXPECT_EQ(rec_.FldText(), D("$3Volume 1$zReplaced note$zFirst"));
     EXPECT_FALSE(rec_.SfdFindFirst("u"));
     ASSERT_TRUE(rec_.SfdFindFirst("xyz"));
     EXPECT_EQ(rec_.SfdText(), "Replaced note");
@@ -161,7 +161,7 @@ TEST_F(RecordNavigationTest, DeletingTheLastSubfieldEndsTheWalk) {
     rec_.SfdDelete();
     EXPECT_TRUE(rec_.SfdDeleted());
     EXPECT_FALSE(rec_.SfdMoveNext());
-    EXPECT_EQ(rec_.FldText(), D("$3Part 1$uhttp://old.example/a"));
+    EXPECT_EQ(rec_.FldText(), D("$3Volume 1$uhttp://old.example/a"));
     // Deleting the middle one leaves the cursor there so the walk goes on with the one after it.
     ASSERT_TRUE(rec_.SfdFindFirst("3"));
     ASSERT_TRUE(rec_.SfdMoveNext());

@@ -409,7 +409,6 @@ private:
     // Opens a search's result set with its search type; iResultSet as for ExecuteSQL.
     void OpenSearch(const std::string& sql, std::int16_t searchType, std::int16_t& iResultSet,
                     std::int16_t rowsPerBlock = 0);
-    void SelectSearchSet(std::int16_t iResultSet);
     std::string NormalizedHeading(const std::string& heading, const std::string& format, const std::string& tag,
                                   const std::string& indicators);
     std::string HeadingCondition(const std::string& column, const std::string& given,

@@ -221,6 +221,32 @@ TEST_P(ReaderItems, LinkSearchesOpenResultSetsForTheCaller) {
     EXPECT_EQ(r->CurrentRow(2), "1");
 }
 
+// Only SQLite keeps text in a number column, so only there can an item carry a value the item
+// data object cannot take.
+TEST(ReaderItemCopy, ANumberThatIsNoNumberIsRefusedWithItsName) {
+    TempDir profile;
+    setenv("LINKMEND_PROFILE_DIR", profile.Path().c_str(), 1);
+    auto db = testdb::DatabaseOrSkip(testdb::DbKind::Sqlite);
+    if (!db) return;
+    odbc::Connection owner;
+    owner.Connect(db->Dsn(), db->Uid(), db->Pwd());
+    owner.Execute("INSERT INTO " + db->Prefix() + "ITEM (ITEM_ID, PERM_LOCATION, COPY_NUMBER, MAGNETIC_MEDIA) "
+                  "VALUES (300, 4, 'two', 'maybe')");
+    VgerReaderClass7 r;
+    r.DSN(db->ReadOnlyDsn());
+    r.TableNamePrefix(db->Prefix());
+    r.uID("reader");
+    r.PWD("reader");
+    r.RetrieveItemRecord("300");
+    EXPECT_EQ(r.ItemCopyNumber(), "two");
+    CatalogItemData d;
+    d.MagneticMedia(true);
+    ExpectError([&] { r.CopyItemObject(d); }, 380, "VgerRead", "CopyItemObject: invalid value for Copy (two)");
+    EXPECT_EQ(d.itemID(), 300);  // the values before it are set
+    EXPECT_EQ(d.PermLocationID(), 4);
+    EXPECT_TRUE(d.MagneticMedia());
+}
+
 }  // namespace
 
 LINKMEND_DB_TEST_SUITE(ReaderItems);

@@ -6,7 +6,7 @@
 
 namespace linkmend {
 namespace {
-std::int16_t Part(std::string_view text) {
+std::int16_t VersionNumber(std::string_view text) {
     const double v = Val(text);
     if (v > 32767.0) return 32767;
     if (v < -32768.0) return -32768;
@@ -18,17 +18,17 @@ VgerVersionParts ParseVgerVersion(std::string_view version) {
     VgerVersionParts p;
     const std::size_t dot1 = version.find('.');
     if (dot1 == std::string_view::npos) {
-        p.major = Part(version);
+        p.major = VersionNumber(version);
     } else {
-        p.major = Part(version.substr(0, dot1));
+        p.major = VersionNumber(version.substr(0, dot1));
         const std::string_view rest = version.substr(dot1 + 1);
         const std::size_t dot2 = rest.find('.');
         if (dot2 == std::string_view::npos) {
-            p.minor = Part(rest);
+            p.minor = VersionNumber(rest);
         } else {
-            p.minor = Part(rest.substr(0, dot2));
+            p.minor = VersionNumber(rest.substr(0, dot2));
             const std::string_view third = rest.substr(dot2 + 1);
-            p.third = Part(third.substr(0, third.find('.')));
+            p.third = VersionNumber(third.substr(0, third.find('.')));
         }
     }
     // Releases before 2000 were numbered by two-digit year; four-digit years are taken as they are.

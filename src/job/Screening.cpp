@@ -58,7 +58,7 @@ void Run::ProcessLine(const std::string& id, std::string type) {
     if (!RetrieveAndScreen(id, type)) return;
 
     Log("Record passes preliminary tests");
-    changed_ = RewriteLinks(program_.record, program_.job, stem_, log_);
+    changed_ = RewriteLinks(program_.record, program_.job, matchStem_, log_);
     if (!changed_) {
         Log("Record NOT changed");
         if (log_.IsOn()) Log(program_.record.TextFormatted(0, false, 10));

@@ -1,0 +1,128 @@
+#include "odbc/Dialect.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <utility>
+
+namespace linkmend::odbc {
+namespace {
+
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool IsWordChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '$' ||
+           c == '#';
+}
+
+bool WordIs(std::string_view word, std::string_view upper) {
+    if (word.size() != upper.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i)
+        if (Upper(word[i]) != upper[i]) return false;
+    return true;
+}
+
+bool ContainsUnique(std::string_view sql) {
+    for (std::size_t i = 0; i + 6 <= sql.size(); ++i)
+        if (Upper(sql[i]) == 'U' && WordIs(sql.substr(i, 6), "UNIQUE")) return true;
+    return false;
+}
+
+// Position after blanks and comments starting at i.
+std::size_t SkipBlanksAndComments(std::string_view s, std::size_t i) {
+    while (i < s.size()) {
+        const char c = s[i];
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') {
+            ++i;
+        } else if (c == '-' && i + 1 < s.size() && s[i + 1] == '-') {
+            while (i < s.size() && s[i] != '\n') ++i;
+        } else if (c == '/' && i + 1 < s.size() && s[i + 1] == '*') {
+            const std::size_t end = s.find("*/", i + 2);
+            i = end == std::string_view::npos ? s.size() : end + 2;
+        } else {
+            break;
+        }
+    }
+    return i;
+}
+
+// Position after the quoted text that starts at i (a doubled quote stays inside).
+std::size_t SkipQuoted(std::string_view s, std::size_t i) {
+    const char quote = s[i];
+    ++i;
+    while (i < s.size()) {
+        if (s[i] == quote) {
+            if (i + 1 < s.size() && s[i + 1] == quote) {
+                i += 2;
+                continue;
+            }
+            return i + 1;
+        }
+        ++i;
+    }
+    return i;
+}
+
+}  // namespace
+
+bool RewriteSelectUnique(std::string_view sql, std::string& out) {
+    if (!ContainsUnique(sql)) return false;
+    std::string result;
+    std::size_t copied = 0;  // sql[0, copied) is already in result
+    std::size_t i = 0;
+    while (i < sql.size()) {
+        const char c = sql[i];
+        if (c == '\'' || c == '"') {
+            i = SkipQuoted(sql, i);
+        } else if ((c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') ||
+                   (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*')) {
+            i = SkipBlanksAndComments(sql, i);
+        } else if (IsWordChar(c)) {
+            std::size_t end = i;
+            while (end < sql.size() && IsWordChar(sql[end])) ++end;
+            if (WordIs(sql.substr(i, end - i), "SELECT")) {
+                const std::size_t next = SkipBlanksAndComments(sql, end);
+                std::size_t nextEnd = next;
+                while (nextEnd < sql.size() && IsWordChar(sql[nextEnd])) ++nextEnd;
+                if (WordIs(sql.substr(next, nextEnd - next), "UNIQUE")) {
+                    result.append(sql.substr(copied, next - copied));
+                    result.append("DISTINCT");
+                    copied = nextEnd;
+                    end = nextEnd;
+                }
+            }
+            i = end;
+        } else {
+            ++i;
+        }
+    }
+    if (copied == 0) return false;
+    result.append(sql.substr(copied));
+    out = std::move(result);
+    return true;
+}
+
+SqlDialect SqlDialect::ForDbms(std::string_view dbmsName) {
+    SqlDialect d;
+    if (dbmsName.empty() || WordIs(dbmsName.substr(0, std::min<std::size_t>(6, dbmsName.size())), "ORACLE"))
+        return d;
+    d.rewriteUnique_ = true;
+    if (WordIs(dbmsName, "SQLITE")) {
+        d.probe_ = "SELECT RAWTOHEX('A'), HEXTORAW('41'), CHR(65)";
+        d.missing_ =
+            "The SQLite extension linkmend_sqlite (RAWTOHEX, HEXTORAW, CHR) is not loaded: name the module "
+            "linkmend_sqlite.so in the data source's LoadExt setting";
+    } else if (WordIs(dbmsName, "POSTGRESQL")) {
+        d.probe_ = "SELECT RAWTOHEX('A'), HEXTORAW('41'), CHR(65)";
+        d.missing_ =
+            "The database lacks the functions rawtohex and hextoraw: load the Linkmend schema script "
+            "(demo/schema-postgresql.sql) into it";
+    }
+    return d;
+}
+
+std::string_view SqlDialect::Adapt(std::string_view sql, std::string& scratch) const {
+    if (rewriteUnique_ && RewriteSelectUnique(sql, scratch)) return scratch;
+    return sql;
+}
+
+}  // namespace linkmend::odbc

@@ -1,0 +1,169 @@
+// The engine's connection: construction, connect, disconnect, borrowed handles and the driver
+// manager's trace.
+#include <filesystem>
+
+#include "base/Error.h"
+#include "base/MessagePump.h"
+#include "odbc/VgerReaderDllClass6.h"
+
+namespace linkmend {
+namespace {
+
+constexpr const char* kSource = odbc::kErrorSource;
+
+SQLSMALLINT TextLength(const std::string& s) { return static_cast<SQLSMALLINT>(s.size()); }
+
+SQLCHAR* Chars(const std::string& s) {
+    return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str()));
+}
+
+}  // namespace
+
+VgerReaderDllClass6::VgerReaderDllClass6() {
+    sets_.push_back(std::make_unique<Set>());
+    sets_[0]->columnTypes.assign(1, 0);
+}
+
+VgerReaderDllClass6::~VgerReaderDllClass6() {
+    if (handlesBorrowed_) {
+        // The lender's connection owns everything allocated on it; leave it all alone.
+        for (auto& s : sets_) s->statement.Release();
+        env_.Release();
+        dbc_.Release();
+        return;
+    }
+    try {
+        Disconnect();
+    } catch (...) {
+        // Nothing may escape a destructor; the handles are freed below regardless.
+    }
+}
+
+void VgerReaderDllClass6::EnvironmentHandle(SQLHENV handle) {
+    if (env_) return;
+    env_.Borrow(handle);
+    handlesBorrowed_ = true;
+}
+
+void VgerReaderDllClass6::DatabaseHandle(SQLHDBC handle) {
+    if (dbc_) return;
+    dbc_.Borrow(handle);
+    handlesBorrowed_ = true;
+}
+
+SQLHSTMT VgerReaderDllClass6::RetrieveStatement() const { return sets_[0]->statement.Get(); }
+
+void VgerReaderDllClass6::SetTraceOption(bool on) {
+    if (!dbc_) return;
+    odbc::Traced("SQLSetConnectAttr",
+                 SQLSetConnectAttr(dbc_.Get(), SQL_ATTR_TRACE,
+                                   reinterpret_cast<SQLPOINTER>(static_cast<std::intptr_t>(
+                                       on ? SQL_OPT_TRACE_ON : SQL_OPT_TRACE_OFF)),
+                                   0));
+}
+
+void VgerReaderDllClass6::ConnectFailed(SQLRETURN rc) {
+    throw LinkmendError(ObjectError(1006), kSource,
+                        "Could not establish a database connection to " + dsn_ + "\n\n" + lastError_ + "\n" +
+                            NumberWithSign(rc));
+}
+
+void VgerReaderDllClass6::ConnectToVoyager() {
+    if (connected_) return;
+    if (!(env_ && dbc_)) {
+        // A single lent handle is not used: the engine makes both its own.
+        env_.Reset();
+        dbc_.Reset();
+        handlesBorrowed_ = false;
+        SQLRETURN rc = env_.Allocate(SQL_NULL_HANDLE);
+        if (odbc::Succeeded(rc))
+            rc = odbc::Traced("SQLSetEnvAttr",
+                              SQLSetEnvAttr(env_.Get(), SQL_ATTR_ODBC_VERSION,
+                                            reinterpret_cast<SQLPOINTER>(static_cast<std::intptr_t>(SQL_OV_ODBC3)),
+                                            0));
+        if (!odbc::Succeeded(rc)) {
+            env_.Reset();
+            throw LinkmendError(ObjectError(1004), kSource, "Could not allocate an environment handle");
+        }
+        if (!odbc::Succeeded(dbc_.Allocate(env_.Get()))) {
+            env_.Reset();
+            throw LinkmendError(ObjectError(1005), kSource, "Could not allocate a connection handle");
+        }
+        if (traceOn_ && !traceFile_.empty()) {
+            odbc::Traced("SQLSetConnectAttr",
+                         SQLSetConnectAttr(dbc_.Get(), SQL_ATTR_TRACEFILE, Chars(traceFile_),
+                                           static_cast<SQLINTEGER>(traceFile_.size())));
+            SetTraceOption(true);
+        }
+        LetWindowMessagesRun();
+        rc = odbc::Traced("SQLConnect", SQLConnect(dbc_.Get(), Chars(dsn_), TextLength(dsn_), Chars(uid_),
+                                                   TextLength(uid_), Chars(pwd_), TextLength(pwd_)));
+        if (!odbc::Succeeded(rc)) {
+            GetErrorText(SQL_NULL_HANDLE);
+            // Not connected: free without disconnecting.
+            odbc::Traced("SQLFreeHandle", SQLFreeHandle(SQL_HANDLE_DBC, dbc_.Get()));
+            dbc_.Release();
+            env_.Reset();
+            ConnectFailed(rc);
+        }
+        if (!traceOn_) SetTraceOption(false);
+    }
+    Set& zero = *sets_[0];
+    if (!odbc::Succeeded(zero.statement.Allocate(dbc_.Get())))
+        throw LinkmendError(ObjectError(1007), kSource, "Could not allocate a 'retrieval' statement handle");
+    dbmsName_ = odbc::DbmsName(dbc_.Get());
+    dialect_ = odbc::SqlDialect::ForDbms(dbmsName_);
+    ProbeFunctions();
+    connected_ = true;
+}
+
+// A failed LoadExt (SQLite) or a database without the schema's functions (PostgreSQL) does not
+// fail the connection by itself; the reader's first RAWTOHEX would. Say so once, here.
+void VgerReaderDllClass6::ProbeFunctions() {
+    const std::string probe = dialect_.FunctionProbe();
+    if (probe.empty()) return;
+    SQLHSTMT stmt = sets_[0]->statement.Get();
+    const SQLRETURN rc = odbc::Traced("SQLExecDirect", SQLExecDirect(stmt, Chars(probe), SQL_NTS));
+    if (odbc::Succeeded(rc)) {
+        odbc::Traced("SQLFreeStmt", SQLFreeStmt(stmt, SQL_CLOSE));
+        return;
+    }
+    const std::string driverText = odbc::FormatDiagnostics(odbc::ReadDiagnostics(SQL_HANDLE_STMT, stmt));
+    lastError_ = std::string(dialect_.MissingFunctionsText()) + "\n" + driverText;
+    sets_[0]->statement.Reset();
+    if (!handlesBorrowed_) {
+        dbc_.Reset();
+        env_.Reset();
+    }
+    ConnectFailed(rc);
+}
+
+void VgerReaderDllClass6::Disconnect() {
+    if (handlesBorrowed_ || !connected_) return;
+    for (auto& s : sets_) {
+        if (!s->statement) continue;
+        odbc::Traced("SQLFreeStmt", SQLFreeStmt(s->statement.Get(), SQL_CLOSE));
+        s->statement.Reset();
+    }
+    sets_.resize(1);
+    current_ = 0;
+    dbc_.Reset();
+    env_.Reset();
+}
+
+bool VgerReaderDllClass6::TraceOn() {
+    if (traceFile_.empty()) traceFile_ = (std::filesystem::temp_directory_path() / "log.log").string();
+    return traceOn_;
+}
+
+void VgerReaderDllClass6::TraceOn(bool on) {
+    traceOn_ = on;
+    if (!on) SetTraceOption(false);
+}
+
+std::string VgerReaderDllClass6::Version() {
+    return std::to_string(LINKMEND_VERSION_MAJOR) + "." + std::to_string(LINKMEND_VERSION_MINOR) + "." +
+           std::to_string(LINKMEND_VERSION_PATCH);
+}
+
+}  // namespace linkmend

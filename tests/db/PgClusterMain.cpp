@@ -1,0 +1,42 @@
+// The CTest fixture's program: "start STATEFILE" starts the run's PostgreSQL test cluster and
+// records it; "stop STATEFILE" stops it and removes the record. Without the server programs,
+// start records why and succeeds (the tests then skip), unless LINKMEND_REQUIRE_POSTGRES=1.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "PgCluster.h"
+#include "TestDatabase.h"
+
+using namespace linkmend::testdb;
+
+int main(int argc, char** argv) {
+    if (argc != 3 || (std::string(argv[1]) != "start" && std::string(argv[1]) != "stop")) {
+        std::fprintf(stderr, "usage: %s start|stop STATEFILE\n", argv[0]);
+        return 2;
+    }
+    const std::string command = argv[1], stateFile = argv[2];
+    // A cluster left behind by an interrupted run goes first.
+    const auto old = PgCluster::ReadState(stateFile);
+    if (old.status == "running") PgCluster::Stop(old.info);
+    std::error_code ec;
+    std::filesystem::remove(stateFile, ec);
+    if (command == "stop") {
+        std::printf("test cluster stopped\n");
+        return 0;
+    }
+    try {
+        const PgClusterInfo info = PgCluster::Start();
+        PgCluster::WriteState(stateFile, info);
+        std::printf("test cluster running in %s on 127.0.0.1:%d\n", info.folder.c_str(), info.port);
+        return 0;
+    } catch (const PostgresUnavailable& e) {
+        PgCluster::WriteStateProblem(stateFile, "unavailable", e.what());
+        std::printf("PostgreSQL unavailable, its tests will skip: %s\n", e.what());
+        return PostgresRequired() ? 1 : 0;
+    } catch (const std::exception& e) {
+        PgCluster::WriteStateProblem(stateFile, "failed", e.what());
+        std::fprintf(stderr, "test cluster failed to start: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The fixture of the engine's database tests: engines connected to the case's fresh database, and
+// a few rows to read.
+#include <memory>
+#include <string>
+
+#include "DbTest.h"
+#include "ErrorAssert.h"
+#include "odbc/VgerReaderDllClass6.h"
+
+namespace linkmend::test {
+
+class EngineDbTest : public testdb::DbTest {
+protected:
+    // An engine with the owner's (or the read-only account's) connection values, not yet connected.
+    std::unique_ptr<VgerReaderDllClass6> NewEngine(bool readOnly = false) const {
+        auto e = std::make_unique<VgerReaderDllClass6>();
+        e->DSN(readOnly ? Db().ReadOnlyDsn() : Db().Dsn());
+        e->uID(readOnly ? Db().ReadOnlyUid() : Db().Uid());
+        e->PWD(readOnly ? Db().ReadOnlyPwd() : Db().Pwd());
+        return e;
+    }
+
+    // LIBRARY rows 1..count named "Library 01".. with NUC code "NUC" + id, in one transaction.
+    void AddLibraries(int count) {
+        auto& w = Writer();
+        w.Begin();
+        auto insert = w.Prepare("INSERT INTO " + Prefix() +
+                                "LIBRARY (LIBRARY_ID, LIBRARY_NAME, LIBRARY_DISPLAY_NAME, NUC_CODE) VALUES (?, ?, ?, ?)");
+        for (int i = 1; i <= count; ++i) {
+            insert.BindInt32(1, i);
+            insert.BindText(2, LibraryName(i));
+            insert.BindText(3, "Display " + std::to_string(i));
+            insert.BindText(4, "NUC" + std::to_string(i));
+            insert.Execute();
+        }
+        w.Commit();
+    }
+
+    static std::string LibraryName(int i) { return std::string("Library ") + (i < 10 ? "0" : "") + std::to_string(i); }
+
+    std::string LibrarySelect() const {
+        return "SELECT LIBRARY_ID, LIBRARY_NAME, NUC_CODE FROM " + Prefix() + "LIBRARY ORDER BY LIBRARY_ID";
+    }
+};
+
+}  // namespace linkmend::test

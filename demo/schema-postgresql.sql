@@ -274,6 +274,15 @@ CREATE TABLE CAT_POLICY_LOCS (
     CATALOGING_LOCATION char(1)
 );
 
+-- Operators and their passwords, checked when an operator signs on to write records. The hash
+-- is glibc's SHA-512 crypt form "$6$salt$hash"; the password itself is never stored.
+CREATE TABLE OPERATOR (
+    OPERATOR_ID   varchar(10) NOT NULL PRIMARY KEY,
+    LAST_NAME     varchar(30),
+    FIRST_NAME    varchar(30),
+    PASSWORD_HASH varchar(120)
+);
+
 -- Indexes and headings ----------------------------------------------------------------------------
 CREATE TABLE BIB_INDEX (
     BIB_ID          integer NOT NULL,

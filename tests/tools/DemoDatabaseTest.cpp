@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <regex>
 #include <set>
+#include <cstdlib>
 
 #include "DemoDb.h"
+#include "marc/Utf8MarcRecordClass.h"
 
 namespace linkmend::test {
 namespace {
@@ -370,6 +372,35 @@ TEST_P(DemoDatabase, TheSameSeedGivesTheSameRowsOnEitherDatabase) {
     EXPECT_TRUE(here == sqlite) << "first difference at " << std::mismatch(here.begin(), here.end(), sqlite.begin(),
                                                                            sqlite.end()).first - here.begin();
     EXPECT_NE(here, again(22)) << "another seed, another database";
+}
+
+// The job loads each record into its record object and writes back what it assembles: a demo record
+// must come out octet for octet as it went in (a production run then changes only its 856 fields),
+// whether the site's validation folder is empty (the demo's) or holds no order files (the defaults).
+TEST(DemoRecords, PassTheJobsRecordObjectUnchanged) {
+    TempDir profileDir, validation;
+    setenv("LINKMEND_PROFILE_DIR", profileDir.Path().c_str(), 1);
+    auto db = testdb::CreateSqliteDatabase();
+    const auto r = RunGenerator({"--sqlite", db->Name(), "--bibs", "300", "--seed", "18"});
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    odbc::Connection c;
+    c.Connect(db->ReadOnlyDsn(), "dbread", "dbread-demo");
+    for (const bool defaults : {false, true}) {
+        for (const char* table : {"BIB_DATA", "MFHD_DATA", "AUTH_DATA"}) {
+            SCOPED_TRACE(std::string(table) + (defaults ? " with the default field order" : ""));
+            Utf8MarcRecordClass record;
+            record.CharacterSetIn("U");
+            record.CharacterSetOut("U");
+            record.NormalizationScheme("V");
+            if (defaults) record.FldOrderFolder(validation.Path());
+            for (const StoredRecord& s : ReadStoredRecords(c, db->Prefix(), table)) {
+                record.MarcRecordIn(s.octets);
+                ASSERT_FALSE(record.Leader().empty()) << s.id << ": " << record.IsMarcErrorText();
+                EXPECT_FALSE(record.MarcRecordModified()) << s.id;
+                EXPECT_TRUE(OctetsEqual(s.octets, record.MarcRecordOut())) << table << " " << s.id;
+            }
+        }
+    }
 }
 
 LINKMEND_DB_TEST_SUITE(DemoDatabase);

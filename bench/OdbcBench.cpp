@@ -1,5 +1,5 @@
-// Per-statement cost of the statement engine on both drivers, against the databases' own command
-// line clients running the same statements in the same run:
+// Per-statement cost of the statement engine on both drivers, against bare ODBC calls and the
+// databases' own command line clients running the same statements in the same run:
 //   one row:  execute "SELECT LIBRARY_ID, LIBRARY_NAME, NUC_CODE ... WHERE LIBRARY_ID = n", fetch it
 //   scan:     execute the same without WHERE over 1,000 rows and fetch them all
 // The clients run a script of many statements in one process; their figure is the wall time per
@@ -122,6 +122,33 @@ void EngineScan(benchmark::State& state, DbKind kind, int rowsPerFetch) {
     state.SetItemsProcessed(static_cast<std::int64_t>(rows));
 }
 
+// The floor any ODBC program pays: the same statements with bare driver calls on one statement.
+void RawOdbc(benchmark::State& state, DbKind kind, bool scan) {
+    const TestDatabase* db = Db(kind);
+    if (!db) return state.SkipWithError("no database");
+    odbc::Connection c;
+    c.Connect(db->ReadOnlyDsn(), db->ReadOnlyUid(), db->ReadOnlyPwd());
+    odbc::StmtHandle stmt;
+    stmt.Allocate(c.Handle());
+    char buffer[2048];
+    SQLLEN length = 0;
+    int id = 0;
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        const std::string sql = scan ? ScanSql(*db) : OneRowSql(*db, id++ % kRows + 1);
+        SQLFreeStmt(stmt.Get(), SQL_CLOSE);
+        SQLExecDirect(stmt.Get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())),
+                      static_cast<SQLINTEGER>(sql.size()));
+        while (SQL_SUCCEEDED(SQLFetch(stmt.Get()))) {
+            for (SQLUSMALLINT col = 1; col <= 3; ++col)
+                SQLGetData(stmt.Get(), col, SQL_C_CHAR, buffer, sizeof buffer, &length);
+            ++rows;
+        }
+    }
+    if (rows != static_cast<std::size_t>(state.iterations()) * (scan ? kRows : 1)) state.SkipWithError("wrong row count");
+    state.SetItemsProcessed(static_cast<std::int64_t>(rows));
+}
+
 // Runs the client on a script of `count` statements; reports the wall time per statement.
 void Client(benchmark::State& state, DbKind kind, bool scan) {
     const TestDatabase* db = Db(kind);
@@ -160,14 +187,18 @@ void Client(benchmark::State& state, DbKind kind, bool scan) {
 }  // namespace
 
 BENCHMARK_CAPTURE(EngineOneRow, SQLite, DbKind::Sqlite);
+BENCHMARK_CAPTURE(RawOdbc, SQLite_one_row, DbKind::Sqlite, false);
 BENCHMARK_CAPTURE(Client, sqlite3_one_row, DbKind::Sqlite, false)->UseManualTime()->Iterations(5);
 BENCHMARK_CAPTURE(EngineOneRow, PostgreSQL, DbKind::Postgres);
+BENCHMARK_CAPTURE(RawOdbc, PostgreSQL_one_row, DbKind::Postgres, false);
 BENCHMARK_CAPTURE(Client, psql_one_row, DbKind::Postgres, false)->UseManualTime()->Iterations(5);
 BENCHMARK_CAPTURE(EngineScan, SQLite, DbKind::Sqlite, 0)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(EngineScan, SQLite_block25, DbKind::Sqlite, 25)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(RawOdbc, SQLite_scan, DbKind::Sqlite, true)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Client, sqlite3_scan, DbKind::Sqlite, true)->UseManualTime()->Iterations(5)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(EngineScan, PostgreSQL, DbKind::Postgres, 0)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(EngineScan, PostgreSQL_block25, DbKind::Postgres, 25)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(RawOdbc, PostgreSQL_scan, DbKind::Postgres, true)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Client, psql_scan, DbKind::Postgres, true)->UseManualTime()->Iterations(5)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

@@ -75,6 +75,7 @@ void VgerReaderDllClass6::ConnectToVoyager() {
         env_.Reset();
         dbc_.Reset();
         handlesBorrowed_ = false;
+        odbc::KeepInstallerLibraryLoaded();
         SQLRETURN rc = env_.Allocate(SQL_NULL_HANDLE);
         if (odbc::Succeeded(rc))
             rc = odbc::Traced("SQLSetEnvAttr",

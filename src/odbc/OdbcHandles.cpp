@@ -1,7 +1,11 @@
 #include "odbc/OdbcHandles.h"
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <utility>
 
@@ -18,6 +22,18 @@ struct TraceState {
 
 TraceState& Trace() {
     static TraceState state;
+    // LINKMEND_ODBC_TRACE=1 in the environment traces from the start, to standard error.
+    static const bool fromEnvironment = [] {
+        const char* env = std::getenv("LINKMEND_ODBC_TRACE");
+        if (env && std::string_view(env) == "1") {
+            state.sink = [](std::string_view line) {
+                std::fprintf(stderr, "odbc: %.*s\n", static_cast<int>(line.size()), line.data());
+            };
+            state.on = true;
+        }
+        return true;
+    }();
+    (void)fromEnvironment;
     return state;
 }
 
@@ -94,7 +110,17 @@ void Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, std::int32_t 
     throw LinkmendError(number, kErrorSource, text);
 }
 
+void KeepInstallerLibraryLoaded() {
+    static const bool once = [] {
+        for (const char* name : {"libodbcinst.so.2", "libodbcinst.so"})
+            if (dlopen(name, RTLD_NOW | RTLD_GLOBAL | RTLD_NODELETE)) return true;
+        return false;
+    }();
+    (void)once;
+}
+
 EnvHandle NewEnvironment() {
+    KeepInstallerLibraryLoaded();
     EnvHandle env;
     if (!Succeeded(env.Allocate(SQL_NULL_HANDLE)))
         throw LinkmendError(ObjectError(1004), kErrorSource, "Could not allocate an environment handle");

@@ -35,6 +35,7 @@ std::string FormatDiagnostics(const std::vector<DiagRecord>& records);
 std::string CleanDiagnosticText(std::string_view text);
 
 // Call tracing: when a sink is installed every traced call reports "name rc" to it.
+// LINKMEND_ODBC_TRACE=1 in the environment installs one that writes to standard error.
 using TraceSink = std::function<void(std::string_view line)>;
 TraceSink SetCallTrace(TraceSink sink);  // returns the previous sink; empty switches tracing off
 bool CallTraceOn();
@@ -121,6 +122,11 @@ void Handle<Type>::Reset() noexcept {
 
 // An ODBC 3 environment: allocates and sets the version; raises on failure.
 EnvHandle NewEnvironment();
+
+// Keeps unixODBC's installer library loaded for the life of the process. Drivers (SQLite's) open and
+// close it at every connection; unloaded, it would be reloaded each time and its settings cache
+// lost. Called before the first environment is allocated; idempotent.
+void KeepInstallerLibraryLoaded();
 
 // The DBMS name the driver reports (SQLGetInfo SQL_DBMS_NAME), "" when it will not say.
 std::string DbmsName(SQLHDBC dbc);

@@ -1,5 +1,6 @@
 #include "PgCluster.h"
 
+#include <errno.h>
 #include <netinet/in.h>
 #include <pwd.h>
 #include <signal.h>
@@ -111,9 +112,31 @@ std::string PgCluster::FindBinDir() {
     return best;
 }
 
-PgClusterInfo PgCluster::Start() {
+void PgCluster::StopOrphans() noexcept {
+    try {
+        const char* base = std::getenv("TMPDIR");
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(base && *base ? base : "/tmp", ec)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind("linkmend-pg-", 0) != 0) continue;
+            std::ifstream ownerFile(entry.path() / "owner.pid");
+            long owner = 0;
+            if (!(ownerFile >> owner) || owner <= 0 || kill(static_cast<pid_t>(owner), 0) == 0 || errno != ESRCH)
+                continue;
+            PgClusterInfo orphan;
+            orphan.folder = entry.path().string();
+            orphan.bindir = FindBinDir();
+            Stop(orphan);
+        }
+    } catch (...) {
+        // Sweeping is a courtesy; a cluster that cannot be stopped here is left alone.
+    }
+}
+
+PgClusterInfo PgCluster::Start(pid_t owner) {
     PgClusterInfo info;
     info.bindir = FindBinDir();
+    StopOrphans();
     if (RunningAsRoot() && getpwnam("postgres") == nullptr)
         throw PostgresUnavailable("running as root but there is no postgres account to run the server");
     const char* base = std::getenv("TMPDIR");
@@ -126,6 +149,7 @@ PgClusterInfo PgCluster::Start() {
             if (chown(info.folder.c_str(), pw->pw_uid, pw->pw_gid) != 0)
                 throw std::runtime_error("cannot hand " + info.folder + " to the postgres account");
         }
+        std::ofstream(info.folder + "/owner.pid") << (owner > 0 ? owner : getpid()) << "\n";
         const std::string data = info.folder + "/data";
         auto initdb = AsServerAccount({info.bindir + "/initdb", "-D", data, "-U", "postgres", "-E", "SQL_ASCII",
                                        "--locale=C", "--auth-local=trust", "--auth-host=scram-sha-256", "--no-sync"});

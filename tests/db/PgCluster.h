@@ -3,6 +3,8 @@
 // run as root), SQL_ASCII and locale C, its socket in the folder, TCP on 127.0.0.1 at a free port,
 // password login over TCP; a read-write owner role, a read-only role that may only SELECT, and a
 // template database with the schema loaded. Nothing of it survives Stop.
+#include <sys/types.h>
+
 #include <optional>
 #include <string>
 
@@ -26,7 +28,10 @@ public:
     // PostgresUnavailable with the reason when they are missing.
     static std::string FindBinDir();
     // Starts a new cluster with roles and template; raises PostgresUnavailable or runtime_error.
-    static PgClusterInfo Start();
+    // The cluster records its owner (this process, or the one given); Start first stops clusters
+    // whose owner has died without stopping them.
+    static PgClusterInfo Start(pid_t owner = 0);
+    static void StopOrphans() noexcept;
     // Stops the server at once and removes its folder; safe to call for a dead cluster.
     static void Stop(const PgClusterInfo& info) noexcept;
     static bool IsRunning(const PgClusterInfo& info);

@@ -1,6 +1,5 @@
 // The engine's failures on real drivers: refused connections, statement errors, the read-only
 // account, missing database functions, a spent engine and lent handles.
-#include <unistd.h>
 
 #include "EngineDbTest.h"
 #include "OdbcIni.h"

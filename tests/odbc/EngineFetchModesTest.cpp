@@ -1,7 +1,4 @@
 // Block fetch, scrolling fetch, output parameters and the driver manager's trace, on both drivers.
-#include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "EngineDbTest.h"
 #include "TestSupport.h"

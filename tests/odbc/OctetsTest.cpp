@@ -60,6 +60,22 @@ TEST_P(Octets, ASegmentWithEveryOctetReadsBackExactlyThroughRawToHex) {
     EXPECT_EQ(Value("SELECT RAWTOHEX(RECORD_SEGMENT) FROM " + Prefix() + "BIB_DATA WHERE SEQNUM = 1"), TextToHex(segment));
 }
 
+// A column given the binary C type arrives as its raw octets, zero octets included.
+TEST_P(Octets, AColumnReadAsBinaryArrivesAsRawOctets) {
+    auto insert = Writer().Prepare("INSERT INTO " + Prefix() + "BIB_DATA (BIB_ID, SEQNUM, RECORD_SEGMENT) VALUES (1, 1, ?)");
+    insert.BindBinary(1, AllOctets());
+    insert.Execute();
+    auto e = NewEngine();
+    e->SQLString("SELECT RECORD_SEGMENT, SEQNUM FROM " + Prefix() + "BIB_DATA");
+    const std::int16_t set = e->ExecuteSQL(0);
+    e->ResultSetColumnDataType(1, SQL_C_BINARY);
+    e->ExecuteSQL(set);
+    e->GetNextRow();
+    EXPECT_TRUE(OctetsEqual(AllOctets(), e->CurrentRow(1)));
+    EXPECT_EQ(e->CurrentRowLength(1), 256);
+    EXPECT_EQ(e->CurrentRow(2), "1");
+}
+
 // Texts hold every octet but 0x00 (PostgreSQL texts cannot): MARC-8 and UTF-8 alike pass unchanged.
 TEST_P(Octets, TextColumnsKeepEveryOctetBothWays) {
     const std::string text = AllOctets().substr(1);

@@ -6,7 +6,6 @@
 #include "ErrorAssert.h"
 #include "OdbcIni.h"
 #include "PgCluster.h"
-#include "Process.h"
 #include "TestDatabase.h"
 #include "odbc/VgerReaderDllClass6.h"
 

@@ -16,7 +16,7 @@ CHAPTER_TITLES = [" ".join(_titles.sample(CHAPTER_WORDS, _titles.randrange(2, 5)
 
 def isbn13(rng):
     digits = "978%09d" % rng.randrange(1000000000)
-    total = sum(int(d) * (1 if i % 2 == 0 else 3) for i, d in enumerate(digits))
+    total = sum(map(int, digits[0::2])) + 3 * sum(map(int, digits[1::2]))
     return digits + str((10 - total % 10) % 10)
 
 

@@ -42,8 +42,35 @@ def share_count(total, fraction):
     return int((Decimal(total) * fraction).to_integral_value(rounding=ROUND_HALF_UP))
 
 
+_days = {}
+
+
+def _day(t):
+    """(yyyy-mm-dd, yymmdd, yyyymmdd) of the day of time t, formatted once per day."""
+    day = t // 86400
+    known = _days.get(day)
+    if known is None:
+        known = _days[day] = (time.strftime("%Y-%m-%d", time.gmtime(day * 86400)),
+                              time.strftime("%y%m%d", time.gmtime(day * 86400)),
+                              time.strftime("%Y%m%d", time.gmtime(day * 86400)))
+    return known
+
+
 def text_date(t):
-    return time.strftime("%Y-%m-%d %H:%M:%S", time.gmtime(t))
+    """'yyyy-mm-dd hh:mm:ss', as the history rows hold dates."""
+    s = t % 86400
+    return "%s %02d:%02d:%02d" % (_day(t)[0], s // 3600, s // 60 % 60, s % 60)
+
+
+def stamp_005(t):
+    """The 005 form, yyyymmddhhmmss.0."""
+    s = t % 86400
+    return "%s%02d%02d%02d.0" % (_day(t)[2], s // 3600, s // 60 % 60, s % 60)
+
+
+def entered_008(t):
+    """The date entered of an 008, yymmdd."""
+    return _day(t)[1]
 
 
 def history_times(rng, start):
@@ -128,8 +155,8 @@ class Builder:
         year = max(1950, created.tm_year - rng.randrange(0, 6))
         rda = created.tm_year >= 2013 and rng.random() < 0.8
         c = BibContent(rng, kind, area, marc8, year, rda)
-        stamp = time.strftime("%Y%m%d%H%M%S.0", time.gmtime(times[-1]))
-        entered = time.strftime("%y%m%d", created)
+        stamp = stamp_005(times[-1])
+        entered = entered_008(times[0])
         fields = descriptive_fields(rng, c, bib_id, stamp, entered)
         link_fields = links.bib_links(rng, c, role)
         fields += [("856", ind + subfields(*subs)) for ind, subs in link_fields]
@@ -181,8 +208,8 @@ class Builder:
         mfhd_id = self.next_mfhd
         self.next_mfhd += 1
         times = history_times(rng, bib_created + rng.randrange(60, 30 * 86400))
-        stamp = time.strftime("%Y%m%d%H%M%S.0", time.gmtime(times[-1]))
-        entered = time.strftime("%y%m%d", time.gmtime(times[0]))
+        stamp = stamp_005(times[-1])
+        entered = entered_008(times[0])
         copies = 2 if holdings_type == "v" else 1
         fields = holdings_fields(c, mfhd_id, bib_id, stamp, entered, code, copies, link)
         record = assemble(holdings_leader(holdings_type, "c" if len(times) > 1 else "n"), fields, to_utf8)
@@ -234,8 +261,8 @@ class Builder:
         rng = self.rng
         s = self.summary
         times = history_times(rng, _START + rng.randrange(_CREATE_SPAN))
-        stamp = time.strftime("%Y%m%d%H%M%S.0", time.gmtime(times[-1]))
-        entered = time.strftime("%y%m%d", time.gmtime(times[0]))
+        stamp = stamp_005(times[-1])
+        entered = entered_008(times[0])
         fields = authority_fields(rng, auth_id, stamp, entered)
         link = links.authority_link(rng, auth_id)
         fields.append(("856", link[0] + subfields(*link[1])))

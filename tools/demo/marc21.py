@@ -35,12 +35,12 @@ def to_marc8(text):
     return moved.encode("latin-1")
 
 
-def to_utf8(text):
-    return text.encode("utf-8")
+# UTF-8 octets of a text (str.encode's default), without a call of our own in the hot path.
+to_utf8 = str.encode
 
 
 def subfields(*pairs):
-    return "".join(SF + code + value for code, value in pairs)
+    return "".join([SF + code + value for code, value in pairs])
 
 
 def assemble(leader, fields, encode):

@@ -4,7 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <optional>
+#include <sstream>
 
 #include "DemoSupport.h"
 #include "PgCluster.h"
@@ -22,15 +26,44 @@ testdb::ProcessResult RunSetup(const std::vector<std::string>& args, const std::
     return testdb::RunProcess(argv, {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config"});
 }
 
-// One statement through isql in a shell that has sourced the demo's env.sh, as a user would run it;
-// rows come back as "a|b", errors as the driver's text.
-std::string Isql(const std::string& run, const std::string& dsn, const std::string& uid, const std::string& pwd,
-                 const std::string& sql) {
-    const auto r = testdb::RunProcess(
-        {"sh", "-c", ". \"$RUN/env.sh\" && printf '%s\\n' \"$SQL\" | isql -b -v -d'|' \"$DSN\" \"$DBUID\" \"$DBPWD\""},
-        {"RUN=" + run, "SQL=" + sql, "DSN=" + dsn, "DBUID=" + uid, "DBPWD=" + pwd});
-    std::string out = r.output;
-    while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+// The demo's environment as a shell that sources its env.sh sees it.
+std::map<std::string, std::string> DemoEnvironment(const std::string& run) {
+    const auto r = testdb::RunProcess({"sh", "-c", ". \"$RUN/env.sh\" && printf '%s\\n%s\\n%s\\n' \"$ODBCSYSINI\" "
+                                                   "\"$ODBCINI\" \"$LINKMEND_PROFILE_DIR\""},
+                                      {"RUN=" + run});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    std::istringstream in(r.output);
+    std::map<std::string, std::string> env;
+    for (const char* name : {"ODBCSYSINI", "ODBCINI", "LINKMEND_PROFILE_DIR"}) std::getline(in, env[name]);
+    return env;
+}
+
+// Runs one statement on a data source of the demo's ODBC configuration (the process's own is put
+// back afterwards); rows come back as "a|b" lines, a failure as the driver's text.
+std::string Sql(const std::map<std::string, std::string>& env, const std::string& dsn, const std::string& uid,
+                const std::string& pwd, const std::string& sql) {
+    std::map<std::string, std::optional<std::string>> saved;
+    for (const char* name : {"ODBCSYSINI", "ODBCINI"}) {
+        const char* old = std::getenv(name);
+        saved[name] = old ? std::optional<std::string>(old) : std::nullopt;
+        setenv(name, env.at(name).c_str(), 1);
+    }
+    std::string out;
+    try {
+        odbc::Connection c;
+        c.Connect(dsn, uid, pwd);
+        for (const Row& row : Query(c, sql)) {
+            std::string line;
+            for (const auto& v : row) line += (line.empty() ? "" : "|") + v.value_or("NULL");
+            out += (out.empty() ? "" : "\n") + line;
+        }
+    } catch (const std::exception& e) {
+        out = e.what();
+    }
+    for (const auto& [name, value] : saved) {
+        if (value) setenv(name.c_str(), value->c_str(), 1);
+        else unsetenv(name.c_str());
+    }
     return out;
 }
 
@@ -83,40 +116,44 @@ TEST(DemoSetup, TheSqliteDemoWorksWithBothAccountsAndStaysInItsFolder) {
     EXPECT_EQ(Ini(reader, "Tables", "TableNamePrefix$"), "main.");
     EXPECT_EQ(Ini(reader, "General", "DebuggingFile"), run + "/VrDebug.txt");
 
+    const auto env = DemoEnvironment(run);
+    EXPECT_EQ(env.at("ODBCSYSINI"), run);
+    EXPECT_EQ(env.at("ODBCINI"), run + "/odbc.ini");
+    EXPECT_EQ(env.at("LINKMEND_PROFILE_DIR"), run + "/profile");
     // The read-only source: the job's link query, the reader's segment query (RAWTOHEX from the
     // built extension), the operator's happening location; no writing.
     const std::string stem(kOldStem);
     std::string upperStem = stem;
     for (char& c : upperStem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     const auto summary = ReadSummary(run + "/demo-summary.json");
-    const std::string found = Isql(run, "LinkmendDemoRO", "dbread", "dbread-demo",
+    const std::string found = Sql(env, "LinkmendDemoRO", "dbread", "dbread-demo",
                                    "SELECT COUNT(DISTINCT RECORD_ID) FROM main.ELINK_INDEX WHERE RECORD_TYPE = 'B' AND "
                                    "UPPER(LINK) LIKE '" + upperStem + "%'");
     EXPECT_EQ(found, std::to_string(SummaryCount(summary, "bibs_matching") + SummaryCount(summary, "bibs_case_variant") +
                                     SummaryCount(summary, "bibs_second_u")));
     EXPECT_EQ(SummaryCount(summary, "bibs_matching"), 30) << "20% of 150";
-    EXPECT_TRUE(Contains(Isql(run, "LinkmendDemoRO", "dbread", "dbread-demo",
+    EXPECT_TRUE(Contains(Sql(env, "LinkmendDemoRO", "dbread", "dbread-demo",
                               "SELECT RAWTOHEX(RECORD_SEGMENT) FROM main.BIB_DATA WHERE BIB_ID = 1 AND SEQNUM = 1"),
                          "3030"))  // "00" of the record length, in hexadecimal
         << "RAWTOHEX comes from the extension the data source loads";
-    EXPECT_EQ(Isql(run, "LinkmendDemoRO", "dbread", "dbread-demo",
+    EXPECT_EQ(Sql(env, "LinkmendDemoRO", "dbread", "dbread-demo",
                    "SELECT T2.LOCATION_ID FROM main.CAT_OPERATOR T1, main.CAT_SECURITY_LOCS T2, main.CAT_POLICY_LOCS T3 "
                    "WHERE T1.OPERATOR_ID = 'cataloger' AND T2.CAT_PROFILE_ID = T1.CAT_PROFILE_ID AND T3.LOCATION_ID = "
                    "T2.LOCATION_ID AND T3.CATALOGING_LOCATION = 'Y' AND T2.LOCATION_ID = 5"),
               "5");
-    EXPECT_TRUE(Contains(Isql(run, "LinkmendDemoRO", "dbread", "dbread-demo",
+    EXPECT_TRUE(Contains(Sql(env, "LinkmendDemoRO", "dbread", "dbread-demo",
                               "INSERT INTO main.LIBRARY (LIBRARY_ID) VALUES (99)"),
                          "attempt to write a readonly database"));
     // The read-write source writes.
-    EXPECT_EQ(Isql(run, "LinkmendDemo", "dbwrite", "dbwrite-demo", "INSERT INTO main.LIBRARY (LIBRARY_ID) VALUES (99)"),
+    EXPECT_EQ(Sql(env, "LinkmendDemo", "dbwrite", "dbwrite-demo", "INSERT INTO main.LIBRARY (LIBRARY_ID) VALUES (99)"),
               "");
-    EXPECT_EQ(Isql(run, "LinkmendDemo", "dbwrite", "dbwrite-demo", "SELECT COUNT(*) FROM main.LIBRARY"), "4");
+    EXPECT_EQ(Sql(env, "LinkmendDemo", "dbwrite", "dbwrite-demo", "SELECT COUNT(*) FROM main.LIBRARY"), "4");
 
     // A second setup starts afresh.
     r = RunSetup({"--bibs", "120", "--run", run}, home);
     ASSERT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_EQ(Isql(run, "LinkmendDemoRO", "dbread", "dbread-demo", "SELECT COUNT(*) FROM main.BIB_MASTER"), "120");
-    EXPECT_EQ(Isql(run, "LinkmendDemoRO", "dbread", "dbread-demo", "SELECT COUNT(*) FROM main.LIBRARY"), "3");
+    EXPECT_EQ(Sql(env, "LinkmendDemoRO", "dbread", "dbread-demo", "SELECT COUNT(*) FROM main.BIB_MASTER"), "120");
+    EXPECT_EQ(Sql(env, "LinkmendDemoRO", "dbread", "dbread-demo", "SELECT COUNT(*) FROM main.LIBRARY"), "3");
     EXPECT_TRUE(std::filesystem::is_empty(home));
 }
 
@@ -171,16 +208,17 @@ TEST(DemoSetup, ThePostgresDemoReadsThroughTheSelectOnlyRole) {
     EXPECT_EQ(Ini(voyager, "Database", "DSN"), "LinkmendDemoPg");
     EXPECT_EQ(Ini(voyager, "Database", "UID"), testdb::kPgOwner);
 
-    EXPECT_EQ(Isql(run, "LinkmendDemoPgRO", testdb::kPgReader, testdb::kPgReaderPassword,
+    const auto env = DemoEnvironment(run);
+    EXPECT_EQ(Sql(env, "LinkmendDemoPgRO", testdb::kPgReader, testdb::kPgReaderPassword,
                    "SELECT COUNT(*) FROM linkmend_db.BIB_MASTER"),
               "100");
-    EXPECT_TRUE(Contains(Isql(run, "LinkmendDemoPgRO", testdb::kPgReader, testdb::kPgReaderPassword,
+    EXPECT_TRUE(Contains(Sql(env, "LinkmendDemoPgRO", testdb::kPgReader, testdb::kPgReaderPassword,
                               "INSERT INTO linkmend_db.LIBRARY (LIBRARY_ID) VALUES (99)"),
                          "permission denied"));
-    EXPECT_EQ(Isql(run, "LinkmendDemoPg", testdb::kPgOwner, testdb::kPgOwnerPassword,
+    EXPECT_EQ(Sql(env, "LinkmendDemoPg", testdb::kPgOwner, testdb::kPgOwnerPassword,
                    "INSERT INTO linkmend_db.LIBRARY (LIBRARY_ID) VALUES (99)"),
               "");
-    EXPECT_EQ(Isql(run, "LinkmendDemoPg", testdb::kPgOwner, testdb::kPgOwnerPassword,
+    EXPECT_EQ(Sql(env, "LinkmendDemoPg", testdb::kPgOwner, testdb::kPgOwnerPassword,
                    "SELECT COUNT(*) FROM linkmend_db.LIBRARY"),
               "4");
 }

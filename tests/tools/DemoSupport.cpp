@@ -134,7 +134,7 @@ std::vector<Row> Query(odbc::Connection& c, const std::string& sql) {
     st.Execute();
     std::vector<Row> rows;
     const int columns = st.ColumnCount();
-    while (st.Fetch()) {
+    while (columns > 0 && st.Fetch()) {
         Row row;
         for (int i = 1; i <= columns; ++i) row.push_back(st.Text(i));
         rows.push_back(std::move(row));

@@ -56,7 +56,8 @@ std::vector<DecodedRecord> DecodeWithMarcRecord(const std::string& octets);
 // The first text of a subfield code in a field, or nullopt.
 std::optional<std::string> FirstSubfield(const DecodedField& f, char code);
 
-// Rows of a query as texts (NULL as nullopt), in the order returned.
+// Rows of a query as texts (NULL as nullopt), in the order returned; none for a statement that
+// returns no result set.
 using Row = std::vector<std::optional<std::string>>;
 std::vector<Row> Query(odbc::Connection& c, const std::string& sql);
 

@@ -185,12 +185,13 @@ class Builder:
         rng = self.rng
         library = c.area["library"]
         plan = []   # (location code, holdings type, 856 or None)
-        serial_type = "y" if c.serial else None
+        # Serials are held as multipart items (leader/06 "v"), monographs as single parts ("x").
+        serial_type = "v" if c.serial else None
         if c.kind == "printjournal":
-            plan.append((rng.choice(catalog.SHELF_LOCATIONS[library]), "y", None))
+            plan.append((rng.choice(catalog.SHELF_LOCATIONS[library]), "v", None))
             link = links.holdings_link(rng, None, role, c.vendor, c.isbn)
             if link or rng.random() < 0.3:
-                plan.append((catalog.ONLINE_LOCATION[library], "y", link))
+                plan.append((catalog.ONLINE_LOCATION[library], "v", link))
         elif c.online:
             if rng.random() < 0.9:
                 link = links.holdings_link(rng, bib_fields, role, c.vendor, c.isbn)
@@ -227,19 +228,19 @@ class Builder:
             s["holdings_matching"] += links.starts_with_old_stem([link])
         s["holdings"] += 1
         if not code.endswith("ONLINE") and rng.random() < 0.12:
-            for n in range(1, (rng.randrange(2, 4) if holdings_type in ("v", "y") else 1) + 1):
-                self._item(sink, bib_id, mfhd_id, location, n, holdings_type, times[0])
+            for n in range(1, (rng.randrange(2, 4) if holdings_type == "v" else 1) + 1):
+                self._item(sink, bib_id, mfhd_id, location, n, holdings_type, c.serial, times[0])
 
-    def _item(self, sink, bib_id, mfhd_id, location, n, holdings_type, since):
+    def _item(self, sink, bib_id, mfhd_id, location, n, holdings_type, serial, since):
         rng = self.rng
         s = self.summary
         item_id = self.next_item
         self.next_item += 1
         added = text_date(since + rng.randrange(60, 10 * 86400))
-        item_type = 2 if holdings_type == "y" else (3 if rng.random() < 0.1 else 1)
+        item_type = 2 if serial else (3 if rng.random() < 0.1 else 1)
         sink.add("ITEM", (item_id, location, None, item_type, None, 1, 1, rng.randrange(500, 15000), None, None,
                           added, None, rng.choice(catalog.HISTORY_OPERATORS)[0], None, "N", "Y"))
-        enum = ("v.%d" % n) if holdings_type in ("v", "y") else None
+        enum = ("v.%d" % n) if holdings_type == "v" else None
         sink.add("MFHD_ITEM", (mfhd_id, item_id, enum, None, None, None, None))
         sink.add("BIB_ITEM", (bib_id, item_id, added))
         sink.add("ITEM_BARCODE", (item_id, "39999%09d" % item_id, 1, added))

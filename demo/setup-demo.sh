@@ -70,7 +70,8 @@ else
   port=$(sed -n 's/^port=//p' "$cluster_state")
   bindir=$(sed -n 's/^bindir=//p' "$cluster_state")
   export PGPASSWORD=linkmend-owner-secret
-  "$bindir/psql" -X -q -v ON_ERROR_STOP=1 -h "$folder" -p "$port" -U linkmend_owner -d postgres \
+  PGOPTIONS="-c client_min_messages=warning" "$bindir/psql" -X -q -v ON_ERROR_STOP=1 -h "$folder" -p "$port" \
+    -U linkmend_owner -d postgres \
     -c "DROP DATABASE IF EXISTS $pg_database WITH (FORCE)" \
     -c "CREATE DATABASE $pg_database TEMPLATE linkmend_template"
   python3 "$tools/generate.py" --postgres "host=$folder port=$port dbname=$pg_database user=linkmend_owner" \

@@ -38,8 +38,12 @@ int main(int argc, char** argv) {
         return 0;
     } catch (const PostgresUnavailable& e) {
         PgCluster::WriteStateProblem(stateFile, "unavailable", e.what());
+        if (PostgresRequired()) {
+            std::fprintf(stderr, "PostgreSQL is required (LINKMEND_REQUIRE_POSTGRES=1) but unavailable: %s\n", e.what());
+            return 1;
+        }
         std::printf("PostgreSQL unavailable, its tests will skip: %s\n", e.what());
-        return PostgresRequired() ? 1 : 0;
+        return 0;
     } catch (const std::exception& e) {
         PgCluster::WriteStateProblem(stateFile, "failed", e.what());
         std::fprintf(stderr, "test cluster failed to start: %s\n", e.what());

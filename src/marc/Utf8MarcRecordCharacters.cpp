@@ -1,50 +1,69 @@
 // Everything the record class does that depends on the character set: the set codes, translation
-// of loaded fields between sets, decomposition, characterising a record, and the per-character step
-// of the comparison form. Until the character workbench is wired in, texts are handled as UTF-8 (or
-// MARC-8 where octet rules suffice): ASCII text is identical in every set and is "translated" as it
-// is; other text is kept unchanged and reported as not translatable, so nothing is ever lost.
-#include <array>
+// of loaded fields between sets (through the character workbench's MARC-8 walk), decomposition of
+// UTF-8 text, the alif, characterising a record, and the per-character step of the comparison form.
+//
+// The cataloguing client's preference "BypassAutoDecompose" (section "Preferences") is read from
+// "Catalog.ini", a bare name resolved like every settings file (README, "Settings files"); the file
+// is read again only when it changes.
+#include <sys/stat.h>
+
+#include <utility>
+#include <vector>
 
 #include "base/Error.h"
+#include "marc/Marc8Field.h"
+#include "marc/Marc8Text.h"
 #include "marc/Utf8MarcRecordClass.h"
 #include "marc/Utf8MarcRecordInternal.h"
+#include "profile/INI.h"
 
 namespace linkmend {
 using namespace marc_detail;
 
 namespace {
 
-bool IsMarc8Family(char set) { return set == 'M' || set == 'V' || set == 'O'; }
+constexpr const char* kPreferencesFile = "Catalog.ini";
 
-bool IsCombiningMark(std::int32_t cp) {
-    return (cp >= 0x0300 && cp <= 0x036F) || (cp >= 0x1AB0 && cp <= 0x1AFF) || (cp >= 0x1DC0 && cp <= 0x1DFF) ||
-           (cp >= 0x20D0 && cp <= 0x20FF) || (cp >= 0xFE20 && cp <= 0xFE2F);
-}
-
-// The ASCII part of the comparison forms. "V": letters in upper case, digits, and "&", "#", "+",
-// "@" kept; an apostrophe vanishes (O'Brien, OBrien); other punctuation separates words. "P": letters
-// in upper case, all punctuation kept. Control octets separate words in both.
-void NormalizeAscii(char c, char scheme, std::string& out) {
-    if (c >= 'a' && c <= 'z') {
-        out += static_cast<char>(c - 32);
-    } else if ((c >= 'A' && c <= 'Z') || IsDigit(c) || c == ' ') {
-        out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-        out += ' ';
-    } else if (scheme == 'P') {
-        out += c;
-    } else if (c == '&' || c == '#' || c == '+' || c == '@') {
-        out += c;
-    } else if (c != '\'') {
-        out += ' ';
-    }
-}
-
-bool IsAscii(std::string_view text) {
+// True when the text reads the same in every set: no octet from 0x80, no escape, no reference.
+bool ReadsTheSameEverywhere(std::string_view text) {
     for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80 || c == '\x1B') return false;
+        if (static_cast<unsigned char>(c) >= 0x80 || c == '\x1B' || c == '&') return false;
     }
     return true;
+}
+
+marc8::Encoding EncodingOf(char set) {
+    marc8::Encoding e = marc8::Encoding::Marc8;
+    marc8::EncodingFromCode(std::string_view(&set, 1), e);
+    return e;
+}
+
+// "BypassAutoDecompose" of the cataloguing client, cached while the file stays the same.
+bool BypassAutoDecompose() {
+    struct Cache {
+        std::string path;
+        bool exists = false;
+        timespec modified{};
+        off_t size = 0;
+        bool value = false;
+    };
+    static Cache cache;
+    const std::string path = ResolveIniPath(kPreferencesFile);
+    struct stat st {};
+    const bool exists = ::stat(path.c_str(), &st) == 0;
+    if (path == cache.path && exists == cache.exists &&
+        (!exists || (st.st_size == cache.size && st.st_mtim.tv_sec == cache.modified.tv_sec &&
+                     st.st_mtim.tv_nsec == cache.modified.tv_nsec)))
+        return cache.value;
+    cache.path = path;
+    cache.exists = exists;
+    cache.modified = exists ? st.st_mtim : timespec{};
+    cache.size = exists ? st.st_size : 0;
+    const std::string value = exists ? ReadIniValue(kPreferencesFile, "Preferences", "BypassAutoDecompose", 64) : "";
+    std::string upper;
+    for (char c : TrimBlanks(value)) upper += AsciiUpper(c);
+    cache.value = upper == "TRUE";
+    return cache.value;
 }
 
 }  // namespace
@@ -85,33 +104,114 @@ void Utf8MarcRecordClass::CharacterSetOut(const std::string& value) {
     outputUlc_ = ulc;
 }
 
-// Translates every field of the loaded record.
+// Translates every field of the loaded record, data fields whole (so that a set designated in one
+// subfield stays in force in the next, the non-filing count follows the article, and Arabic and
+// Hebrew 880s get their right-to-left mark); when anything changed, leader/09 is set to match
+// ("a" for UTF-8, blank otherwise).
 void Utf8MarcRecordClass::TranslateLoadedFields(char fromSet, char toSet) {
+    if (fromSet == toSet) return;
+    marc8::TranslateOptions read, write;
+    read.encoding = EncodingOf(fromSet);
+    read.doubleWidthDiacritics = useDoubleWidthDiacritics_;
+    write.encoding = EncodingOf(toSet);
+    bool changedAny = false;
+    std::string joined, translated;
     for (std::int16_t i = 0; i < fieldCount_; ++i) {
         FieldEntry& f = fields_[static_cast<std::size_t>(i)];
-        for (std::int16_t s = 0; s <= f.MaxSubfield; ++s) {
+        if (f.NoIndicators) {
+            if (f.MaxSubfield < 0) continue;
+            bool error = false;
+            if (TranslateText(f.Subfields[0].Text, fromSet, toSet, error)) {
+                f.Subfields[0].NormScheme = 0;
+                changedAny = true;
+            }
+            continue;
+        }
+        joined.clear();
+        bool plain = true;
+        for (std::int16_t s = f.FirstSubfield; s >= 0; s = f.Subfields[static_cast<std::size_t>(s)].NextSubfield) {
+            const SubfieldEntry& sub = f.Subfields[static_cast<std::size_t>(s)];
+            if (!sub.Code.empty()) joined += kDelimiter + sub.Code;
+            joined += sub.Text;
+            plain = plain && ReadsTheSameEverywhere(sub.Text) && ReadsTheSameEverywhere(sub.Code);
+        }
+        if (plain) continue;
+        marc8::TranslateResult r;
+        if (fromSet != 'U') {
+            r = marc8::TranslateFieldToUtf8(formatCode_, f.Tag, f.Indicators, joined, read);
+        }
+        if (toSet != 'U') {
+            marc8::WorkingSets sets;
+            const marc8::TranslateResult w = marc8::TranslateFieldToMarc8(f.Tag, joined, sets, write);
+            r.changed = r.changed || w.changed;
+        }
+        if (!r.changed) continue;
+        changedAny = true;
+        // Delimiters and codes come through unchanged: give each subfield its part back.
+        std::size_t at = 0;
+        bool aligned = true;
+        std::vector<std::pair<std::int16_t, std::string>> parts;
+        for (std::int16_t s = f.FirstSubfield; s >= 0 && aligned;
+             s = f.Subfields[static_cast<std::size_t>(s)].NextSubfield) {
+            const SubfieldEntry& sub = f.Subfields[static_cast<std::size_t>(s)];
+            if (!sub.Code.empty()) {
+                aligned = joined.compare(at, 1 + sub.Code.size(), kDelimiter + sub.Code) == 0;
+                at += 1 + sub.Code.size();
+            }
+            const std::size_t end = std::min(joined.find(kDelimiter, at), joined.size());
+            parts.emplace_back(s, joined.substr(at, end - at));
+            at = end;
+        }
+        for (auto& [s, text] : parts) {
             SubfieldEntry& sub = f.Subfields[static_cast<std::size_t>(s)];
             bool error = false;
-            if (TranslateText(sub.Text, fromSet, toSet, error)) {
-                sub.NormScheme = 0;
-                marcRecordTranslated_ = true;
-            }
+            if (aligned && at == joined.size()) sub.Text = std::move(text);
+            else TranslateText(sub.Text, fromSet, toSet, error);  // each from the default sets
+            sub.NormScheme = 0;
         }
     }
+    if (!changedAny) return;  // text that reads the same in both sets keeps its leader as well
+    marcRecordTranslated_ = true;
+    if (leader_.size() > 9) leader_[9] = toSet == 'U' ? 'a' : ' ';
 }
 
-// Returns whether the text changed; error is set when part of it could not be translated.
+// Returns whether the text changed; error is set when part of it could not be translated. The
+// text is read from the default sets; between two MARC-8 forms it goes by way of UTF-8.
 bool Utf8MarcRecordClass::TranslateText(std::string& text, char fromSet, char toSet, bool& error) const {
-    if (fromSet == toSet || IsAscii(text)) return false;
-    error = true;
-    return false;
+    if (fromSet == toSet || ReadsTheSameEverywhere(text)) return false;
+    std::string utf8;
+    if (fromSet == 'U') {
+        utf8 = text;
+    } else {
+        marc8::TranslateOptions read;
+        read.encoding = EncodingOf(fromSet);
+        read.doubleWidthDiacritics = useDoubleWidthDiacritics_;
+        marc8::WorkingSets sets;
+        error = marc8::Marc8ToUtf8(text, sets, read, utf8).error || error;
+    }
+    std::string out;
+    if (toSet == 'U') {
+        out = std::move(utf8);
+    } else {
+        marc8::TranslateOptions write;
+        write.encoding = EncodingOf(toSet);
+        marc8::WorkingSets sets;
+        error = marc8::Utf8ToMarc8(utf8, sets, write, out).error || error;
+    }
+    if (out == text) return false;
+    text.swap(out);
+    return true;
 }
 
-// Replaces precomposed characters by base letter and combining marks. Without decomposition data
-// every character is left as it is, which is exact for ASCII and for already decomposed text.
+// Replaces precomposed characters by base letter and combining marks (and, with
+// UseDoubleWidthDiacritics, ligature halves by the double-width marks).
 bool Utf8MarcRecordClass::DecomposeText(std::string& text) const {
-    (void)text;
-    return false;
+    if (!HasHighOctets(text)) return false;
+    std::string out;
+    out.reserve(text.size() + 8);
+    if (!marc8::DecomposeUtf8(text, useDoubleWidthDiacritics_, out)) return false;
+    text.swap(out);
+    return true;
 }
 
 void Utf8MarcRecordClass::SubstituteAlif(std::string& text) {
@@ -125,7 +225,7 @@ void Utf8MarcRecordClass::PrepareLoadedCharacters(std::string_view record) {
     // Both the alif and every precomposed character need octets from 0x80 up.
     if (!HasHighOctets(record)) return;
     const bool alif = record.find("\xCA\xBE") != std::string_view::npos;
-    const bool decompose = !disableUtf8Decomposition_;
+    const bool decompose = !disableUtf8Decomposition_ && !BypassAutoDecompose();
     if (!alif && !decompose) return;
     for (std::int16_t i = 0; i < fieldCount_; ++i) {
         FieldEntry& f = fields_[static_cast<std::size_t>(i)];
@@ -138,66 +238,38 @@ void Utf8MarcRecordClass::PrepareLoadedCharacters(std::string_view record) {
     }
 }
 
-// "U" for well-formed UTF-8 with at least one multi-octet character, otherwise "M". Octets the
-// chosen encoding never uses are listed.
 std::string Utf8MarcRecordClass::CharacterizeOctets(std::string_view text) const {
-    std::array<std::uint32_t, 256> counts{};
-    bool wellFormed = true;
-    bool multiOctet = false;
-    for (std::size_t i = 0; i < text.size();) {
-        const Utf8Decoded d = DecodeUtf8(text, i);
-        if (d.codePoint < 0) wellFormed = false;
-        if (d.length > 1) multiOctet = true;
-        for (std::size_t k = 0; k < d.length; ++k) ++counts[static_cast<unsigned char>(text[i + k])];
-        i += d.length;
-    }
-    const char code = wellFormed && multiOctet ? 'U' : 'M';
-    auto illegal = [code](unsigned v) {
-        if (v < 0x20) return v != 0x1B && v != 0x1D && v != 0x1E && v != 0x1F;
-        if (v == 0x7F) return true;
-        if (code == 'U') return v == 0xC0 || v == 0xC1 || v >= 0xF5;
-        if (v < 0x80) return false;
-        if (v == 0x88 || v == 0x89 || v == 0x8D || v == 0x8E) return false;
-        return v < 0xA1 || v == 0xFF;
-    };
-    std::string result(1, code);
-    std::string list;
-    for (unsigned v = 0; v < 256; ++v) {
-        if (counts[v] > 0 && illegal(v)) list += std::to_string(v) + " ";
-    }
-    if (!list.empty()) result += "Illegal character(s): " + list;
-    return result;
+    return marc8::CharacterizeOctets(text);
 }
 
 std::string Utf8MarcRecordClass::CharacterizeCharacterSet(const std::string& sMarcRecord) const {
     return CharacterizeOctets(sMarcRecord.empty() ? rawRecord_ : sMarcRecord);
 }
 
-// One run of text (no delimiters) into its comparison form. MARC-8 text loses its escape sequences
-// and combining octets; UTF-8 text loses its combining marks. Other non-ASCII characters are kept
-// as they are.
+// One run of text (no delimiters) into its comparison form, character by character. MARC-8 text is
+// read through its sets first (escape sequences vanish, letters keep their identity); marks are
+// dropped either way.
 void Utf8MarcRecordClass::NormalizeCharacters(std::string_view text, char scheme, char characterSet,
                                               std::string& out) const {
-    if (IsMarc8Family(characterSet)) {
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            const unsigned char c = static_cast<unsigned char>(text[i]);
-            if (c == 0x1B) {
-                while (i + 1 < text.size() && std::string_view("()$,-!\"").find(text[i + 1]) != std::string_view::npos) ++i;
-                ++i;  // the final character of the sequence
-            } else if (c >= 0xE0 && c <= 0xFE) {
-                continue;
-            } else if (c >= 0x80) {
-                out += static_cast<char>(c);
-            } else {
-                NormalizeAscii(static_cast<char>(c), scheme, out);
-            }
-        }
-        return;
+    std::string utf8;
+    if (characterSet != 'U' && !ReadsTheSameEverywhere(text)) {
+        marc8::TranslateOptions read;
+        read.encoding = EncodingOf(characterSet);
+        marc8::WorkingSets sets;
+        marc8::Marc8ToUtf8(text, sets, read, utf8);
+        text = utf8;
     }
+    const bool schemeP = scheme == 'P';
     for (std::size_t i = 0; i < text.size();) {
-        const Utf8Decoded d = DecodeUtf8(text, i);
-        if (d.length == 1 && d.codePoint >= 0) NormalizeAscii(text[i], scheme, out);
-        else if (!IsCombiningMark(d.codePoint)) out.append(text.substr(i, d.length));
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            marc8::AppendNormalized(c, schemeP, out);
+            ++i;
+            continue;
+        }
+        const marc8::Utf8Decoded d = marc8::DecodeUtf8(text, i);
+        if (d.valid) marc8::AppendNormalized(d.cp, schemeP, out);
+        else out.push_back(text[i]);  // an octet that is no character is kept as it stands
         i += d.length;
     }
 }

@@ -77,6 +77,21 @@ public:
     bool UseDoubleWidthDiacritics() const { return useDoubleWidthDiacritics_; }
     void UseDoubleWidthDiacritics(bool v) { useDoubleWidthDiacritics_ = v; }
     bool CharactersDecomposed() const { return charactersDecomposed_; }
+    // One field's MARC-8 text (delimiters and codes, indicators apart) to UTF-8 from the default
+    // sets in the record's input set, keeping a title's non-filing count true; flags are or-ed in.
+    void TranslateMarc2Utf8OneField(const std::string& sMarcRecordFormat, const std::string& sTag,
+                                    std::string& sIndicators, std::string& sField, bool& bChanged,
+                                    bool& bError) const;
+    // MARC-8 text to UTF-8 from the sets named by the two codes ("s" the defaults); the codes come
+    // back naming the sets in force at the end.
+    void TranslateMarc2Utf8Text(std::string& sMarc8CharacterSetCode0, std::string& sMarc8CharacterSetCode1,
+                                const std::string& sTag, std::string& sText, bool& bChanged, bool& bError) const;
+    // UTF-8 text to MARC-8 (the output set) from the sets named by the "G0 G1" code pair, which
+    // comes back naming the sets in force at the end.
+    void TranslateUtf82MarcOneField(std::string& sMarc8CharacterSetCodes, const std::string& sTag,
+                                    std::string& sText, bool& bChanged, bool& bError) const;
+    // Precomposed characters replaced by base letter and combining marks.
+    std::string DecomposeUnicodeCharactersInString(const std::string& sField, bool* bChanged = nullptr) const;
 
     // ---- field cursor and search --------------------------------------------------------------
     // A search with a text criterion keeps fields whose comparison form begins with the criterion's.

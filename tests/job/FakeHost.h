@@ -1,5 +1,6 @@
 #pragma once
 // A JobHost that records what the job shows, for tests.
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,9 +15,18 @@ public:
         messages.emplace_back(title, text);
     }
     void ProgressStarted(const std::string& t) override { started = t; }
-    void ProgressStep(const std::string& t) override { steps.push_back(t); }
-    void ProgressRetrieved(const std::string& t) override { retrieved = t; }
-    void ProgressChanged(const std::string& t) override { changed = t; }
+    void ProgressStep(const std::string& t) override {
+        steps.push_back(t);
+        if (onStep) onStep(t);
+    }
+    void ProgressRetrieved(const std::string& t) override {
+        retrieved = t;
+        if (onRetrieved) onRetrieved(t);
+    }
+    void ProgressChanged(const std::string& t) override {
+        changed = t;
+        if (onChanged) onChanged(t);
+    }
     void ShowProgress(bool visible) override { progressVisible = visible; }
     void EnableCancel(bool enabled) override { cancelEnabled = enabled; }
     void HideCancel() override { cancelHidden = true; }
@@ -33,6 +43,10 @@ public:
     bool progressVisible = false, cancelEnabled = false, cancelHidden = false, mainHidden = false;
     bool cancel = false, startWhenScheduled = true;
     int countdowns = 0;
+    // Called as the texts arrive, and on every "let window messages run" when the test installs
+    // onPump through the message pump; tests use them to act at a given moment of the run.
+    std::function<void(const std::string&)> onStep, onRetrieved, onChanged;
+    std::function<void()> onPump;
 };
 
 }  // namespace linkmend::test

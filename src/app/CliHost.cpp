@@ -1,0 +1,109 @@
+#include "app/CliHost.h"
+
+#include <csignal>
+#include <cstdio>
+#include <thread>
+
+#include "base/MessagePump.h"
+#include "job/UrlChangeRun.h"
+
+namespace linkmend {
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+
+// The count at the front of "Read: 1234 of 5000 ..." or "Read 120 lines", to report every 1,000.
+long LeadingCount(const std::string& text) {
+    const auto digit = text.find_first_of("0123456789");
+    return digit == std::string::npos ? -1 : std::strtol(text.c_str() + digit, nullptr, 10);
+}
+
+}  // namespace
+
+CliHost::CliHost(std::function<DateTime()> now, bool terminal) : now_(std::move(now)), terminal_(terminal) {}
+
+CliHost::~CliHost() { EndStatusLine(); }
+
+void CliHost::InstallInterruptHandler() {
+    struct sigaction sa {};
+    sa.sa_handler = OnInterrupt;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+}
+
+bool CliHost::CancelRequested() { return g_interrupted != 0; }
+
+void CliHost::EndStatusLine() {
+    if (statusOpen_) {
+        std::fputs("\n", stderr);
+        statusOpen_ = false;
+    }
+}
+
+void CliHost::Status(const std::string& line, bool milestone) {
+    if (terminal_) {
+        std::fprintf(stderr, "\r\033[K%s", line.c_str());
+        statusOpen_ = true;
+    } else if (milestone) {
+        std::fprintf(stderr, "%s\n", line.c_str());
+    }
+    std::fflush(stderr);
+}
+
+void CliHost::ShowMessage(const std::string& title, const std::string& text) {
+    EndStatusLine();
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+    std::fflush(stderr);
+}
+
+void CliHost::ProgressStarted(const std::string& text) { Status(text, true); }
+
+void CliHost::ProgressStep(const std::string& text) {
+    step_ = text;
+    EndStatusLine();
+    Status(text, true);
+}
+
+void CliHost::ProgressRetrieved(const std::string& text) {
+    if (text.empty()) return;
+    const long n = LeadingCount(text);
+    Status(step_ + ": " + text, n > 0 && n % 1000 == 0);
+}
+
+void CliHost::ProgressChanged(const std::string& text) {
+    if (text.empty()) return;
+    const long n = LeadingCount(text);
+    Status(step_ + ": " + text, n > 0 && n % 1000 == 0);
+}
+
+bool CliHost::WaitForScheduledStart() {
+    EndStatusLine();
+    std::fprintf(stderr, "Counting down to start of batch processing of URL change request at 10:00 p.m.\n");
+    // The timer ticks every two seconds; Ctrl-C is the countdown's Cancel.
+    for (;;) {
+        for (int i = 0; i < 20; ++i) {
+            if (g_interrupted) {
+                g_interrupted = 0;
+                EndStatusLine();
+                return false;
+            }
+            LetWindowMessagesRun();
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        const DateTime now = now_();
+        if (ScheduledStartReached(now)) {
+            EndStatusLine();
+            std::fprintf(stderr, "Starting at %s\n", now.Format().c_str());
+            return true;
+        }
+        const DateTimeParts p = now.Parts();
+        const int left = (22 * 3600) - (p.hour * 3600 + p.minute * 60 + p.second);
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "Time left: %02d:%02d:%02d", left / 3600, left / 60 % 60, left % 60);
+        Status(buf, left % 3600 < 2);
+    }
+}
+
+}  // namespace linkmend

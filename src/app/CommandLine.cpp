@@ -1,0 +1,65 @@
+#include "app/CommandLine.h"
+
+#include "job/JobSettings.h"
+
+namespace linkmend {
+
+std::string JoinCommandLine(const std::vector<std::string>& arguments) {
+    std::string line;
+    for (const std::string& a : arguments) {
+        line += ' ';
+        line += a.find(' ') != std::string::npos ? "\"" + a + "\"" : a;
+    }
+    return line;
+}
+
+CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments) {
+    CommandLineOptions o;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (a == "--batch") {
+            o.batch = true;
+        } else if (a == "--production") {
+            o.production = true;
+        } else if (a == "--list-changed") {
+            o.listChanged = true;
+        } else if (a == "--help" || a == "-h") {
+            o.help = true;
+        } else if (a == "--version") {
+            o.version = true;
+        } else if (a == "-i") {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+                o.error = "-i needs the name of a settings file";
+                return o;
+            }
+            ++i;
+        } else {
+            o.error = "unknown option: " + a;
+            return o;
+        }
+    }
+    o.settingsFile = SettingsFileFromCommandLine(JoinCommandLine(arguments));
+    return o;
+}
+
+std::string UsageText() {
+    return "Usage: linkmend [-i SETTINGS-FILE]\n"
+           "       linkmend --batch [-i SETTINGS-FILE] [--production] [--list-changed]\n"
+           "\n"
+           "Changes the 856 links of catalogue records as the settings file describes.\n"
+           "Without --batch the main window opens (needs a display).\n"
+           "\n"
+           "  -i FILE         settings file (default Linkmend.INI in the profile folder)\n"
+           "  --batch         run the job without a window, as Perform would\n"
+           "  --production    a production run (write records back); default: test run\n"
+           "  --list-changed  in a production run, list the changed records in a file\n"
+           "  --help          this text\n"
+           "  --version       the program's version\n"
+           "\n"
+           "Exit status: 0 done (work list finished or bib limit reached); 1 a settings check\n"
+           "stopped the run; 2 usage error; 3 SQL error or failed sign-on (report written);\n"
+           "4 cancelled (report written); 5 countdown cancelled (no report); 6 a report file\n"
+           "could not be created.\n";
+}
+
+}  // namespace linkmend

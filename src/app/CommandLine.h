@@ -1,0 +1,26 @@
+#pragma once
+// Options of the linkmend command.
+#include <string>
+#include <vector>
+
+namespace linkmend {
+
+struct CommandLineOptions {
+    bool batch = false;
+    bool production = false;
+    bool listChanged = false;
+    bool help = false;
+    bool version = false;
+    std::string settingsFile = "Linkmend.INI";
+    std::string error;  // a usage error, empty when the options are fine
+};
+
+// The command line as one text, each argument after the program name preceded by a blank and quoted
+// when it holds a blank, the way the settings-file option has always been read.
+std::string JoinCommandLine(const std::vector<std::string>& arguments);
+
+CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments);
+
+std::string UsageText();
+
+}  // namespace linkmend

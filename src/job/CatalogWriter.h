@@ -1,0 +1,62 @@
+#pragma once
+// Our stand-in for the library system's batch-cataloguing component: signs an operator on and
+// replaces bibliographic, holdings and authority records in the database the way the library system
+// does, each in one transaction (segments, history row, master row, link index). Return codes are
+// the component's (0 success; ReturnCodeText gives the others).
+//
+// Its connection comes from "Voyager.INI" in the Voyager folder, section "Database": DSN, UID, PWD
+// (plain or scrambled) of a read-write account, and TableNamePrefix.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/DateTime.h"
+#include "voyager/CatalogItemData.h"
+
+namespace linkmend {
+
+class CatalogWriter {
+public:
+    CatalogWriter();
+    ~CatalogWriter();
+    CatalogWriter(const CatalogWriter&) = delete;
+    CatalogWriter& operator=(const CatalogWriter&) = delete;
+
+    // The item data object the reader fills (CopyItemObject).
+    CatalogItemData& ItemData() { return itemData_; }
+
+    // 0 signed on; 26 cannot connect; 27 unknown operator or wrong password; 28 no cataloguing profile.
+    std::int32_t SignOn(const std::string& voyagerPath, const std::string& operatorId, const std::string& password);
+
+    std::int32_t ReplaceBibRecord(std::int32_t bibId, const std::string& record, DateTime lastModified,
+                                  std::int32_t owningLibraryId, std::int32_t catalogingLocationId, bool suppressed,
+                                  const std::string& reserved1, const std::string& reserved2);
+    std::int32_t ReplaceHoldingsRecord(std::int32_t mfhdId, const std::string& record, DateTime lastModified,
+                                       std::int32_t catalogingLocationId, std::int32_t bibId,
+                                       std::int32_t locationId, bool suppressed, const std::string& reserved1,
+                                       const std::string& reserved2);
+    std::int32_t ReplaceAuthorityRecord(std::int32_t authId, const std::string& record, DateTime lastModified,
+                                        std::int32_t catalogingLocationId, const std::string& reserved1,
+                                        const std::string& reserved2);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+    CatalogItemData itemData_;
+};
+
+// One row of the link index: a $u of an 856, its scheme in upper case as the subtype, and the link
+// text (the field's first $y, else $z, else $3; empty for none).
+struct LinkIndexRow {
+    std::string subtype, link, text;
+};
+
+// The link-index rows of a record (octets as stored): one per $u of every 856, in record order.
+std::vector<LinkIndexRow> LinkIndexRows(const std::string& record);
+
+// The salted hash stored for an operator's password (SHA-512 crypt form, "$6$salt$hash").
+std::string HashOperatorPassword(const std::string& password, const std::string& salt);
+bool OperatorPasswordMatches(const std::string& password, const std::string& storedHash);
+
+}  // namespace linkmend

@@ -1,0 +1,44 @@
+#include "job/Program.h"
+
+#include "base/MessagePump.h"
+#include "job/CatalogWriter.h"
+#include "voyager/VgerReaderClass7.h"
+
+namespace linkmend {
+
+Program::Program() = default;
+Program::~Program() = default;
+
+CatalogWriter& Program::Writer() {
+    if (!writer_) writer_ = std::make_unique<CatalogWriter>();
+    return *writer_;
+}
+
+void StartUp(Program& program, MainFormState& form) {
+    program.reader.RenewReader();
+    LoadConnectionProfile(program.settingsFile, program.profile);
+    LoadJobSettings(program.settingsFile, program.job, form);
+    FillLocationList(program, form, program.job.LimitingLocation);
+    ShowJobSettings(program.job, form);
+}
+
+void FillLocationList(Program& program, MainFormState& form, const std::string& code) {
+    form.cmbLocation.clear();
+    form.cmbLocationIndex = -1;
+    const ConnectionProfile& p = program.profile;
+    program.reader.ConnectReader(p.DSN, p.TableNamePrefix, p.ReadUID, p.ReadPWD);
+    if (p.DSN.empty() || p.TableNamePrefix.empty() || p.ReadUID.empty() || p.ReadPWD.empty()) return;
+    VgerReaderClass7& reader = program.reader.Reader();
+    std::int16_t& set = program.reader.standingSet;
+    reader.ExecuteSQL("SELECT LOCATION_CODE, LOCATION_NAME FROM " + p.TableNamePrefix +
+                          " LOCATION ORDER BY LOCATION_CODE",
+                      set);
+    std::vector<std::pair<std::string, std::string>> entries;
+    while (reader.GetNextRow(set)) {
+        entries.emplace_back(reader.CurrentRow(1), reader.CurrentRow(2));
+        LetWindowMessagesRun();
+    }
+    SetLocationEntries(form, std::move(entries), code);
+}
+
+}  // namespace linkmend

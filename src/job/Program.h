@@ -1,0 +1,48 @@
+#pragma once
+// The program-wide objects of one start of the program: settings file, job settings, connection
+// profile, the global reader, the shared record object and the batch-cataloguing component.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "base/DateTime.h"
+#include "job/GlobalReader.h"
+#include "job/JobSettings.h"
+#include "marc/Utf8MarcRecordClass.h"
+#include "profile/ConnectionProfile.h"
+
+namespace linkmend {
+
+class CatalogWriter;
+
+struct Program {
+    Program();
+    ~Program();
+
+    std::string settingsFile = "Linkmend.INI";
+    JobSettings job;
+    ConnectionProfile profile;
+    GlobalReader reader;
+    Utf8MarcRecordClass record;
+    // Created on first use and kept for the life of the program.
+    CatalogWriter& Writer();
+    // The clock the run reads (time stamps, the scheduled start); tests replace it.
+    std::function<DateTime()> now = [] { return DateTime::Now(); };
+    // The folder of the scratch work list; empty: the user's temporary folder.
+    std::string temporaryFolder;
+    // The full path of the last run's report; empty when no report was written.
+    std::string reportPath;
+
+private:
+    std::unique_ptr<CatalogWriter> writer_;
+};
+
+// Start-up without a window: renew the reader, load the profile and the job settings, fill the
+// location list, show the settings in the form.
+void StartUp(Program& program, MainFormState& form);
+
+// Fills the location entries of the form from the database (empty when the profile lacks any of
+// DSN, prefix, read-only sign-on and password), selecting `code`.
+void FillLocationList(Program& program, MainFormState& form, const std::string& code);
+
+}  // namespace linkmend

@@ -1,0 +1,33 @@
+#pragma once
+// One run of the URL-change job: candidate selection through the link index, screening and rewriting
+// of each record, write-back (production) or listing (test), and the reports.
+#include <cstdint>
+#include <string>
+
+namespace linkmend {
+
+struct Program;
+class JobHost;
+
+enum class RunOutcome {
+    Completed,           // the work list was done, or the bib limit was reached
+    Diagnostic,          // "RecordOfInterest": the link dump was written, nothing else
+    SqlError,            // the link query (or another statement) failed; report written
+    SignOnFailed,        // the operator could not be signed on; report written
+    Cancelled,           // Cancel at a checkpoint; report written
+    CountdownCancelled,  // Cancel while waiting for the scheduled start; nothing written
+    FileError,           // a report or list file could not be created or written
+};
+
+// The run, from its start to its report. Never throws for database or file trouble: the outcome says
+// how it ended and the host has been shown the message.
+RunOutcome RunUrlChangeJob(Program& program, JobHost& host);
+
+// The scheduled start of a deferred production run: 10:00 p.m. or later, or before 2:00 a.m.
+bool ScheduledStartReached(const class DateTime& now);
+
+// The data-source name whose production runs wait for the scheduled start (settings file,
+// "General"/"DeferredDSN"); empty: no run waits.
+std::string DeferredDataSource(const std::string& settingsFile);
+
+}  // namespace linkmend

@@ -1,0 +1,72 @@
+#pragma once
+// Reads MARC records one at a time from a file: ISO 2709 records back to back (or with line breaks
+// or filler between them), segmented ISO 2709 files (segments of a code character and four length
+// digits), and MARCXML (one record element per record, any namespace prefix). Reading is
+// sequential and buffered; the reader never writes and never raises: a file that cannot be opened
+// or read leaves EndOfFile true and ReadNextRecord false.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace linkmend {
+
+class Utf8MarcFileClass {
+public:
+    Utf8MarcFileClass();
+    ~Utf8MarcFileClass();
+    Utf8MarcFileClass(const Utf8MarcFileClass&) = delete;
+    Utf8MarcFileClass& operator=(const Utf8MarcFileClass&) = delete;
+
+    // Closes any open file, resets, opens the named file and inspects its beginning (byte-order
+    // mark, MARCXML, segmentation). An empty name or a file that cannot be opened leaves the reader
+    // closed. With bDebug each step is written to standard error.
+    void OpenFile(const std::string& sMarcFileName, bool bDebug = false);
+    std::string MarcFileName() const { return fileName_; }
+    void MarcFileName(const std::string& vNewValue) { OpenFile(vNewValue); }
+
+    // The next record (an ISO 2709 record, or a MARCXML record element with its tags), or false
+    // with an empty sRecord at the end. A record whose length digits overstate it is cut after its
+    // first record terminator (length digits rewritten) and the rest read as the next record's
+    // start; a truncated last record is returned as far as it goes.
+    bool ReadNextRecord(std::string& sRecord, bool bDebug = false);
+
+    bool EndOfFile() const;
+    bool FileIsSegmented() const { return segmented_; }
+    std::int32_t RecordIndex() const { return recordIndex_; }
+    void CloseFile();
+
+    // The character-set code of the whole file: every record is characterised; "U" when all are
+    // UTF-8 (or plain ASCII), else "M", "V", "O", "X" or "Y" combined (see the .cpp), "?" when the
+    // records disagree or there are none. The read position is restored afterwards.
+    std::string CharacterizeCharacterSet();
+
+    // Kept for the record objects fed from this reader (double-width diacritics in UTF-8 output).
+    bool UseDoubleWidthDiacritics() const { return useDoubleWidthDiacritics_; }
+    void UseDoubleWidthDiacritics(bool vNewValue) { useDoubleWidthDiacritics_ = vNewValue; }
+
+private:
+    class Source;
+
+    void Inspect();
+    bool ReadPlain(std::string& record);
+    bool ReadSegmented(std::string& record);
+    bool ReadXml(std::string& record);
+    int NextOctet();  // carry-over buffer first, then the file; -1 at the end
+    std::size_t ReadInto(std::string& out, std::size_t count);
+    bool NothingLeft();
+    void Debug(const std::string& text) const;
+
+    std::string fileName_;
+    bool segmented_ = false;
+    bool endOfFile_ = true;
+    bool byteOrderMark_ = false;
+    bool xml_ = false;
+    std::int32_t recordIndex_ = 0;
+    std::unique_ptr<Source> source_;
+    std::string carry_;
+    std::size_t carryPos_ = 0;
+    bool useDoubleWidthDiacritics_ = false;
+    bool debug_ = false;
+};
+
+}  // namespace linkmend

@@ -20,24 +20,6 @@
 namespace linkmend::test {
 namespace {
 
-testdb::ProcessResult RunSetup(const std::vector<std::string>& args, const std::string& home) {
-    std::vector<std::string> argv = {"sh", std::string(LINKMEND_SOURCE_DIR) + "/demo/setup-demo.sh", LINKMEND_BINARY_DIR};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return testdb::RunProcess(argv, {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config"});
-}
-
-// The demo's environment as a shell that sources its env.sh sees it.
-std::map<std::string, std::string> DemoEnvironment(const std::string& run) {
-    const auto r = testdb::RunProcess({"sh", "-c", ". \"$RUN/env.sh\" && printf '%s\\n%s\\n%s\\n' \"$ODBCSYSINI\" "
-                                                   "\"$ODBCINI\" \"$LINKMEND_PROFILE_DIR\""},
-                                      {"RUN=" + run});
-    EXPECT_EQ(r.exitCode, 0) << r.output;
-    std::istringstream in(r.output);
-    std::map<std::string, std::string> env;
-    for (const char* name : {"ODBCSYSINI", "ODBCINI", "LINKMEND_PROFILE_DIR"}) std::getline(in, env[name]);
-    return env;
-}
-
 // Runs one statement on a data source of the demo's ODBC configuration (the process's own is put
 // back afterwards); rows come back as "a|b" lines, a failure as the driver's text.
 std::string Sql(const std::map<std::string, std::string>& env, const std::string& dsn, const std::string& uid,
@@ -67,8 +49,9 @@ std::string Sql(const std::map<std::string, std::string>& env, const std::string
     return out;
 }
 
+// A value as Linkmend reads it: a password with the profile's size (at most 79 characters).
 std::string Ini(const std::string& file, const std::string& section, const std::string& key) {
-    return ReadIniValue(file, section, key, 1000);
+    return ReadIniValue(file, section, key, key == "PWD" ? 80 : 1000);
 }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -149,6 +132,9 @@ TEST(DemoSetup, TheSqliteDemoWorksWithBothAccountsAndStaysInItsFolder) {
               "");
     EXPECT_EQ(Sql(env, "LinkmendDemo", "dbwrite", "dbwrite-demo", "SELECT COUNT(*) FROM main.LIBRARY"), "4");
 
+    // The job on the demo: what its settings ask for, exactly as the generator counted.
+    ExpectTheDemoJobChangesWhatTheSummaryCounts(run);
+
     // A second setup starts afresh.
     r = RunSetup({"--bibs", "120", "--run", run}, home);
     ASSERT_EQ(r.exitCode, 0) << r.output;
@@ -173,7 +159,7 @@ TEST(DemoSetup, UnknownOptionsAndMissingValuesAreRefused) {
     EXPECT_FALSE(FileExists(run + "/profile/Linkmend.INI"));
 }
 
-TEST(DemoSetup, ThePostgresDemoReadsThroughTheSelectOnlyRole) {
+TEST(DemoSetup, ThePostgresDemoReadsThroughTheSelectOnlyRoleAndRunsTheJob) {
     testdb::PgClusterInfo cluster;
     try {
         cluster = testdb::TestCluster();
@@ -203,6 +189,8 @@ TEST(DemoSetup, ThePostgresDemoReadsThroughTheSelectOnlyRole) {
     EXPECT_EQ(Ini(profile, "Connection", "DSN"), "LinkmendDemoPgRO");
     EXPECT_EQ(Ini(profile, "Connection", "TNP"), "linkmend_db.");
     EXPECT_EQ(Ini(profile, "Read", "UID"), testdb::kPgReader);
+    // Scrambled, this 22-character password would not fit what Linkmend reads: it is kept plain.
+    EXPECT_EQ(Ini(profile, "Read", "PWD"), testdb::kPgReaderPassword);
     EXPECT_EQ(UnscramblePassword(Ini(profile, "Read", "PWD")), testdb::kPgReaderPassword);
     const std::string voyager = run + "/profile/Voyager.INI";
     EXPECT_EQ(Ini(voyager, "Database", "DSN"), "LinkmendDemoPg");
@@ -221,6 +209,7 @@ TEST(DemoSetup, ThePostgresDemoReadsThroughTheSelectOnlyRole) {
     EXPECT_EQ(Sql(env, "LinkmendDemoPg", testdb::kPgOwner, testdb::kPgOwnerPassword,
                    "SELECT COUNT(*) FROM linkmend_db.LIBRARY"),
               "4");
+    ExpectTheDemoJobChangesWhatTheSummaryCounts(run);
 }
 
 }  // namespace

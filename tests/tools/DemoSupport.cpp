@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <sstream>
 
@@ -16,6 +17,23 @@ testdb::ProcessResult RunGenerator(const std::vector<std::string>& args, const s
     std::vector<std::string> argv = {LINKMEND_PYTHON, std::string(LINKMEND_SOURCE_DIR) + "/tools/demo/generate.py"};
     argv.insert(argv.end(), args.begin(), args.end());
     return testdb::RunProcess(argv, env);
+}
+
+testdb::ProcessResult RunSetup(const std::vector<std::string>& args, const std::string& home) {
+    std::vector<std::string> argv = {"sh", std::string(LINKMEND_SOURCE_DIR) + "/demo/setup-demo.sh", LINKMEND_BINARY_DIR};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return testdb::RunProcess(argv, {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config"});
+}
+
+std::map<std::string, std::string> DemoEnvironment(const std::string& run) {
+    const auto r = testdb::RunProcess({"sh", "-c", ". \"$RUN/env.sh\" && printf '%s\\n%s\\n%s\\n' \"$ODBCSYSINI\" "
+                                                   "\"$ODBCINI\" \"$LINKMEND_PROFILE_DIR\""},
+                                      {"RUN=" + run});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    std::istringstream in(r.output);
+    std::map<std::string, std::string> env;
+    for (const char* name : {"ODBCSYSINI", "ODBCINI", "LINKMEND_PROFILE_DIR"}) std::getline(in, env[name]);
+    return env;
 }
 
 std::map<std::string, std::string> ReadSummary(const std::string& path) {
@@ -189,5 +207,71 @@ bool PasswordMatches(const std::string& password, const std::string& hash) {
 }
 
 std::string Hex(const std::string& octets) { return TextToHex(octets); }
+
+namespace {
+
+struct JobRun {
+    int exitCode = -1;
+    std::string output;
+    std::map<std::string, long> counters;  // report label -> count
+    std::string report;
+};
+
+JobRun RunDemoJob(const std::map<std::string, std::string>& env, const std::vector<std::string>& options) {
+    std::vector<std::string> argv = {LINKMEND_PROGRAM, "--batch"};
+    argv.insert(argv.end(), options.begin(), options.end());
+    std::vector<std::string> extra;
+    for (const auto& [name, value] : env) extra.push_back(name + "=" + value);
+    const auto r = testdb::RunProcess(argv, extra);
+    JobRun run{r.exitCode, r.output, {}, {}};
+    std::istringstream out(r.output);
+    std::string line, path;
+    while (std::getline(out, line))
+        if (line.size() > 11 && line.compare(line.size() - 11, 11, ".Report.txt") == 0) path = line;
+    run.report = path.empty() ? std::string() : ReadFile(path);
+    // Counter lines: the count right-aligned in eight characters, a blank, the label.
+    std::istringstream report(run.report);
+    while (std::getline(report, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.size() > 9 && line[8] == ' ' && std::isdigit(static_cast<unsigned char>(line[7])) &&
+            line.substr(0, 8).find_first_not_of(" 0123456789") == std::string::npos)
+            run.counters[line.substr(9)] = std::stol(line.substr(0, 8));
+    }
+    return run;
+}
+
+}  // namespace
+
+void ExpectTheDemoJobChangesWhatTheSummaryCounts(const std::string& run) {
+    const auto env = DemoEnvironment(run);
+    const auto summary = ReadSummary(run + "/demo-summary.json");
+    auto count = [&](const char* key) { return SummaryCount(summary, key); };
+    // Work-list lines the link query yields (bibs reached only through holdings are not read).
+    const long read = count("bibs_matching") + count("bibs_case_variant") + count("bibs_second_u") +
+                      count("holdings_matching") + count("authorities_matching") + count("item_links_matching");
+    const long change = count("records_to_change");
+    ASSERT_GT(change, 0);
+
+    JobRun test = RunDemoJob(env, {});
+    ASSERT_EQ(test.exitCode, 0) << test.output;
+    EXPECT_NE(test.report.find("Run performed as test\r\n"), std::string::npos) << test.report;
+    EXPECT_EQ(test.counters, (std::map<std::string, long>{{"records read", read},
+                                                          {"records needing the requested change", change},
+                                                          {"records would have been updated", change}}))
+        << test.report;
+
+    JobRun production = RunDemoJob(env, {"--production"});
+    ASSERT_EQ(production.exitCode, 0) << production.output;
+    EXPECT_EQ(production.counters, (std::map<std::string, long>{{"records read", read},
+                                                                {"records needing the requested change", change},
+                                                                {"records updated", change}}))
+        << production.report;
+
+    // What is left: the records whose links only look like the stem, and the items.
+    JobRun again = RunDemoJob(env, {"--production"});
+    ASSERT_EQ(again.exitCode, 0) << again.output;
+    EXPECT_EQ(again.counters, (std::map<std::string, long>{{"records read", read - change}})) << again.report;
+}
+
 
 }  // namespace linkmend::test

@@ -19,6 +19,18 @@ inline constexpr const char* kNewStem = "https://login.proxy.demo-university.edu
 // python3 tools/demo/generate.py with the arguments (and extra environment entries "NAME=value").
 testdb::ProcessResult RunGenerator(const std::vector<std::string>& args, const std::vector<std::string>& env = {});
 
+// sh demo/setup-demo.sh BUILD_DIR args..., with HOME and XDG_CONFIG_HOME in the folder home.
+testdb::ProcessResult RunSetup(const std::vector<std::string>& args, const std::string& home);
+
+// ODBCSYSINI, ODBCINI and LINKMEND_PROFILE_DIR as a shell that sources the run folder's env.sh sees them.
+std::map<std::string, std::string> DemoEnvironment(const std::string& run);
+
+// Runs the demo job headless on the demo of a run folder (its env.sh applied) as the demo's
+// operator, a test run and then two production runs, and checks each report's counters against
+// the generator's summary: the first run changes exactly the records the summary counts, the
+// second finds nothing left to change.
+void ExpectTheDemoJobChangesWhatTheSummaryCounts(const std::string& run);
+
 // The generator's --summary file: flat JSON, values as their text ("300", "20", a stem).
 std::map<std::string, std::string> ReadSummary(const std::string& path);
 long SummaryCount(const std::map<std::string, std::string>& summary, const std::string& key);

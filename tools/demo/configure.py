@@ -40,6 +40,14 @@ ACCOUNTS = {
 OPERATOR = catalog.OPERATORS[0]
 
 
+def stored_password(scrambler, password):
+    """The password as the settings file keeps it: scrambled when the scrambled text fits the 79
+    characters Linkmend reads of a PWD value (passwords up to 19 characters always do), else
+    plain, which Linkmend accepts as well."""
+    scrambled = scrambler.scramble(password)
+    return scrambled if len(scrambled) <= 79 else password
+
+
 def fill(template, values):
     with open(os.path.join(TEMPLATES, template), encoding="utf-8") as f:
         text = f.read()
@@ -83,8 +91,8 @@ def main(argv):
                   OPERATOR=OPERATOR[0], HAPPENING=str(OPERATOR[5]), OLD_STEM=catalog.OLD_STEM,
                   NEW_STEM=catalog.NEW_STEM)
     scrambler = Scrambler()
-    values["READ_PWD"] = scrambler.scramble(values["READ_PLAIN_PWD"])
-    values["OPERATOR_PWD"] = scrambler.scramble(OPERATOR[3])
+    values["READ_PWD"] = stored_password(scrambler, values["READ_PLAIN_PWD"])
+    values["OPERATOR_PWD"] = stored_password(scrambler, OPERATOR[3])
     if kind == "sqlite":
         if not args.extension:
             p.error("--sqlite needs --extension, the built linkmend_sqlite.so")

@@ -68,6 +68,8 @@ class BibContent:
             self.title = "Journal of " + self.title.lower()
         elif kind == "database":
             self.title = area["name"].capitalize() + " full text online"
+            if marc8:
+                self.title += " : " + rng.choice(ACUTE_WORDS)
         self.author = None if self.serial or kind == "database" else person(rng, marc8 or rng.random() < 0.3)
         self.place, self.publisher = rng.choice(PUBLISHERS)
         self.isbn = isbn13(rng)

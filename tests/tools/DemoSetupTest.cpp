@@ -143,7 +143,7 @@ TEST(DemoSetup, TheSqliteDemoWorksWithBothAccountsAndStaysInItsFolder) {
     EXPECT_TRUE(std::filesystem::is_empty(home));
 }
 
-TEST(DemoSetup, UnknownOptionsAndMissingValuesAreRefused) {
+TEST(DemoSetup, UnknownOptionsMissingValuesAndAMissingDemoAreRefused) {
     TempDir base;
     const std::string run = base.File("run");
     auto r = RunSetup({"--bibs"}, base.Path());
@@ -157,6 +157,10 @@ TEST(DemoSetup, UnknownOptionsAndMissingValuesAreRefused) {
     EXPECT_TRUE(Contains(r.output, "--bibs must be 1 to 1000000, not 0")) << r.output;
     EXPECT_FALSE(FileExists(run + "/linkmend-demo.db"));
     EXPECT_FALSE(FileExists(run + "/profile/Linkmend.INI"));
+    // Running the demo job where no demo was set up.
+    r = testdb::RunProcess({"sh", std::string(LINKMEND_SOURCE_DIR) + "/demo/run-demo.sh", LINKMEND_BINARY_DIR, "--run", run});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.output, "run-demo.sh: no demo in " + run + ": run demo/setup-demo.sh first")) << r.output;
 }
 
 TEST(DemoSetup, ThePostgresDemoReadsThroughTheSelectOnlyRoleAndRunsTheJob) {

@@ -217,25 +217,22 @@ struct JobRun {
     std::string report;
 };
 
-JobRun RunDemoJob(const std::map<std::string, std::string>& env, const std::vector<std::string>& options) {
-    std::vector<std::string> argv = {LINKMEND_PROGRAM, "--batch"};
+// demo/run-demo.sh with the options: the report it names, and the counter lines it prints.
+JobRun RunDemoJob(const std::string& runFolder, const std::vector<std::string>& options) {
+    std::vector<std::string> argv = {"sh", std::string(LINKMEND_SOURCE_DIR) + "/demo/run-demo.sh", LINKMEND_BINARY_DIR,
+                                     "--run", runFolder};
     argv.insert(argv.end(), options.begin(), options.end());
     // A sanitizer build of the program would report the PostgreSQL driver's own unfreed blocks.
     TempDir scratch;
     WriteFile(scratch.File("lsan.supp"), "leak:psqlodbca.so\n");
-    std::vector<std::string> extra = {"LSAN_OPTIONS=suppressions=" + scratch.File("lsan.supp") + ":print_suppressions=0"};
-    for (const auto& [name, value] : env) extra.push_back(name + "=" + value);
-    const auto r = testdb::RunProcess(argv, extra);
+    const auto r = testdb::RunProcess(
+        argv, {"LSAN_OPTIONS=suppressions=" + scratch.File("lsan.supp") + ":print_suppressions=0"});
     JobRun run{r.exitCode, r.output, {}, {}};
     std::istringstream out(r.output);
-    std::string line, path;
-    while (std::getline(out, line))
-        if (line.size() > 11 && line.compare(line.size() - 11, 11, ".Report.txt") == 0) path = line;
-    run.report = path.empty() ? std::string() : ReadFile(path);
-    // Counter lines: the count right-aligned in eight characters, a blank, the label.
-    std::istringstream report(run.report);
-    while (std::getline(report, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::string line;
+    while (std::getline(out, line)) {
+        if (line.compare(0, 8, "Report: ") == 0) run.report = ReadFile(line.substr(8));
+        // Counter lines: the count right-aligned in eight characters, a blank, the label.
         if (line.size() > 9 && line[8] == ' ' && std::isdigit(static_cast<unsigned char>(line[7])) &&
             line.substr(0, 8).find_first_not_of(" 0123456789") == std::string::npos)
             run.counters[line.substr(9)] = std::stol(line.substr(0, 8));
@@ -246,7 +243,6 @@ JobRun RunDemoJob(const std::map<std::string, std::string>& env, const std::vect
 }  // namespace
 
 void ExpectTheDemoJobChangesWhatTheSummaryCounts(const std::string& run) {
-    const auto env = DemoEnvironment(run);
     const auto summary = ReadSummary(run + "/demo-summary.json");
     auto count = [&](const char* key) { return SummaryCount(summary, key); };
     // Work-list lines the link query yields (bibs reached only through holdings are not read).
@@ -255,7 +251,7 @@ void ExpectTheDemoJobChangesWhatTheSummaryCounts(const std::string& run) {
     const long change = count("records_to_change");
     ASSERT_GT(change, 0);
 
-    JobRun test = RunDemoJob(env, {});
+    JobRun test = RunDemoJob(run, {});
     ASSERT_EQ(test.exitCode, 0) << test.output;
     EXPECT_NE(test.report.find("Run performed as test\r\n"), std::string::npos) << test.report;
     EXPECT_EQ(test.counters, (std::map<std::string, long>{{"records read", read},
@@ -263,7 +259,7 @@ void ExpectTheDemoJobChangesWhatTheSummaryCounts(const std::string& run) {
                                                           {"records would have been updated", change}}))
         << test.report;
 
-    JobRun production = RunDemoJob(env, {"--production"});
+    JobRun production = RunDemoJob(run, {"--production"});
     ASSERT_EQ(production.exitCode, 0) << production.output;
     EXPECT_EQ(production.counters, (std::map<std::string, long>{{"records read", read},
                                                                 {"records needing the requested change", change},
@@ -271,7 +267,7 @@ void ExpectTheDemoJobChangesWhatTheSummaryCounts(const std::string& run) {
         << production.report;
 
     // What is left: the records whose links only look like the stem, and the items.
-    JobRun again = RunDemoJob(env, {"--production"});
+    JobRun again = RunDemoJob(run, {"--production"});
     ASSERT_EQ(again.exitCode, 0) << again.output;
     EXPECT_EQ(again.counters, (std::map<std::string, long>{{"records read", read - change}})) << again.report;
 }

@@ -25,8 +25,8 @@ testdb::ProcessResult RunSetup(const std::vector<std::string>& args, const std::
 // ODBCSYSINI, ODBCINI and LINKMEND_PROFILE_DIR as a shell that sources the run folder's env.sh sees them.
 std::map<std::string, std::string> DemoEnvironment(const std::string& run);
 
-// Runs the demo job headless on the demo of a run folder (its env.sh applied) as the demo's
-// operator, a test run and then two production runs, and checks each report's counters against
+// Runs the demo job headless through demo/run-demo.sh on the demo of a run folder, as the demo's
+// operator: a test run and then two production runs, and checks each report's counters against
 // the generator's summary: the first run changes exactly the records the summary counts, the
 // second finds nothing left to change.
 void ExpectTheDemoJobChangesWhatTheSummaryCounts(const std::string& run);

@@ -5,7 +5,9 @@
 
 #include "ChildProcess.h"
 #include "JobDbFixture.h"
+#include "base/Error.h"
 #include "job/RunFiles.h"
+#include "odbc/Connection.h"
 #include "profile/INI.h"
 
 using namespace linkmend;
@@ -51,6 +53,55 @@ TEST_P(Batch, TestRunPrintsItsReportLastAndStepsOnStandardError) {
     for (const char* step : {"Performing task\n", "Finding records\n", "Retrieving records\n", "Preparing report\n"}) {
         EXPECT_NE(r.err.find(step), std::string::npos) << step << " missing from:\n" << r.err;
     }
+}
+
+TEST_P(Batch, ReportAndRunLogOfAMixedRun) {
+    Catalog().AddBib(1, {k008, "245 00 $aOne", "856 40 $uhttp://old.example/1"});
+    Catalog().AddBib(2, {k008, "245 00 $aTwo", "856 40 $uHTTP://OLD.EXAMPLE/2"});
+    Catalog().AddHoldings(20, 2, {"852 0  $bSTORE", "856 41 $uhttp://old.example/h"}, 12);
+    StemJob();
+    Set("Write", "UID", "bibonly");
+    Set("Write", "PWD", "bibonly-pw");
+    const ChildResult r = Run({"--batch", "--production"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const std::string report = Report();
+    const std::string counters = report.substr(report.find("\tbibonly\r\n\r\n") + 12);
+    EXPECT_EQ(counters,
+              "       3 records read\r\n"
+              "       1 operator not allowed to update (listed below)\r\n"
+              "       1 records needing the requested change\r\n"
+              "       1 records updated\r\n\r\n"
+              "These records couldn't be updated; operator not allowed\r\n\tH 20\r\n\r\n");
+    const std::vector<std::string> expected = {
+        "Production run? True", "Halden? False",
+        "SQL command to retrieve records: SELECT RECORD_ID, RECORD_TYPE, LINK FROM " + Prefix() +
+            "ELINK_INDEX WHERE UPPER(LINK) LIKE 'HTTP://OLD.EXAMPLE/%'",
+        "SQL command returned OK", "Record IDs will be written to " + Folder() + "LinkmendScratch.$$$",
+        "Line from SQL: 1 B", "Line from SQL: 2 B", "Line from SQL: 20 M", "SQL lines all processed; retained 2 bibs",
+        "3 record IDs written; ready to retrieve records", "Retrieved: 1\tB", "Record passes preliminary tests",
+        "Field to consider: >|u http://old.example/1< 1", "Changed? True", "Retrieved: 2\tB",
+        "Record passes preliminary tests", "Field to consider: >|u HTTP://OLD.EXAMPLE/2< 0", "Record NOT changed"};
+    const auto log = RunLog();
+    ASSERT_GE(log.size(), expected.size() + 3);
+    EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + static_cast<long>(expected.size())), expected);
+    EXPECT_EQ(log[expected.size()].rfind("Rec stat: ", 0), 0u);  // the unchanged record as display text
+    EXPECT_EQ(std::vector<std::string>(log.end() - 2, log.end()),
+              (std::vector<std::string>{"Retrieved: 20\tH", "All done"}));
+}
+
+TEST_P(Batch, TheReadOnlyAccountIsAllTheReaderNeeds) {
+    SomeBibs(2);
+    StemJob();
+    if (!IsSqlite()) {
+        // The reader's role may only read: a write through its data source is refused...
+        odbc::Connection readOnly;
+        readOnly.Connect(Db().ReadOnlyDsn(), Db().ReadOnlyUid(), Db().ReadOnlyPwd());
+        EXPECT_THROW(readOnly.Execute("DELETE FROM " + Prefix() + "ELINK_INDEX"), LinkmendError);
+    }
+    // ...yet a production run, reading through it, changes everything it should.
+    const ChildResult r = Run({"--batch", "--production"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(Catalog().Count("BIB_HISTORY WHERE ACTION_TYPE_ID = 2"), 2);
 }
 
 TEST_P(Batch, ProductionAndListChangedOptionsTickTheirBoxes) {

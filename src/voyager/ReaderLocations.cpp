@@ -16,27 +16,8 @@ void VgerReaderClass7::TranslateLocationID(const std::string& sLocNumber, std::s
     bSuppressedInOpac = false;
     if (sLocNumber.empty()) return;
     if (!IsRecordId(sLocNumber)) RaiseInvalidValue("Invalid value for location id: " + sLocNumber);
-    LocationEntry entry;
-    if (const LocationEntry* hit = locations_.FindById(sLocNumber)) {
-        entry = *hit;
-    } else {
-        EnsureDatabaseTested();
-        MyCheckVoyagerConnection();
-        {
-            RetrievalScope scope(Engine());
-            Query("SELECT LOCATION_CODE, LOCATION_DISPLAY_NAME, LOCATION_NAME, LOCATION_SPINE_LABEL, SUPPRESS_IN_OPAC "
-                  "FROM " +
-                      TableName(VgerTable::Location) + " WHERE LOCATION_ID = '" + SqlQuote(sLocNumber) + "'",
-                  5);
-            entry.id = sLocNumber;
-            entry.code = Column(1);
-            entry.display = Column(2);
-            entry.name = Column(3);
-            entry.spine = Column(4);
-            entry.suppressedInOpac = Column(5) == "Y";
-        }
-        locations_.Add(entry);
-    }
+    const LocationEntry* hit = locations_.FindById(sLocNumber);
+    const LocationEntry entry = hit ? *hit : CacheLocation(false, sLocNumber);
     sLocCode = entry.code;
     sLocationName = entry.name;
     sLocationDisplay = entry.display;
@@ -49,32 +30,35 @@ void VgerReaderClass7::TranslateLocationCode(const std::string& sLocationCode, s
                                              std::string& sLocationSpine, bool& bSuppressedInOpac) {
     bSuppressedInOpac = false;
     if (sLocationCode.empty()) RaiseObjectError(1027, "No location code supplied");
-    LocationEntry entry;
-    if (const LocationEntry* hit = locations_.FindByCode(sLocationCode)) {
-        entry = *hit;
-    } else {
-        EnsureDatabaseTested();
-        MyCheckVoyagerConnection();
-        {
-            RetrievalScope scope(Engine());
-            Query("SELECT LOCATION_ID, LOCATION_DISPLAY_NAME, LOCATION_NAME, LOCATION_SPINE_LABEL, SUPPRESS_IN_OPAC "
-                  "FROM " +
-                      TableName(VgerTable::Location) + " WHERE LOCATION_CODE = '" + SqlQuote(sLocationCode) + "'",
-                  5);
-            entry.code = sLocationCode;
-            entry.id = Column(1);
-            entry.display = Column(2);
-            entry.name = Column(3);
-            entry.spine = Column(4);
-            entry.suppressedInOpac = Column(5) == "Y";
-        }
-        locations_.Add(entry);
-    }
+    const LocationEntry* hit = locations_.FindByCode(sLocationCode);
+    const LocationEntry entry = hit ? *hit : CacheLocation(true, sLocationCode);
     sLocationNumber = entry.id;
     sLocationName = entry.name;
     sLocationDisplay = entry.display;
     sLocationSpine = entry.spine;
     bSuppressedInOpac = entry.suppressedInOpac;
+}
+
+LocationEntry VgerReaderClass7::CacheLocation(bool byCode, const std::string& key) {
+    EnsureDatabaseTested();
+    MyCheckVoyagerConnection();
+    LocationEntry entry;
+    {
+        RetrievalScope scope(Engine());
+        Query(std::string("SELECT ") + (byCode ? "LOCATION_ID" : "LOCATION_CODE") +
+                  ", LOCATION_DISPLAY_NAME, LOCATION_NAME, LOCATION_SPINE_LABEL, SUPPRESS_IN_OPAC FROM " +
+                  TableName(VgerTable::Location) + (byCode ? " WHERE LOCATION_CODE = '" : " WHERE LOCATION_ID = '") +
+                  SqlQuote(key) + "'",
+              5);
+        (byCode ? entry.code : entry.id) = key;
+        (byCode ? entry.id : entry.code) = Column(1);
+        entry.display = Column(2);
+        entry.name = Column(3);
+        entry.spine = Column(4);
+        entry.suppressedInOpac = Column(5) == "Y";
+    }
+    locations_.Add(entry);
+    return entry;
 }
 
 VgerReaderClass7::Location VgerReaderClass7::TranslatedLocation(const std::string& id) {

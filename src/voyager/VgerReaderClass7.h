@@ -405,6 +405,8 @@ private:
     void RetrieveItemDetails();
     std::string StatusDescription(const std::string& status);
     Location TranslatedLocation(const std::string& id);
+    // Reads a location by its code (or id) from LOCATION and adds it to the cache.
+    LocationEntry CacheLocation(bool byCode, const std::string& key);
 
     // Opens a search's result set with its search type; iResultSet as for ExecuteSQL.
     void OpenSearch(const std::string& sql, std::int16_t searchType, std::int16_t& iResultSet,

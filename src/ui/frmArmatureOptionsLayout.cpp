@@ -1,6 +1,7 @@
 // The Options dialog's frames and controls. Labels form the array Label1, the buttons Command1:
 // 0 browse for Voyager.INI, 1 Cancel, 2 OK, 3 browse for the validation files.
 #include <QCheckBox>
+#include <algorithm>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -66,6 +67,12 @@ void frmArmatureOptions::BuildControls() {
     layout->addLayout(columns);
     layout->addWidget(BuildFoldersFrame());
     layout->addLayout(buttons);
+    // The boxes of the connection and operator frames start at one line.
+    int labelWidth = 0;
+    for (int i = 0; i <= 6; ++i) {
+        labelWidth = std::max(labelWidth, findChild<QLabel*>(QString("Label1_%1").arg(i))->sizeHint().width());
+    }
+    for (int i = 0; i <= 6; ++i) findChild<QLabel*>(QString("Label1_%1").arg(i))->setMinimumWidth(labelWidth);
     SetTabOrder();
 }
 

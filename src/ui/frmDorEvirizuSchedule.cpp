@@ -27,11 +27,8 @@ frmDorEvirizuSchedule::frmDorEvirizuSchedule(std::function<DateTime()> clock, QW
     for (int i = 0; i < 2; ++i) {
         lblMessage1_[i] = new QLabel(this);
         lblMessage1_[i]->setObjectName(QString("lblMessage1_%1").arg(i));
-        lblMessage1_[i]->setWordWrap(true);
         layout->addWidget(lblMessage1_[i]);
     }
-    lblMessage1_[0]->setMinimumWidth(
-        fontMetrics().horizontalAdvance("Counting down to start of batch processing of URL change request"));
     lblSecret_ = new QLabel(this);
     lblSecret_->setObjectName("lblSecret");
     lblSecret_->hide();

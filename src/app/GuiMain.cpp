@@ -38,6 +38,9 @@ int WindowMain(int argc, char** argv, const CommandLineOptions& options) {
         return 2;
     }
     QApplication app(argc, argv);
+    // The program ends when the main window says so (a run, Exit), not when its last window
+    // closes: the main window is hidden while the Options dialog is open and during a run.
+    QApplication::setQuitOnLastWindowClosed(false);
     Program program;
     program.settingsFile = options.settingsFile;
     InjectClock(program);

@@ -19,9 +19,14 @@ QtJobHost::~QtJobHost() = default;
 
 MessageAnswer QtJobHost::Box(const MessageBoxRequest& request) {
     if (handler_) return handler_(request);
+    // Over the window the user is working in: the Options dialog, the progress window or the main one.
+    QWidget* parent = QApplication::activeModalWidget();
+    if (!parent) parent = QApplication::activeWindow();
+    if (!parent) parent = mainWindow_;
     QMessageBox box(request.twoButtons && request.buttons == MessageButtons::YesNo ? QMessageBox::Question
                                                                                    : QMessageBox::Information,
-                    Q(request.title), Q(request.text), QMessageBox::NoButton, mainWindow_);
+                    Q(request.title), Q(request.text), QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);  // database texts may hold "<" and must not be read as markup
     if (!request.twoButtons) {
         box.setStandardButtons(QMessageBox::Ok);
     } else if (request.buttons == MessageButtons::OkCancel) {

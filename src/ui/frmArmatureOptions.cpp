@@ -90,8 +90,8 @@ void frmArmatureOptions::Ok() {
     ShowForm();
     if (close) {
         CloseDialog();
-    } else if (QWidget* box = findChild<QWidget*>(Q(form_.focus)); box && !form_.focus.empty()) {
-        box->setFocus();
+    } else if (!form_.focus.empty()) {
+        if (QWidget* box = findChild<QWidget*>(Q(form_.focus))) box->setFocus();
     }
 }
 

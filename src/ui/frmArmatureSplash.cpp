@@ -1,14 +1,12 @@
 #include "ui/frmArmatureSplash.h"
 
 #include <QCloseEvent>
-#include <QDialogButtonBox>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "job/JobSettings.h"
-#include "ui/FormSupport.h"
 
 namespace linkmend::ui {
 

@@ -1,6 +1,10 @@
 #!/bin/sh
-# README command 1: install the packages, build.
+# README command 1: install the packages, build, create the demo database (SQLite, in demo/run/) and
+# run the demo job headless: a test run changing the demo's proxy stem. It prints where the report is
+# and its counter lines.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-packages.sh
 sh scripts/build.sh
+sh demo/setup-demo.sh build
+sh demo/run-demo.sh build

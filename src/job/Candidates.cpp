@@ -97,7 +97,7 @@ void Run::ReadLinkRows() {
         LetWindowMessagesRun();
         const std::string id = reader.CurrentRow(1);
         const std::string type = reader.CurrentRow(2);
-        Log("Line from SQL: " + id + " " + type);
+        if (log_.IsOn()) Log("Line from SQL: " + id + " " + type);
         ++rowsRead_;
         if (rowsRead_ % 10 == 0 && !bibs_.empty()) {
             host_.ProgressRetrieved("Read " + std::to_string(rowsRead_) + " lines");

@@ -120,6 +120,15 @@ struct CatalogWriter::Impl {
 
     std::string Table(const char* name) const { return prefix + name; }
 
+    // Statements go before their connection does.
+    void DropStatements() {
+        for (auto* s : {&bibExists, &mfhdExists, &authExists, &libraryExists, &bibLinked, &locationByCode, &newestBib,
+                        &newestMfhd, &newestAuth}) {
+            s->reset();
+        }
+        writeStatements.clear();
+    }
+
     std::optional<std::string> First(odbc::Statement& s) {
         s.Execute();
         if (!s.Fetch()) return std::nullopt;
@@ -160,61 +169,72 @@ struct CatalogWriter::Impl {
         return kSuccess;
     }
 
+    // The statements that write one kind of record, prepared on its first write after sign-on.
+    struct WriteStatements {
+        std::optional<odbc::Statement> deleteSegments, insertSegment, insertHistory, updateMaster, unlink, link;
+    };
+    std::unordered_map<std::string, WriteStatements> writeStatements;
+
+    WriteStatements& StatementsFor(const std::string& kind, const std::string& masterUpdate) {
+        WriteStatements& w = writeStatements[kind];
+        if (w.link) return w;
+        const std::string idColumn = kind + "_ID";
+        auto prepare = [&](const std::string& sql) { return std::optional<odbc::Statement>(connection.Prepare(sql)); };
+        w.deleteSegments = prepare("DELETE FROM " + prefix + kind + "_DATA WHERE " + idColumn + " = ?");
+        w.insertSegment = prepare("INSERT INTO " + prefix + kind + "_DATA (" + idColumn +
+                                  ", SEQNUM, RECORD_SEGMENT) VALUES (?, ?, ?)");
+        w.insertHistory = prepare("INSERT INTO " + prefix + kind + "_HISTORY (" + idColumn +
+                                  ", ACTION_DATE, OPERATOR_ID, LOCATION_ID, ACTION_TYPE_ID) VALUES (?, ?, ?, ?, 2)");
+        w.updateMaster = prepare("UPDATE " + prefix + kind + "_MASTER SET " + masterUpdate + "UPDATE_DATE = ? WHERE " +
+                                 idColumn + " = ?");
+        w.unlink = prepare("DELETE FROM " + Table("ELINK_INDEX") + " WHERE RECORD_ID = ? AND RECORD_TYPE = ?");
+        w.link = prepare("INSERT INTO " + Table("ELINK_INDEX") +
+                         " (RECORD_ID, RECORD_TYPE, LINK_SUBTYPE, LINK, LINK_TEXT) VALUES (?, ?, ?, ?, ?)");
+        return w;
+    }
+
     // Replaces the record's segments, adds the history row, updates the master row and rebuilds its
     // link-index rows, all in one transaction; 21 and nothing written when any step fails.
-    std::int32_t Write(const char* kind, std::int32_t id, const std::string& record, std::size_t segmentSize,
+    std::int32_t Write(const std::string& kind, std::int32_t id, const std::string& record, std::size_t segmentSize,
                        const char* recordType, std::int32_t locationId, const std::string& masterUpdate,
                        const std::vector<std::pair<bool, std::string>>& masterValues) {
-        const std::string idColumn = std::string(kind) + "_ID";
         const std::string now = DateTime::Now().Format();
         try {
+            WriteStatements& w = StatementsFor(kind, masterUpdate);
             connection.Begin();
-            odbc::Statement del = connection.Prepare("DELETE FROM " + prefix + kind + "_DATA WHERE " + idColumn + " = ?");
-            del.BindInt32(1, id);
-            del.Execute();
-            odbc::Statement seg = connection.Prepare("INSERT INTO " + prefix + kind + "_DATA (" + idColumn +
-                                                     ", SEQNUM, RECORD_SEGMENT) VALUES (?, ?, ?)");
+            w.deleteSegments->BindInt32(1, id);
+            w.deleteSegments->Execute();
             std::int32_t seq = 0;
             for (std::size_t at = 0; at < record.size(); at += segmentSize) {
-                seg.BindInt32(1, id);
-                seg.BindInt32(2, ++seq);
-                seg.BindBinary(3, std::string_view(record).substr(at, segmentSize));
-                seg.Execute();
+                w.insertSegment->BindInt32(1, id);
+                w.insertSegment->BindInt32(2, ++seq);
+                w.insertSegment->BindBinary(3, std::string_view(record).substr(at, segmentSize));
+                w.insertSegment->Execute();
             }
-            odbc::Statement history = connection.Prepare(
-                "INSERT INTO " + prefix + kind + "_HISTORY (" + idColumn +
-                ", ACTION_DATE, OPERATOR_ID, LOCATION_ID, ACTION_TYPE_ID) VALUES (?, ?, ?, ?, 2)");
-            history.BindInt32(1, id);
-            history.BindText(2, now);
-            history.BindText(3, operatorId);
-            history.BindInt32(4, locationId);
-            history.Execute();
-            odbc::Statement master = connection.Prepare("UPDATE " + prefix + kind + "_MASTER SET " + masterUpdate +
-                                                        "UPDATE_DATE = ? WHERE " + idColumn + " = ?");
+            w.insertHistory->BindInt32(1, id);
+            w.insertHistory->BindText(2, now);
+            w.insertHistory->BindText(3, operatorId);
+            w.insertHistory->BindInt32(4, locationId);
+            w.insertHistory->Execute();
             int p = 0;
             for (const auto& [isInt, value] : masterValues) {
-                if (isInt) master.BindInt32(++p, std::atoi(value.c_str()));
-                else master.BindText(++p, value);
+                if (isInt) w.updateMaster->BindInt32(++p, std::atoi(value.c_str()));
+                else w.updateMaster->BindText(++p, value);
             }
-            master.BindText(++p, now);
-            master.BindInt32(++p, id);
-            master.Execute();
-            odbc::Statement unlink = connection.Prepare("DELETE FROM " + Table("ELINK_INDEX") +
-                                                        " WHERE RECORD_ID = ? AND RECORD_TYPE = ?");
-            unlink.BindInt32(1, id);
-            unlink.BindText(2, recordType);
-            unlink.Execute();
-            odbc::Statement link = connection.Prepare(
-                "INSERT INTO " + Table("ELINK_INDEX") +
-                " (RECORD_ID, RECORD_TYPE, LINK_SUBTYPE, LINK, LINK_TEXT) VALUES (?, ?, ?, ?, ?)");
+            w.updateMaster->BindText(++p, now);
+            w.updateMaster->BindInt32(++p, id);
+            w.updateMaster->Execute();
+            w.unlink->BindInt32(1, id);
+            w.unlink->BindText(2, recordType);
+            w.unlink->Execute();
             for (const LinkIndexRow& row : LinkIndexRows(record)) {
-                link.BindInt32(1, id);
-                link.BindText(2, recordType);
-                link.BindText(3, row.subtype);
-                link.BindText(4, row.link);
-                if (row.text.empty()) link.BindNull(5);
-                else link.BindText(5, row.text);
-                link.Execute();
+                w.link->BindInt32(1, id);
+                w.link->BindText(2, recordType);
+                w.link->BindText(3, row.subtype);
+                w.link->BindText(4, row.link);
+                if (row.text.empty()) w.link->BindNull(5);
+                else w.link->BindText(5, row.text);
+                w.link->Execute();
             }
             connection.Commit();
             return kSuccess;
@@ -238,6 +258,7 @@ std::int32_t CatalogWriter::SignOn(const std::string& voyagerPath, const std::st
     const std::string dsn = ReadIniValue(ini, "Database", "DSN", 256);
     if (dsn.empty()) return kCannotConnect;
     try {
+        w.DropStatements();
         w.connection.Disconnect();
         w.connection.Connect(dsn, ReadIniValue(ini, "Database", "UID", 128),
                              UnscramblePassword(ReadIniValue(ini, "Database", "PWD", 256)));

@@ -61,7 +61,7 @@ bool RewriteLinks(Utf8MarcRecordClass& record, const JobSettings& job, const std
         bool matches = false;
         if (job.MatchEnd == 0) {
             p = InStr(t, stem);
-            log.LogLine("Field to consider: >" + FieldForLog(record) + "< " + std::to_string(p));
+            if (log.IsOn()) log.LogLine("Field to consider: >" + FieldForLog(record) + "< " + std::to_string(p));
             matches = p == 1;
         } else {
             p = Utf8MarcRecordClass::Rat(t, stem);
@@ -93,7 +93,7 @@ bool RewriteLinks(Utf8MarcRecordClass& record, const JobSettings& job, const std
                 if (!record.SfdDeleted() && record.SfdCode() == "z") {
                     const std::string z = record.SfdText();
                     const std::int32_t q = InStr(z, stem);
-                    log.LogLine("Text present in $z? >" + z + "< " + std::to_string(q));
+                    if (log.IsOn()) log.LogLine("Text present in $z? >" + z + "< " + std::to_string(q));
                     if (q > 0) record.SfdText(Utf8MarcRecordClass::SafeStuff(z, q, stemLength, job.NewUrlStem));
                 }
                 record.SfdMoveNext(true);
@@ -108,7 +108,7 @@ bool RewriteLinks(Utf8MarcRecordClass& record, const JobSettings& job, const std
             if (!record.SfdWasFound()) continue;
             const std::string t = record.SfdText();
             const std::int32_t q = InStr(t, stem);
-            log.LogLine("590 to check: >" + FieldForLog(record) + "< " + std::to_string(q));
+            if (log.IsOn()) log.LogLine("590 to check: >" + FieldForLog(record) + "< " + std::to_string(q));
             if (q >= 1) record.SfdText(Utf8MarcRecordClass::SafeStuff(t, q, stemLength, job.NewUrlStem));
         }
     }

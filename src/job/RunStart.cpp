@@ -1,5 +1,7 @@
 // The start of a run: time stamps, the deferred start, the run log, the stem, the diagnostic mode,
 // the record object and the operator's rights.
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 #include "base/Error.h"
@@ -129,8 +131,11 @@ void Run::PrepareStem() {
     // "U+" and four hexadecimal digits stand for that character; scanning backwards keeps the
     // positions still to be scanned valid.
     Utf8CharClass chars;
+    // Only "U+" with four hexadecimal digits is a code point: a URL that merely contains "U+" keeps it.
+    auto isHex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
     for (std::size_t i = stem.size() >= 2 ? stem.size() - 1 : 0; i >= 1; --i) {
-        if (stem.compare(i - 1, 2, "U+") == 0) {
+        if (stem.compare(i - 1, 2, "U+") == 0 && i + 5 <= stem.size() &&
+            std::all_of(stem.begin() + static_cast<long>(i) + 1, stem.begin() + static_cast<long>(i) + 5, isHex)) {
             chars.UcsHex(stem.substr(i + 1, 4));
             stem = Utf8MarcRecordClass::SafeStuff(stem, static_cast<std::int32_t>(i), 6, chars.Utf8Char());
         }
@@ -167,6 +172,9 @@ void Run::PrepareRecordAndRights() {
     record.CharacterSetOut(reader.VgerCharacterSet());
     record.FldOrderFolder(program_.profile.ValidationPath);
     record.NormalizationScheme("V");
+    // Loaded UTF-8 records have their precomposed characters decomposed; the stem is compared with
+    // them in the same form (the link index, queried with the stem as typed, holds the stored octets).
+    matchStem_ = record.DecomposesOnLoad() ? record.DecomposeUnicodeCharactersInString(stem_) : stem_;
     reader.RetrieveOperatorPermissions(program_.profile.WriteUID);
     catLocations_ = " " + reader.RetrieveOperatorCatLocations(program_.profile.WriteUID) + " ";
 }

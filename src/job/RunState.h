@@ -74,7 +74,8 @@ private:
     TextFile report_;
     TextFile modifiedRecords_, changedRecords_, bibsWithNoUrls_;
 
-    std::string stem_;
+    std::string stem_;       // as converted: the link query and the report use it
+    std::string matchStem_;  // as the loaded records hold it (decomposed like them)
     std::string catLocations_ = "  ";
     std::string mainResultSetNote_;
     std::int16_t mainResultSet_ = 0;

@@ -42,7 +42,7 @@ void Run::ProcessLine(const std::string& id, std::string type) {
         }
     }
     LetWindowMessagesRun();
-    Log("Retrieved: " + id + "\t" + type);
+    if (log_.IsOn()) Log("Retrieved: " + id + "\t" + type);
     changed_ = false;
     if (type == "M") type = "H";
     if (type == "X") return;
@@ -58,10 +58,10 @@ void Run::ProcessLine(const std::string& id, std::string type) {
     if (!RetrieveAndScreen(id, type)) return;
 
     Log("Record passes preliminary tests");
-    changed_ = RewriteLinks(program_.record, program_.job, stem_, log_);
+    changed_ = RewriteLinks(program_.record, program_.job, matchStem_, log_);
     if (!changed_) {
         Log("Record NOT changed");
-        Log(program_.record.TextFormatted(0, false, 10));
+        if (log_.IsOn()) Log(program_.record.TextFormatted(0, false, 10));
         return;
     }
     WriteBack(id, type);

@@ -225,7 +225,7 @@ void Utf8MarcRecordClass::PrepareLoadedCharacters(std::string_view record) {
     // Both the alif and every precomposed character need octets from 0x80 up.
     if (!HasHighOctets(record)) return;
     const bool alif = record.find("\xCA\xBE") != std::string_view::npos;
-    const bool decompose = !disableUtf8Decomposition_ && !BypassAutoDecompose();
+    const bool decompose = DecomposesOnLoad();
     if (!alif && !decompose) return;
     for (std::int16_t i = 0; i < fieldCount_; ++i) {
         FieldEntry& f = fields_[static_cast<std::size_t>(i)];
@@ -273,5 +273,7 @@ void Utf8MarcRecordClass::NormalizeCharacters(std::string_view text, char scheme
         i += d.length;
     }
 }
+
+bool Utf8MarcRecordClass::DecomposesOnLoad() const { return !disableUtf8Decomposition_ && !BypassAutoDecompose(); }
 
 }  // namespace linkmend

@@ -77,6 +77,9 @@ public:
     bool UseDoubleWidthDiacritics() const { return useDoubleWidthDiacritics_; }
     void UseDoubleWidthDiacritics(bool v) { useDoubleWidthDiacritics_ = v; }
     bool CharactersDecomposed() const { return charactersDecomposed_; }
+    // Whether a UTF-8 record's precomposed characters are decomposed when it is loaded (neither
+    // DisableUtf8Decomposition nor the cataloguing client's "BypassAutoDecompose" says no).
+    bool DecomposesOnLoad() const;
     // One field's MARC-8 text (delimiters and codes, indicators apart) to UTF-8 from the default
     // sets in the record's input set, keeping a title's non-filing count true; flags are or-ed in.
     void TranslateMarc2Utf8OneField(const std::string& sMarcRecordFormat, const std::string& sTag,

@@ -127,6 +127,18 @@ TEST_P(CatalogWriterDb, ReplacesAuthority) {
     EXPECT_EQ(writer_.ReplaceAuthorityRecord(301, Bib(301, "x"), kRead, 10, "", ""), 3);
 }
 
+TEST_P(CatalogWriterDb, SigningOnAgainStartsAFreshConnection) {
+    Catalog().AddBib(109, {"245 00 $aOld"});
+    ASSERT_EQ(SignOn(), 0);
+    EXPECT_EQ(writer_.ReplaceBibRecord(109, Bib(109, "http://first/"), kRead, 1, 10, false, "", ""), 0);
+    ASSERT_EQ(SignOn(), 0);
+    const DateTime later = DateTime(DateTime::Now().Days() + 1);
+    EXPECT_EQ(writer_.ReplaceBibRecord(109, Bib(109, "http://second/"), later, 1, 10, false, "", ""), 0);
+    EXPECT_EQ(Catalog().Links(109, "B"), (std::vector<std::string>{"B http://second/ | Link text"}));
+    EXPECT_EQ(SignOn("cat", "wrong"), 27);
+    EXPECT_EQ(writer_.ReplaceBibRecord(109, Bib(109, "http://third/"), later, 1, 10, false, "", ""), 26);
+}
+
 TEST_P(CatalogWriterDb, NothingWithoutSignOn) {
     Catalog().AddBib(108, {"245 00 $aOld"});
     EXPECT_EQ(writer_.ReplaceBibRecord(108, Bib(108, "x"), kRead, 1, 10, false, "", ""), 26);

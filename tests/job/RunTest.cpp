@@ -332,6 +332,14 @@ TEST_P(RunDb, DiagnosticModeDumpsTheLinksOfOneRecordAndEnds) {
     EXPECT_EQ(RunFile(".Report.txt"), "");
 }
 
+TEST_P(RunDb, StemCodePointsBecomeCharactersOthersStayText) {
+    Catalog().AddBib(1, {k008, "245 00 $aT", "856 40 $uhttp://a.example/caf\xC3\xA9/U+zz/U+00/x"});
+    StemJob("  http://a.example/cafU+00E9/U+zz/U+00  ", "https://b.example/");
+    EXPECT_EQ(Perform(true), RunOutcome::Completed);
+    EXPECT_NE(Report().find("Old stem: http://a.example/caf\xC3\xA9/U+zz/U+00\r\n"), std::string::npos) << Report();
+    EXPECT_EQ(StoredFields("BIB", 1), (std::vector<std::string>{"245 00 $aT", "856 40 $uhttps://b.example//x"}));
+}
+
 // Cancel at each checkpoint: the report is written and says what was done up to there.
 TEST_P(RunDb, CancelWhileReadingTheLinkRows) {
     for (int bib = 1; bib <= 3; ++bib) Catalog().AddBib(bib, {k008, "245 00 $aT", "856 40 $uhttp://old.example/"});

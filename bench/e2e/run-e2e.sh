@@ -1,0 +1,53 @@
+#!/bin/sh
+# End-to-end benchmark: the demo job (a test run, then a production run) over a demo database of
+# N bibliographic records of which 20% carry the old stem, beside the Perl DBI + MARC::Record peer
+# (../shared/bench-peers/e2e.pl) on the same database in the same run.
+#
+#   sh bench/e2e/run-e2e.sh [BUILD_DIR] [--bibs N] [--postgres] [--run DIR]
+#
+# The database is made by demo/setup-demo.sh into DIR (default BUILD_DIR/bench-e2e; --postgres: a
+# throwaway PostgreSQL cluster, stopped at the end). Needs libdbd-sqlite3-perl (and libdbd-pg-perl for
+# PostgreSQL) for the peer; they are installed when missing.
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+top=$here/../..
+build=$top/build
+bibs=100000 postgres="" run=""
+case "${1:-}" in -*|"") ;; *) build=$(cd "$1" && pwd); shift ;; esac
+while [ $# -gt 0 ]; do
+  case $1 in
+    --bibs) bibs=$2; shift 2 ;;
+    --postgres) postgres=--postgres; shift ;;
+    --run) run=$2; shift 2 ;;
+    *) echo "run-e2e.sh: unknown option $1" >&2; exit 2 ;;
+  esac
+done
+[ -n "$run" ] || run=$build/bench-e2e
+peer=$top/../shared/bench-peers/e2e.pl
+for pkg in libdbd-sqlite3-perl libdbd-pg-perl; do
+  dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "ok installed" ||
+    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$pkg" >/dev/null
+done
+
+sh "$top/demo/setup-demo.sh" "$build" --bibs "$bibs" --run "$run" $postgres >/dev/null
+. "$run/env.sh"
+stems=$(python3 -c 'import json,sys; s=json.load(open(sys.argv[1])); print(s["old_stem"]); print(s["new_stem"])' "$run/demo-summary.json")
+old=$(printf '%s\n' "$stems" | sed -n 1p)
+new=$(printf '%s\n' "$stems" | sed -n 2p)
+if [ -n "$postgres" ]; then
+  host=$(sed -n 's/^Servername = //p' "$run/odbc.ini" | head -n 1)
+  port=$(sed -n 's/^Port = //p' "$run/odbc.ini" | head -n 1)
+  db=$(sed -n 's/^Database = //p' "$run/odbc.ini" | head -n 1)
+  dsn="dbi:Pg:dbname=$db;host=$host;port=$port;user=linkmend_reader;password=linkmend-reader-secret"
+  prefix=linkmend_db.
+else
+  dsn="dbi:SQLite:dbname=$run/linkmend-demo.db"
+  prefix=main.
+fi
+
+echo "$(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores; $bibs bibs; $( [ -n "$postgres" ] && echo PostgreSQL || echo SQLite)"
+python3 "$here/measure.py" "linkmend test run" "$build/src/app/linkmend" --batch
+python3 "$here/measure.py" "e2e.pl (peer, test run)" perl "$peer" "$dsn" "$prefix" "$old" "$new" "$run/peer-out.txt"
+python3 "$here/measure.py" "linkmend production run" "$build/src/app/linkmend" --batch --production
+python3 "$here/measure.py" "linkmend second production run" "$build/src/app/linkmend" --batch --production
+[ -z "$postgres" ] || sh "$top/demo/stop-demo.sh" "$build" --run "$run" >/dev/null 2>&1 || true

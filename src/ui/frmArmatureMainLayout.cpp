@@ -216,8 +216,7 @@ QWidget* frmArmatureMain::BuildLimitsFrame() {
     chkLimitByLocation_->setObjectName("chkLimitByLocation");
     cmbLocation_ = new QComboBox(frame);
     cmbLocation_->setObjectName("cmbLocation");
-    cmbLocation_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cmbLocation_->setMinimumContentsLength(24);
+    cmbLocation_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     auto* locationLabel =
         NamedLabel("lblLocation", "Only change URL if holdings record has this single locat&ion:", frame);
     locationLabel->setBuddy(cmbLocation_);

@@ -96,8 +96,7 @@ QWidget* frmArmatureOptions::BuildOperatorFrame() {
     txtWritePWD_ = TextBox("txtWritePWD", frame);
     cmbHappening_ = new QComboBox(frame);
     cmbHappening_->setObjectName("cmbHappening");
-    cmbHappening_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cmbHappening_->setMinimumContentsLength(20);
+    cmbHappening_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     auto* form = new QFormLayout(frame);
     form->addRow(Label1(4, "Operator &ID:", txtWriteUID_, frame), txtWriteUID_);
     form->addRow(Label1(5, "Operator pass&word:", txtWritePWD_, frame), txtWritePWD_);

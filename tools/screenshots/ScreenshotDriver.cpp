@@ -111,7 +111,7 @@ void ProgressWindow() {
         ui::frmArmatureSplash* progress = s.host.ProgressWindow();
         if (shot || !progress || !progress->isVisible()) return;
         if (progress->findChild<QLabel*>("lblProcessingStepText")->text() != "Retrieving records") return;
-        if (progress->findChild<QLabel*>("lblRecordsRetrieved")->text().isEmpty()) return;
+        if (!progress->findChild<QLabel*>("lblRecordsRetrieved")->text().startsWith("Read:")) return;
         shot = true;
         Shoot(progress, "4-progress-window");
     });

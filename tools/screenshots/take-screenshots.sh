@@ -1,8 +1,8 @@
 #!/bin/sh
-# Photographs each window of the program on the demo database under a virtual X server:
+# Photographs each window of the program on a small demo database under a virtual X server:
 #   sh tools/screenshots/take-screenshots.sh [BUILD_DIR] [OUTPUT_DIR]
 # BUILD_DIR (default: build) must hold a build with the windows (linkmend_screenshots); OUTPUT_DIR
-# (default: $HOME/linkmend-screenshots) receives the PNG files and is outside the checkout.
+# (default: $HOME/linkmend-screenshots) receives the PNG files; the demo lives in a temporary folder.
 # Needs xvfb-run (xvfb) and import (imagemagick); as root it installs them when missing.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -27,46 +27,26 @@ if [ -n "$missing" ]; then
   fi
 fi
 
-# The demo database (SQLite) and a profile folder whose settings file reaches it.
-sh "$top/demo/setup-demo.sh" "$build" > /dev/null
-profile=$(mktemp -d "${TMPDIR:-/tmp}/linkmend-screenshots-XXXXXX")
-trap 'rm -rf "$profile"' EXIT
-mkdir -p "$profile/reports" "$out"
-cat > "$profile/Linkmend.INI" <<INI
-[Connection]
-DSN=LinkmendDemoRO
-TNP=main.
-VoyagerPath=$profile/
-[Read]
-UID=demo
-PWD=demo
-[Write]
-UID=demo
-PWD=demo
-[Folders]
-FolderForReports=$profile/reports/
-[Miscellaneous]
-OwningLibraryString=1
-BooleansDefaultTrue=FTTTTTTTTT
-Happening=11
-[General]
-LimitByLocation=True
-LimitingLocation=main
-DeferredDSN=LinkmendDemoRO
-[UrlStem]
-Old=http://old.example.org/
-New=https://new.example.org/
-UrlActions=100400
-NewSubfieldZ=Full text (archived copy)
-BibLimit=500
-INI
-cat > "$profile/Voyager.INI" <<INI
-[Database]
-DSN=LinkmendDemo
-TableNamePrefix=main.
-INI
+work=$(mktemp -d "${TMPDIR:-/tmp}/linkmend-screenshots-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+sh "$top/demo/setup-demo.sh" "$build" --run "$work/run" --bibs 300 > /dev/null
+# shellcheck disable=SC1091
+. "$work/run/env.sh"
 
-export ODBCSYSINI="$top/demo/run" ODBCINI="$top/demo/run/odbc.ini" LINKMEND_PROFILE_DIR="$profile"
-export QT_QPA_PLATFORM=xcb
-xvfb-run -a -s "-screen 0 1280x1024x24" "$driver" "$out"
+# The demo's settings, with more of the window in use: a replaced $z, a location limit, two of the
+# three owning libraries, and the demo's data source as the one whose production runs wait.
+python3 - "$LINKMEND_PROFILE_DIR/Linkmend.INI" <<'PY'
+import configparser, sys
+ini = configparser.ConfigParser(interpolation=None)
+ini.optionxform = str
+ini.read(sys.argv[1])
+ini["General"].update({"LimitByLocation": "True", "LimitingLocation": "ONLINE", "DeferredDSN": "LinkmendDemoRO"})
+ini["UrlStem"].update({"UrlActions": "100400", "NewSubfieldZ": "Access for members of Demo University", "BibLimit": "500"})
+ini["Miscellaneous"].update({"OwningLibraryString": "1 2", "BooleansDefaultTrue": "FTTTTTTTTT"})
+with open(sys.argv[1], "w") as f:
+    ini.write(f, space_around_delimiters=False)
+PY
+
+mkdir -p "$out"
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$driver" "$out"
 echo "Screenshots in $out"

@@ -14,7 +14,6 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <map>
-#include <set>
 
 #include "UiTestSupport.h"
 #include "profile/INI.h"
@@ -149,20 +148,9 @@ void MainWindowTest::EveryControlCarriesItsCaption() {
 void MainWindowTest::AcceleratorsAreUniqueAndTabOrderFollowsTheForm() {
     UiFixture f;
     auto& w = f.StartMainWindow();
-    std::map<QChar, QString> used;
-    auto take = [&](const QString& owner, const QString& text) {
-        const auto at = text.indexOf('&');
-        if (at < 0 || at + 1 >= text.size()) return;
-        const QChar key = text[at + 1].toLower();
-        QVERIFY2(!used.count(key), qPrintable(QString("%1 and %2 share Alt+%3").arg(used[key], owner, key)));
-        used[key] = owner;
-    };
-    for (QAction* a : w.menuBar()->actions()) take(a->objectName(), a->text());
-    for (QAbstractButton* b : w.findChildren<QAbstractButton*>()) take(b->objectName(), b->text());
-    for (QLabel* l : w.findChildren<QLabel*>()) {
-        if (l->buddy()) take(l->objectName(), l->text());
-    }
-    QVERIFY(used.size() >= 18);
+    const Accelerators keys = AcceleratorsOf(&w);
+    QVERIFY2(keys.clashes.isEmpty(), qPrintable(keys.clashes.join("; ")));
+    QVERIFY(keys.count >= 20);
 
     // Tab goes down the form: each of these comes after the one before it in the focus chain.
     const QStringList order = {"txtOldUrlStem", "optWorkingEnd_0", "chkThingToChange_0", "optUrlAction_0",

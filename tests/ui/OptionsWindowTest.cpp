@@ -121,6 +121,9 @@ void OptionsWindowTest::OpeningFillsTheListsAndHidesTheMainWindow() {
     QVERIFY(!happening->isEditable());
     QVERIFY(s.f.messages.empty());
     for (const char* name : {"Command1_0", "Command1_1", "Command1_2", "Command1_3"}) QVERIFY2(s.Get<QPushButton>(name), name);
+    const Accelerators keys = AcceleratorsOf(s.dialog);
+    QVERIFY2(keys.clashes.isEmpty(), qPrintable(keys.clashes.join("; ")));
+    QVERIFY(keys.count >= 13);
 }
 
 void OptionsWindowTest::OkStraightAfterOpeningSavesWithoutAskingAgain() {

@@ -8,6 +8,11 @@
 #include <fstream>
 #include <sstream>
 
+#include <QAbstractButton>
+#include <QAction>
+#include <QLabel>
+#include <map>
+
 #include "base/MessagePump.h"
 #include "profile/INI.h"
 
@@ -143,6 +148,25 @@ std::vector<std::string> UiFixture::RunLog() const {
         entries.push_back(v);
     }
     return entries;
+}
+
+Accelerators AcceleratorsOf(QWidget* window) {
+    Accelerators result;
+    std::map<QChar, QString> used;
+    auto take = [&](const QString& owner, const QString& text) {
+        const auto at = text.indexOf('&');
+        if (at < 0 || at + 1 >= text.size()) return;
+        const QChar key = text[at + 1].toLower();
+        if (used.count(key)) result.clashes << QString("%1 and %2 share Alt+%3").arg(used[key], owner, key);
+        used[key] = owner;
+        ++result.count;
+    };
+    for (QAction* a : window->findChildren<QAction*>()) take(a->objectName(), a->text());
+    for (QAbstractButton* b : window->findChildren<QAbstractButton*>()) take(b->objectName(), b->text());
+    for (QLabel* l : window->findChildren<QLabel*>()) {
+        if (l->buddy()) take(l->objectName(), l->text());
+    }
+    return result;
 }
 
 QString Caption(const QString& text) {

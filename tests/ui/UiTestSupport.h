@@ -89,6 +89,14 @@ private:
 // A caption as shown: the accelerator marks dropped.
 QString Caption(const QString& text);
 
+// The accelerators (Alt+letter) of a window: its menu commands, buttons and the labels of boxes.
+// Two controls sharing a letter are listed in `clashes`.
+struct Accelerators {
+    int count = 0;
+    QStringList clashes;
+};
+Accelerators AcceleratorsOf(QWidget* window);
+
 }  // namespace linkmend::uitest
 
 // Declares `var`, the control of that type and object name under `root`; the test fails when it

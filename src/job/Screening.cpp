@@ -99,9 +99,15 @@ bool Run::RetrieveAndScreen(const std::string& id, const std::string& type) {
         if (!reader.OperatorHoldUpdate()) return notAllowed();
         reader.RetrieveHoldRecord(id);
         if (!profile.AllOwningLibraries) {
-            reader.BibRecordNumber(reader.HoldBibRecordNumber());
-            reader.RetrieveBibRecord();
-            if (excludedByLibrary(reader.BibOwningLibraryNumber())) return false;
+            // Holdings whose bibliographic record is gone have no owning library to allow.
+            const std::string bib = reader.HoldBibRecordNumber();
+            if (bib.empty()) {
+                if (excludedByLibrary("")) return false;
+            } else {
+                reader.BibRecordNumber(bib);
+                reader.RetrieveBibRecord();
+                if (excludedByLibrary(reader.BibOwningLibraryNumber())) return false;
+            }
         }
         if (catLocations_.find(" " + reader.HoldLocationID() + " ") == std::string::npos) {
             AppendListLine(notInLocationList_, type + " " + id);

@@ -289,6 +289,24 @@ TEST_P(RunDb, OwningLibraryExclusionIsCountedNotListed) {
                             "       1 records would have been updated\r\n\r\n");
 }
 
+TEST_P(RunDb, HoldingsThatLostTheirBibAreExcludedNotFatal) {
+    Catalog().AddBib(1, {k008, "245 00 $aT", "856 40 $uhttp://old.example/1"});
+    Catalog().AddHoldings(10, 1, {"852 0  $bMAIN", "856 41 $uhttp://old.example/h"});
+    StemJob();
+    Set("Miscellaneous", "BooleansDefaultTrue", "FTTTTTTTTT");
+    Set("Miscellaneous", "OwningLibraryString", "1");
+    // The link between holdings and bib goes after the work list is written.
+    host_.onStep = [&](const std::string& step) {
+        if (step == "Retrieving records") Catalog().Exec("DELETE FROM " + Prefix() + "BIB_MFHD");
+    };
+    EXPECT_EQ(Perform(), RunOutcome::Completed);
+    EXPECT_EQ(Report(), Head(false) +
+                            "       2 records read\r\n"
+                            "       1 records excluded by owning library\r\n"
+                            "       1 records needing the requested change\r\n"
+                            "       1 records would have been updated\r\n\r\n");
+}
+
 TEST_P(RunDb, RecordWithoutSegmentsIsListedAsEmpty) {
     Catalog().AddBib(1, {k008, "245 00 $aT", "856 40 $uhttp://old.example/1"});
     Catalog().Exec("DELETE FROM " + Prefix() + "BIB_DATA WHERE BIB_ID = 1");

@@ -5,12 +5,26 @@
 
 namespace linkmend {
 
+// The buttons of a question box and the one the user pressed.
+enum class MessageButtons { OkCancel, YesNo };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
 class JobHost {
 public:
     virtual ~JobHost() = default;
 
     // A message box with an OK button.
     virtual void ShowMessage(const std::string& title, const std::string& text) = 0;
+
+    // A message box with two buttons; returns the one pressed. Without a window there is nobody to
+    // ask: the message is shown and the first button taken.
+    virtual MessageAnswer Ask(const std::string& title, const std::string& text, MessageButtons buttons) {
+        ShowMessage(title, text);
+        return buttons == MessageButtons::OkCancel ? MessageAnswer::Ok : MessageAnswer::Yes;
+    }
+
+    // Busy: the wait pointer is shown and the main window takes no input; false ends it.
+    virtual void ShowBusy(bool) {}
 
     // Progress window: started line, step text, the two counter lines, the Cancel button.
     virtual void ProgressStarted(const std::string& text) = 0;

@@ -14,6 +14,18 @@ public:
     void ShowMessage(const std::string& title, const std::string& text) override {
         messages.emplace_back(title, text);
     }
+    // Question boxes are recorded with their buttons; the answer is the next of `answers`, else the
+    // first button.
+    MessageAnswer Ask(const std::string& title, const std::string& text, MessageButtons buttons) override {
+        questions.push_back({title, text, buttons});
+        if (!answers.empty()) {
+            const MessageAnswer a = answers.front();
+            answers.erase(answers.begin());
+            return a;
+        }
+        return buttons == MessageButtons::OkCancel ? MessageAnswer::Ok : MessageAnswer::Yes;
+    }
+    void ShowBusy(bool busy) override { busyChanges.push_back(busy); }
     void ProgressStarted(const std::string& t) override { started = t; }
     void ProgressStep(const std::string& t) override {
         steps.push_back(t);
@@ -37,7 +49,14 @@ public:
         return startWhenScheduled;
     }
 
+    struct Question {
+        std::string title, text;
+        MessageButtons buttons;
+    };
     std::vector<std::pair<std::string, std::string>> messages;
+    std::vector<Question> questions;
+    std::vector<MessageAnswer> answers;
+    std::vector<bool> busyChanges;
     std::vector<std::string> steps;
     std::string started, retrieved, changed;
     bool progressVisible = false, cancelEnabled = false, cancelHidden = false, mainHidden = false;

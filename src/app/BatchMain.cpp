@@ -14,36 +14,10 @@
 #include "job/UrlChangeRun.h"
 
 namespace linkmend {
-namespace {
-
-// A test hook: LINKMEND_CLOCK="yyyy-mm-dd hh:mm:ss" starts the program's clock at that time.
-void InjectClock(Program& program) {
-    const char* start = std::getenv("LINKMEND_CLOCK");
-    if (!start || !*start) return;
-    const DateTime begin = DateTime::Parse(start);
-    const DateTime realBegin = DateTime::Now();
-    program.now = [begin, realBegin] { return DateTime(begin.Days() + (DateTime::Now().Days() - realBegin.Days())); };
-}
-
-int ExitCodeOf(RunOutcome outcome) {
-    switch (outcome) {
-        case RunOutcome::Completed:
-        case RunOutcome::Diagnostic: return 0;
-        case RunOutcome::SqlError:
-        case RunOutcome::SignOnFailed: return 3;
-        case RunOutcome::Cancelled: return 4;
-        case RunOutcome::CountdownCancelled: return 5;
-        case RunOutcome::FileError: return 6;
-    }
-    return 3;
-}
-
-}  // namespace
-
 int BatchMain(const CommandLineOptions& options) {
     Program program;
     program.settingsFile = options.settingsFile;
-    InjectClock(program);
+    InjectClockFromEnvironment(program);
     CliHost host(program.now, isatty(STDERR_FILENO) == 1);
     CliHost::InstallInterruptHandler();
 
@@ -60,7 +34,7 @@ int BatchMain(const CommandLineOptions& options) {
     if (!PrepareToPerform(program.settingsFile, program.job, form, host)) return 1;
     const RunOutcome outcome = RunUrlChangeJob(program, host);
     if (!program.reportPath.empty()) std::printf("%s\n", program.reportPath.c_str());
-    return ExitCodeOf(outcome);
+    return ExitStatusOf(outcome);
 }
 
 }  // namespace linkmend

@@ -19,15 +19,6 @@ bool HasDisplay() {
     return false;
 }
 
-// A test hook: LINKMEND_CLOCK="yyyy-mm-dd hh:mm:ss" starts the program's clock at that time.
-void InjectClock(Program& program) {
-    const char* start = std::getenv("LINKMEND_CLOCK");
-    if (!start || !*start) return;
-    const DateTime begin = DateTime::Parse(start);
-    const DateTime realBegin = DateTime::Now();
-    program.now = [begin, realBegin] { return DateTime(begin.Days() + (DateTime::Now().Days() - realBegin.Days())); };
-}
-
 }  // namespace
 
 int WindowMain(int argc, char** argv, const CommandLineOptions& options) {
@@ -43,7 +34,7 @@ int WindowMain(int argc, char** argv, const CommandLineOptions& options) {
     QApplication::setQuitOnLastWindowClosed(false);
     Program program;
     program.settingsFile = options.settingsFile;
-    InjectClock(program);
+    InjectClockFromEnvironment(program);
     ui::QtJobHost host(program);
     ui::InstallQtMessagePump();
     ui::frmArmatureMain window(program, host);

@@ -1,5 +1,7 @@
 #include "job/Program.h"
 
+#include <cstdlib>
+
 #include "base/MessagePump.h"
 #include "job/CatalogWriter.h"
 #include "voyager/VgerReaderClass7.h"
@@ -12,6 +14,14 @@ Program::~Program() = default;
 CatalogWriter& Program::Writer() {
     if (!writer_) writer_ = std::make_unique<CatalogWriter>();
     return *writer_;
+}
+
+void InjectClockFromEnvironment(Program& program) {
+    const char* start = std::getenv("LINKMEND_CLOCK");
+    if (!start || !*start) return;
+    const DateTime begin = DateTime::Parse(start);
+    const DateTime realBegin = DateTime::Now();
+    program.now = [begin, realBegin] { return DateTime(begin.Days() + (DateTime::Now().Days() - realBegin.Days())); };
 }
 
 void StartUp(Program& program, MainFormState& form) {

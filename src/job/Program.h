@@ -37,6 +37,10 @@ private:
     std::unique_ptr<CatalogWriter> writer_;
 };
 
+// A test hook: when LINKMEND_CLOCK="yyyy-mm-dd hh:mm:ss" is set, the program's clock starts at that
+// time and runs on in real time (so the scheduled start can be tested at any hour).
+void InjectClockFromEnvironment(Program& program);
+
 // Start-up without a window: renew the reader, load the profile and the job settings, fill the
 // location list, show the settings in the form.
 void StartUp(Program& program, MainFormState& form);

@@ -21,6 +21,19 @@ namespace linkmend {
 
 RunOutcome RunUrlChangeJob(Program& program, JobHost& host) { return Run(program, host).Execute(); }
 
+int ExitStatusOf(RunOutcome outcome) {
+    switch (outcome) {
+        case RunOutcome::Completed:
+        case RunOutcome::Diagnostic: return 0;
+        case RunOutcome::SqlError:
+        case RunOutcome::SignOnFailed: return 3;
+        case RunOutcome::Cancelled: return 4;
+        case RunOutcome::CountdownCancelled: return 5;
+        case RunOutcome::FileError: return 6;
+    }
+    return 3;
+}
+
 bool ScheduledStartReached(const DateTime& now) {
     const int hour = now.Parts().hour;
     return hour >= 22 || hour < 2;

@@ -23,6 +23,10 @@ enum class RunOutcome {
 // how it ended and the host has been shown the message.
 RunOutcome RunUrlChangeJob(Program& program, JobHost& host);
 
+// The program's exit status after a run: 0 done (or the diagnostic dump), 3 SQL error or failed
+// sign-on, 4 cancelled, 5 countdown cancelled, 6 a report file could not be created.
+int ExitStatusOf(RunOutcome outcome);
+
 // The scheduled start of a deferred production run: 10:00 p.m. or later, or before 2:00 a.m.
 bool ScheduledStartReached(const class DateTime& now);
 

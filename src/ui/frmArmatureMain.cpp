@@ -21,19 +21,6 @@
 namespace linkmend::ui {
 namespace {
 
-int ExitStatusOf(RunOutcome outcome) {
-    switch (outcome) {
-        case RunOutcome::Completed:
-        case RunOutcome::Diagnostic: return 0;
-        case RunOutcome::SqlError:
-        case RunOutcome::SignOnFailed: return 3;
-        case RunOutcome::Cancelled: return 4;
-        case RunOutcome::CountdownCancelled: return 5;
-        case RunOutcome::FileError: return 6;
-    }
-    return 3;
-}
-
 void Select(QButtonGroup* group, int index) {
     if (QAbstractButton* button = group->button(index)) button->setChecked(true);
 }

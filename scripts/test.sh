@@ -9,7 +9,7 @@ export QT_QPA_PLATFORM=offscreen
 # Database tests must not skip here: PostgreSQL is installed, so a skip is a failure.
 export LINKMEND_REQUIRE_POSTGRES=1
 
-cmake -S . -B build-ci -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLINKMEND_WERROR=ON
+cmake -S . -B build-ci -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLINKMEND_WERROR=ON -DLINKMEND_BUILD_BENCH=OFF
 cmake --build build-ci -j"$jobs"
 ctest --test-dir build-ci --output-on-failure -j"$jobs"
 

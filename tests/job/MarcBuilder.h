@@ -7,11 +7,11 @@
 
 namespace linkmend::test {
 
-inline std::string FieldData(const std::string& spec) {
-    const std::string tag = spec.substr(0, 3);
-    if (tag.compare(0, 2, "00") == 0) return spec.substr(4) + "\x1E";
-    std::string data = spec.substr(4, 2);
-    for (std::size_t i = 7; i < spec.size(); ++i) data += spec[i] == '$' ? '\x1F' : spec[i];
+inline std::string FieldData(const std::string& field) {
+    const std::string tag = field.substr(0, 3);
+    if (tag.compare(0, 2, "00") == 0) return field.substr(4) + "\x1E";
+    std::string data = field.substr(4, 2);
+    for (std::size_t i = 7; i < field.size(); ++i) data += field[i] == '$' ? '\x1F' : field[i];
     return data + "\x1E";
 }
 

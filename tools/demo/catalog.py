@@ -29,7 +29,7 @@ LIBRARIES = [
 LOCATIONS = [
     (1, "MAIN", "Main Stacks", "Main Library, Stacks", "MAIN", 1, "N", False),
     (2, "REF", "Main Reference", "Main Library, Reference", "REF", 1, "N", False),
-    (3, "SPEC", "Special Collections", "Main Library, Special Collections", "SPEC COLL", 1, "N", False),
+    (3, "SPCOLL", "Special Collections", "Main Library, Special Collections", "SP COLL", 1, "N", False),
     (4, "ONLINE", "Online Resources", "Online resource", None, 1, "N", False),
     (5, "MAINTS", "Main Technical Services", "Main Library, Technical Services", None, 1, "Y", True),
     (6, "LAW", "Law Stacks", "Law Library, Stacks", "LAW", 2, "N", False),
@@ -41,7 +41,7 @@ LOCATIONS = [
 ]
 LOCATION_BY_CODE = {loc[1]: loc for loc in LOCATIONS}
 # Where a library's printed and online holdings go.
-SHELF_LOCATIONS = {1: ["MAIN", "MAIN", "MAIN", "REF", "SPEC"], 2: ["LAW"], 3: ["MED"]}
+SHELF_LOCATIONS = {1: ["MAIN", "MAIN", "MAIN", "REF", "SPCOLL"], 2: ["LAW"], 3: ["MED"]}
 ONLINE_LOCATION = {1: "ONLINE", 2: "LAWONLINE", 3: "MEDONLINE"}
 
 # CAT_PROFILE_ID, CAT_PROFILE_NAME, then BIB, HOLD, ITEM, AUTH rights as add/update/delete, and the

@@ -10,7 +10,7 @@ def call_number(c, location_code):
     if location_code == "MED":
         digits = "".join(ch for ch in c.lc_class.split(".")[0] if ch.isdigit())
         h, i, kind, indicator = "WB " + digits, ".%s %d" % (c.cutter, c.year), "2", "2"
-    elif location_code == "SPEC":
+    elif location_code == "SPCOLL":
         h, i, kind, indicator = c.ddc, c.cutter, "1", "1"
     else:
         h, i, kind, indicator = c.lc_class, ".%s %d" % (c.cutter, c.year), "0", "0"

@@ -36,9 +36,9 @@ std::string TemporaryFolder(const std::string& configured) {
 
 }  // namespace
 
-std::string Run::LinkQuery(const std::string& locationId) const {
-    const std::string prefix = program_.reader.Exists() ? const_cast<Run*>(this)->Reader().TableNamePrefix()
-                                                        : program_.profile.TableNamePrefix;
+std::string Run::LinkQuery(const std::string& locationId) {
+    // The reader's prefix, read anew: it is the one its queries use (with the dot it adds).
+    const std::string prefix = Reader().TableNamePrefix();
     const std::string stem = UpperStem(stem_);
     const bool fromLeft = program_.job.MatchEnd == 0;
     if (!program_.job.LimitByLocation) {

@@ -42,7 +42,7 @@ private:
     void DumpRecordOfInterest(const std::string& recordId);
     void PrepareRecordAndRights();
     // candidates
-    std::string LinkQuery(const std::string& locationId) const;
+    std::string LinkQuery(const std::string& locationId);
     void SelectCandidates();
     void ReadLinkRows();
     void AddHoldingsRow(const std::string& mfhdId);
@@ -77,7 +77,6 @@ private:
     std::string stem_;       // as converted: the link query and the report use it
     std::string matchStem_;  // as the loaded records hold it (decomposed like them)
     std::string catLocations_ = "  ";
-    std::string mainResultSetNote_;
     std::int16_t mainResultSet_ = 0;
 
     std::vector<CandidateBib> bibs_;

@@ -104,9 +104,10 @@ def normalise(data, folders):
 def environment(run):
     env = dict(os.environ)
     env.update({"ODBCSYSINI": run, "ODBCINI": os.path.join(run, "odbc.ini"),
-                "LINKMEND_PROFILE_DIR": os.path.join(run, "profile"), "LANG": "C.UTF-8"})
-    for key in ("LINKMEND_CLOCK", "TMPDIR"):
-        env.pop(key, None)
+                "LINKMEND_PROFILE_DIR": os.path.join(run, "profile"), "LANG": "C.UTF-8",
+                # A temporary folder of the run's own: runs of other tests may be going on beside it.
+                "TMPDIR": run})
+    env.pop("LINKMEND_CLOCK", None)
     return env
 
 

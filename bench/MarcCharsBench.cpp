@@ -36,10 +36,26 @@ std::string Record(const std::vector<std::pair<std::string, std::string>>& field
 }
 
 std::string LatinText(std::mt19937& random, std::size_t words) {
-    static const char* const kWords[] = {"Dvo\xE9rak",  "Anton\xEDn", "symfonie",  "\xE2" "etude",
-                                         "Nguy\xE3\xF2" "en", "Bibliotheca", "Gr\xE8" "unde",  "historia",
-                                         "S\xE3\xF2" "ao",    "Paulo",       "W\xB1odzimierz", "and",
-                                         "the",        "of",          "catalogue", "1998."};
+    static const char* const kWords[] = {"Dvo\xE9rak",
+                                         "Anton\xEDn",
+                                         "symfonie",
+                                         "\xE2"
+                                         "etude",
+                                         "Nguy\xE3\xF2"
+                                         "en",
+                                         "Bibliotheca",
+                                         "Gr\xE8"
+                                         "unde",
+                                         "historia",
+                                         "S\xE3\xF2"
+                                         "ao",
+                                         "Paulo",
+                                         "W\xB1odzimierz",
+                                         "and",
+                                         "the",
+                                         "of",
+                                         "catalogue",
+                                         "1998."};
     std::string text;
     for (std::size_t i = 0; i < words; ++i) {
         if (i) text += ' ';
@@ -62,21 +78,72 @@ std::string CjkText(std::mt19937& random, std::size_t characters) {
 std::string LatinRecord(std::mt19937& random) {
     return Record({{"001", "ocm" + std::to_string(random() % 100000000)},
                    {"008", "980512s1998    xx a          000 0 eng d"},
-                   {"100", "1 \x1F" "a" + LatinText(random, 3)},
-                   {"245", "14\x1F" "aThe " + LatinText(random, 12) + " /\x1F" "c" + LatinText(random, 4)},
-                   {"260", "  \x1F" "a" + LatinText(random, 2) + " :\x1F" "b" + LatinText(random, 3)},
-                   {"500", "  \x1F" "a" + LatinText(random, 40)},
-                   {"650", " 0\x1F" "a" + LatinText(random, 4) + "\x1F" "x" + LatinText(random, 2)},
-                   {"856", "40\x1F" "uhttp://example.org/" + std::to_string(random())}});
+                   {"100",
+                    "1 \x1F"
+                    "a" +
+                        LatinText(random, 3)},
+                   {"245",
+                    "14\x1F"
+                    "aThe " +
+                        LatinText(random, 12) +
+                        " /\x1F"
+                        "c" +
+                        LatinText(random, 4)},
+                   {"260",
+                    "  \x1F"
+                    "a" +
+                        LatinText(random, 2) +
+                        " :\x1F"
+                        "b" +
+                        LatinText(random, 3)},
+                   {"500",
+                    "  \x1F"
+                    "a" +
+                        LatinText(random, 40)},
+                   {"650",
+                    " 0\x1F"
+                    "a" +
+                        LatinText(random, 4) +
+                        "\x1F"
+                        "x" +
+                        LatinText(random, 2)},
+                   {"856",
+                    "40\x1F"
+                    "uhttp://example.org/" +
+                        std::to_string(random())}});
 }
 
 std::string CjkRecord(std::mt19937& random) {
     return Record({{"001", "cjk" + std::to_string(random() % 100000000)},
-                   {"066", "  \x1F" "c$1"},
-                   {"245", "10\x1F" "6880-01\x1F" "aZhongguo li shi /\x1F" "cWang"},
-                   {"880", "10\x1F" "6245-01/$1\x1F" "a" + CjkText(random, 12) + " /\x1F" "c" + CjkText(random, 4)},
-                   {"880", "  \x1F" "6260-02/$1\x1F" "a" + CjkText(random, 3) + " :\x1F" "b" + CjkText(random, 8)},
-                   {"880", "  \x1F" "6500-03/$1\x1F" "a" + CjkText(random, 60)}});
+                   {"066",
+                    "  \x1F"
+                    "c$1"},
+                   {"245",
+                    "10\x1F"
+                    "6880-01\x1F"
+                    "aZhongguo li shi /\x1F"
+                    "cWang"},
+                   {"880",
+                    "10\x1F"
+                    "6245-01/$1\x1F"
+                    "a" +
+                        CjkText(random, 12) +
+                        " /\x1F"
+                        "c" +
+                        CjkText(random, 4)},
+                   {"880",
+                    "  \x1F"
+                    "6260-02/$1\x1F"
+                    "a" +
+                        CjkText(random, 3) +
+                        " :\x1F"
+                        "b" +
+                        CjkText(random, 8)},
+                   {"880",
+                    "  \x1F"
+                    "6500-03/$1\x1F"
+                    "a" +
+                        CjkText(random, 60)}});
 }
 
 // Translates every field of a MARC-8 record and assembles the UTF-8 record (leader/09 "a").

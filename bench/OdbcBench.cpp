@@ -61,13 +61,11 @@ Databases& Dbs() {
     return dbs;
 }
 
-const TestDatabase* Db(DbKind kind) {
-    return kind == DbKind::Sqlite ? Dbs().sqlite.get() : Dbs().postgres.get();
-}
+const TestDatabase* Db(DbKind kind) { return kind == DbKind::Sqlite ? Dbs().sqlite.get() : Dbs().postgres.get(); }
 
 std::string OneRowSql(const TestDatabase& db, int id) {
-    return "SELECT LIBRARY_ID, LIBRARY_NAME, NUC_CODE FROM " + db.Prefix() + "LIBRARY WHERE LIBRARY_ID = " +
-           std::to_string(id);
+    return "SELECT LIBRARY_ID, LIBRARY_NAME, NUC_CODE FROM " + db.Prefix() +
+           "LIBRARY WHERE LIBRARY_ID = " + std::to_string(id);
 }
 
 std::string ScanSql(const TestDatabase& db) {
@@ -145,7 +143,8 @@ void RawOdbc(benchmark::State& state, DbKind kind, bool scan) {
             ++rows;
         }
     }
-    if (rows != static_cast<std::size_t>(state.iterations()) * (scan ? kRows : 1)) state.SkipWithError("wrong row count");
+    if (rows != static_cast<std::size_t>(state.iterations()) * (scan ? kRows : 1))
+        state.SkipWithError("wrong row count");
     state.SetItemsProcessed(static_cast<std::int64_t>(rows));
 }
 
@@ -195,10 +194,16 @@ BENCHMARK_CAPTURE(Client, psql_one_row, DbKind::Postgres, false)->UseManualTime(
 BENCHMARK_CAPTURE(EngineScan, SQLite, DbKind::Sqlite, 0)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(EngineScan, SQLite_block25, DbKind::Sqlite, 25)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(RawOdbc, SQLite_scan, DbKind::Sqlite, true)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Client, sqlite3_scan, DbKind::Sqlite, true)->UseManualTime()->Iterations(5)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Client, sqlite3_scan, DbKind::Sqlite, true)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(EngineScan, PostgreSQL, DbKind::Postgres, 0)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(EngineScan, PostgreSQL_block25, DbKind::Postgres, 25)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(RawOdbc, PostgreSQL_scan, DbKind::Postgres, true)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(Client, psql_scan, DbKind::Postgres, true)->UseManualTime()->Iterations(5)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Client, psql_scan, DbKind::Postgres, true)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

@@ -39,16 +39,20 @@ void Fill(const TestDatabase& db) {
     const std::string& p = db.Prefix();
     c.Begin();
     for (int l = 1; l <= 10; ++l)
-        c.Execute("INSERT INTO " + p + "LOCATION (LOCATION_ID, LOCATION_CODE, LOCATION_NAME, SUPPRESS_IN_OPAC) VALUES (" +
+        c.Execute("INSERT INTO " + p +
+                  "LOCATION (LOCATION_ID, LOCATION_CODE, LOCATION_NAME, SUPPRESS_IN_OPAC) VALUES (" +
                   std::to_string(l) + ", 'loc" + std::to_string(l) + "', 'Location', 'N')");
     auto seg = [&](const char* table, const char* idColumn) {
         return c.Prepare("INSERT INTO " + p + table + " (" + idColumn + ", SEQNUM, RECORD_SEGMENT) VALUES (?, ?, ?)");
     };
     auto bibData = seg("BIB_DATA", "BIB_ID");
     auto mfhdData = seg("MFHD_DATA", "MFHD_ID");
-    auto bibMaster = c.Prepare("INSERT INTO " + p + "BIB_MASTER (BIB_ID, LIBRARY_ID, SUPPRESS_IN_OPAC) VALUES (?, 1, 'N')");
-    auto mfhdMaster = c.Prepare("INSERT INTO " + p + "MFHD_MASTER (MFHD_ID, LOCATION_ID, SUPPRESS_IN_OPAC, "
-                                "NORMALIZED_CALL_NO, DISPLAY_CALL_NO, CALL_NO_TYPE) VALUES (?, ?, 'N', 'QA 76', 'QA76', '0')");
+    auto bibMaster =
+        c.Prepare("INSERT INTO " + p + "BIB_MASTER (BIB_ID, LIBRARY_ID, SUPPRESS_IN_OPAC) VALUES (?, 1, 'N')");
+    auto mfhdMaster =
+        c.Prepare("INSERT INTO " + p +
+                  "MFHD_MASTER (MFHD_ID, LOCATION_ID, SUPPRESS_IN_OPAC, "
+                  "NORMALIZED_CALL_NO, DISPLAY_CALL_NO, CALL_NO_TYPE) VALUES (?, ?, 'N', 'QA 76', 'QA76', '0')");
     auto bibMfhd = c.Prepare("INSERT INTO " + p + "BIB_MFHD (BIB_ID, MFHD_ID) VALUES (?, ?)");
     auto history = [&](const char* table, const char* idColumn) {
         return c.Prepare("INSERT INTO " + p + table + " (" + idColumn +
@@ -195,7 +199,8 @@ void EngineBib(benchmark::State& state, DbKind kind) {
     int n = 0;
     for (auto _ : state) {
         const std::string id = std::to_string(n++ % kRecords + 1);
-        run("SELECT RAWTOHEX(RECORD_SEGMENT), SEQNUM FROM " + p + "BIB_DATA WHERE BIB_ID = " + id + " ORDER BY SEQNUM", 2);
+        run("SELECT RAWTOHEX(RECORD_SEGMENT), SEQNUM FROM " + p + "BIB_DATA WHERE BIB_ID = " + id + " ORDER BY SEQNUM",
+            2);
         std::string record;
         for (std::string hex = e.CurrentRow(1, 0); !hex.empty(); hex = e.CurrentRow(1, 0)) {
             record += HexToText(hex);
@@ -203,7 +208,9 @@ void EngineBib(benchmark::State& state, DbKind kind) {
         }
         run("SELECT SUPPRESS_IN_OPAC, LIBRARY_ID FROM " + p + "BIB_MASTER WHERE BIB_ID = " + id, 2);
         octets += record.size() + e.CurrentRow(2, 0).size();
-        run("SELECT ACTION_DATE, OPERATOR_ID FROM " + p + "BIB_HISTORY WHERE BIB_ID = " + id + " AND ACTION_TYPE_ID = 1", 2);
+        run("SELECT ACTION_DATE, OPERATOR_ID FROM " + p + "BIB_HISTORY WHERE BIB_ID = " + id +
+                " AND ACTION_TYPE_ID = 1",
+            2);
         benchmark::DoNotOptimize(e.CurrentRow(1, 0));
         run("SELECT ACTION_DATE, OPERATOR_ID FROM " + p + "BIB_HISTORY WHERE BIB_ID = " + id +
                 " AND ACTION_TYPE_ID <> 1 ORDER BY ACTION_DATE DESC",

@@ -55,9 +55,10 @@ const std::string& TypicalRecord() {
          {"260", "  $aSan Diego :$bHarcourt Brace Jovanovich,$cc1993."},
          {"300", "  $a1 v. (unpaged) :$bill. (some col.) ;$c26 cm."},
          {"500", "  $aOne Mylar sheet included in pocket."},
-         {"520", "  $aA poem about numbers and their characteristics. Features anamorphic, or distorted, drawings "
-                 "which can be restored to normal by viewing from a particular angle or by viewing the image's "
-                 "reflection in the provided Mylar cone."},
+         {"520",
+          "  $aA poem about numbers and their characteristics. Features anamorphic, or distorted, drawings "
+          "which can be restored to normal by viewing from a particular angle or by viewing the image's "
+          "reflection in the provided Mylar cone."},
          {"650", " 0$aArithmetic$xJuvenile poetry."},
          {"650", " 0$aChildren's poetry, American."},
          {"650", " 1$aArithmetic$xPoetry."},
@@ -66,8 +67,9 @@ const std::string& TypicalRecord() {
          {"700", "1 $aRand, Ted,$eill."},
          {"856", "41$3Table of contents$uhttp://www.catalog.example.edu/toc/92005291.html$zTable of contents only"},
          {"856", "42$3Publisher description$uhttp://www.catalog.example.edu/pub/92005291.html"},
-         {"856", "40$uhttp://proxy.library.example.edu/login?url=http://ebooks.example.com/9780152038656$zOnline "
-                 "access for members of the university$xebook vendor 2019"},
+         {"856",
+          "40$uhttp://proxy.library.example.edu/login?url=http://ebooks.example.com/9780152038656$zOnline "
+          "access for members of the university$xebook vendor 2019"},
          {"856", "41$3Contributor biographical information$uhttp://www.catalog.example.edu/bio/92005291.html"},
          {"856", "42$3Sample text$uhttp://www.catalog.example.edu/samples/92005291.html$yExcerpt"}});
     return record;
@@ -126,7 +128,8 @@ void BM_Rewrite856(benchmark::State& state) {
             if (!rec.SfdFindFirst("u")) continue;
             const std::string url = rec.SfdText();
             if (url.compare(0, stem.size(), stem) != 0) continue;
-            rec.SfdText(linkmend::Utf8MarcRecordClass::SafeStuff(url, 1, static_cast<std::int16_t>(stem.size()), newStem));
+            rec.SfdText(
+                linkmend::Utf8MarcRecordClass::SafeStuff(url, 1, static_cast<std::int16_t>(stem.size()), newStem));
         }
         std::string out = rec.MarcRecordOut();
         benchmark::DoNotOptimize(out.data());

@@ -1,5 +1,5 @@
 # Warnings for every target of the project; -Werror only where asked for (CI).
-add_compile_options(-Wall -Wextra)
+add_compile_options(-Wall -Wextra -Wshadow)
 if(LINKMEND_WERROR)
   add_compile_options(-Werror)
 endif()

@@ -75,10 +75,10 @@ inline ::testing::AssertionResult OctetsEqual(const std::string& expected, const
         return os.str();
     };
     const std::size_t from = i >= 8 ? i - 8 : 0;
-    return ::testing::AssertionFailure()
-           << "octet strings differ at offset " << i << " (lengths " << expected.size() << " and "
-           << actual.size() << ")\n  expected: " << dump(expected, from, i + 16)
-           << "\n  actual:   " << dump(actual, from, i + 16);
+    return ::testing::AssertionFailure() << "octet strings differ at offset " << i << " (lengths " << expected.size()
+                                         << " and " << actual.size()
+                                         << ")\n  expected: " << dump(expected, from, i + 16)
+                                         << "\n  actual:   " << dump(actual, from, i + 16);
 }
 
 }  // namespace linkmend::test

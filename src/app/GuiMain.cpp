@@ -23,9 +23,10 @@ bool HasDisplay() {
 
 int WindowMain(int argc, char** argv, const CommandLineOptions& options) {
     if (!HasDisplay()) {
-        std::fputs("linkmend: the main window needs a display (DISPLAY or WAYLAND_DISPLAY is not set).\n"
-                   "Run the job headless with: linkmend --batch [-i SETTINGS-FILE] [--production] [--list-changed]\n",
-                   stderr);
+        std::fputs(
+            "linkmend: the main window needs a display (DISPLAY or WAYLAND_DISPLAY is not set).\n"
+            "Run the job headless with: linkmend --batch [-i SETTINGS-FILE] [--production] [--list-changed]\n",
+            stderr);
         return 2;
     }
     QApplication app(argc, argv);

@@ -54,8 +54,8 @@ int DaysInMonth(int y, int m) {
 }  // namespace
 
 DateTime DateTime::FromParts(const DateTimeParts& p) {
-    const long long days = DaysFromCivil(p.year, static_cast<unsigned>(p.month),
-                                         static_cast<unsigned>(p.day)) + kEpochOffset;
+    const long long days =
+        DaysFromCivil(p.year, static_cast<unsigned>(p.month), static_cast<unsigned>(p.day)) + kEpochOffset;
     const double fraction = (p.hour * 3600.0 + p.minute * 60.0 + p.second) / 86400.0;
     return DateTime(static_cast<double>(days) + fraction);
 }
@@ -72,9 +72,8 @@ DateTime DateTime::Parse(std::string_view s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
     DateTimeParts p;
     std::size_t pos = 0;
-    if (!ReadDigits(s, pos, 4, p.year) || pos >= s.size() || s[pos++] != '-' ||
-        !ReadDigits(s, pos, 2, p.month) || pos >= s.size() || s[pos++] != '-' ||
-        !ReadDigits(s, pos, 2, p.day)) {
+    if (!ReadDigits(s, pos, 4, p.year) || pos >= s.size() || s[pos++] != '-' || !ReadDigits(s, pos, 2, p.month) ||
+        pos >= s.size() || s[pos++] != '-' || !ReadDigits(s, pos, 2, p.day)) {
         return DateTime();
     }
     if (p.month < 1 || p.month > 12 || p.day < 1 || p.day > DaysInMonth(p.year, p.month)) return DateTime();
@@ -82,8 +81,7 @@ DateTime DateTime::Parse(std::string_view s) {
     if (pos < s.size()) {
         if (s[pos] != ' ' && s[pos] != 'T') return DateTime();
         ++pos;
-        if (!ReadDigits(s, pos, 2, p.hour) || pos >= s.size() || s[pos++] != ':' ||
-            !ReadDigits(s, pos, 2, p.minute)) {
+        if (!ReadDigits(s, pos, 2, p.hour) || pos >= s.size() || s[pos++] != ':' || !ReadDigits(s, pos, 2, p.minute)) {
             return DateTime();
         }
         if (pos < s.size() && s[pos] == ':') {
@@ -120,16 +118,14 @@ DateTimeParts DateTime::Parts() const {
 std::string DateTime::Format() const {
     const DateTimeParts p = Parts();
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day, p.hour,
-                  p.minute, p.second);
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day, p.hour, p.minute, p.second);
     return buf;
 }
 
 std::string DateTime::FileStamp() const {
     const DateTimeParts p = Parts();
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d%02d%02d.%02d%02d%02d", p.year, p.month, p.day, p.hour,
-                  p.minute, p.second);
+    std::snprintf(buf, sizeof buf, "%04d%02d%02d.%02d%02d%02d", p.year, p.month, p.day, p.hour, p.minute, p.second);
     return buf;
 }
 

@@ -8,8 +8,6 @@ LinkmendError::LinkmendError(std::int32_t number, std::string source, std::strin
       source_(std::move(source)),
       description_(std::move(description)) {}
 
-std::string NumberWithSign(long long value) {
-    return value < 0 ? std::to_string(value) : " " + std::to_string(value);
-}
+std::string NumberWithSign(long long value) { return value < 0 ? std::to_string(value) : " " + std::to_string(value); }
 
 }  // namespace linkmend

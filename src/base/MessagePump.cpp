@@ -10,9 +10,7 @@ MessagePumpHook& Hook() {
 }
 }  // namespace
 
-MessagePumpHook SetMessagePump(MessagePumpHook hook) {
-    return std::exchange(Hook(), std::move(hook));
-}
+MessagePumpHook SetMessagePump(MessagePumpHook hook) { return std::exchange(Hook(), std::move(hook)); }
 
 void LetWindowMessagesRun() {
     auto& hook = Hook();

@@ -5,6 +5,8 @@
 #include <limits>
 #include <string>
 
+#include "base/Text.h"
+
 namespace linkmend {
 
 double Val(std::string_view s) {
@@ -55,7 +57,7 @@ bool IsTrueText(std::string_view s) {
     // dropped, other punctuation a blank, blanks collapsed and trimmed.
     std::string u;
     for (char c : s) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        c = AsciiUpper(c);
         const bool keep = (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '&' || c == '#' || c == '+' ||
                           c == '@' || static_cast<unsigned char>(c) >= 0x80;
         if (c == '\'') continue;

@@ -15,23 +15,13 @@
 namespace linkmend {
 namespace {
 
-// Upper case of the stem for the case-blind LIKE: ASCII letters only, so that UTF-8 octets pass
-// through untouched.
-std::string UpperStem(std::string s) {
-    for (char& c : s) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    }
-    return s;
-}
-
 std::string TemporaryFolder(const std::string& configured) {
     std::string folder = configured;
     if (folder.empty()) {
         const char* tmp = std::getenv("TMPDIR");
         folder = tmp && *tmp ? tmp : "/tmp";
     }
-    if (folder.back() != '/') folder += '/';
-    return folder;
+    return WithFolderSeparator(folder);
 }
 
 }  // namespace
@@ -39,18 +29,20 @@ std::string TemporaryFolder(const std::string& configured) {
 std::string Run::LinkQuery(const std::string& locationId) {
     // The reader's prefix, read anew: it is the one its queries use (with the dot it adds).
     const std::string prefix = Reader().TableNamePrefix();
-    const std::string stem = UpperStem(stem_);
+    // ASCII letters only, as the database upper-cases the link; UTF-8 octets pass through untouched.
+    const std::string stem = AsciiUpper(stem_);
     const bool fromLeft = program_.job.MatchEnd == 0;
     if (!program_.job.LimitByLocation) {
         return "SELECT RECORD_ID, RECORD_TYPE, LINK FROM " + prefix + "ELINK_INDEX WHERE UPPER(LINK) LIKE '" +
                (fromLeft ? stem + "%'" : "%" + stem + "'");
     }
-    const std::string join =
-        std::string(" (") + "(T1.RECORD_TYPE = 'B' AND T2.BIB_ID = T1.RECORD_ID AND T3.MFHD_ID = T2.MFHD_ID) OR " +
-        "(T1.RECORD_TYPE ='M' AND T3.MFHD_ID = T1.RECORD_ID)" + ") ";
+    const std::string join = std::string(" (") +
+                             "(T1.RECORD_TYPE = 'B' AND T2.BIB_ID = T1.RECORD_ID AND T3.MFHD_ID = T2.MFHD_ID) OR " +
+                             "(T1.RECORD_TYPE ='M' AND T3.MFHD_ID = T1.RECORD_ID)" + ") ";
     return "SELECT T1.RECORD_ID, T1.RECORD_TYPE, T1.LINK FROM " + prefix + "ELINK_INDEX T1, " + prefix +
            "BIB_MFHD T2, " + prefix + "MFHD_MASTER T3 " +
-           (fromLeft ? " WHERE UPPER(T1.LINK) LIKE '" + stem + "%' AND " : " WHERE UPPER(T1.LINK) LIKE '%" + stem + "' AND ") +
+           (fromLeft ? " WHERE UPPER(T1.LINK) LIKE '" + stem + "%' AND "
+                     : " WHERE UPPER(T1.LINK) LIKE '%" + stem + "' AND ") +
            join + " AND T3.LOCATION_ID = " + locationId;
 }
 

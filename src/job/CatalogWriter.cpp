@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/INI.h"
+#include "base/Text.h"
 #include "marc/Utf8MarcRecordClass.h"
 #include "odbc/Connection.h"
-#include "profile/INI.h"
 #include "profile/Password.h"
 
 namespace linkmend {
@@ -81,10 +82,8 @@ std::vector<LinkIndexRow> LinkIndexRows(const std::string& record) {
         for (const auto& [c, value] : subfields) {
             if (c != 'u') continue;
             const auto colon = value.find(':');
-            std::string scheme = colon == std::string::npos || colon > 10 ? std::string() : value.substr(0, colon);
-            for (char& ch : scheme) {
-                if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 32);
-            }
+            const std::string scheme =
+                colon == std::string::npos || colon > 10 ? std::string() : AsciiUpper(value.substr(0, colon));
             rows.push_back({scheme, value, text});
         }
     }
@@ -252,9 +251,7 @@ std::int32_t CatalogWriter::SignOn(const std::string& voyagerPath, const std::st
                                    const std::string& password) {
     Impl& w = *impl_;
     w.signedOn = false;
-    std::string ini = voyagerPath;
-    if (!ini.empty() && ini.back() != '/') ini += '/';
-    ini += "Voyager.INI";
+    const std::string ini = WithFolderSeparator(voyagerPath) + "Voyager.INI";
     const std::string dsn = ReadIniValue(ini, "Database", "DSN", 256);
     if (dsn.empty()) return kCannotConnect;
     try {
@@ -268,17 +265,19 @@ std::int32_t CatalogWriter::SignOn(const std::string& voyagerPath, const std::st
     w.prefix = ReadIniValue(ini, "Database", "TableNamePrefix", 64);
     if (!w.prefix.empty() && w.prefix.back() != '.') w.prefix += '.';
     try {
-        odbc::Statement op = w.connection.Prepare("SELECT PASSWORD_HASH FROM " + w.Table("OPERATOR") +
-                                                  " WHERE OPERATOR_ID = ?");
+        odbc::Statement op =
+            w.connection.Prepare("SELECT PASSWORD_HASH FROM " + w.Table("OPERATOR") + " WHERE OPERATOR_ID = ?");
         op.BindText(1, operatorId);
         const auto hash = w.First(op);
         if (!hash || !OperatorPasswordMatches(password, *hash)) return kBadUser;
-        odbc::Statement profile = w.connection.Prepare("SELECT CAT_PROFILE_ID FROM " + w.Table("CAT_OPERATOR") +
-                                                       " WHERE OPERATOR_ID = ?");
+        odbc::Statement profile =
+            w.connection.Prepare("SELECT CAT_PROFILE_ID FROM " + w.Table("CAT_OPERATOR") + " WHERE OPERATOR_ID = ?");
         profile.BindText(1, operatorId);
         if (!w.First(profile)) return kNoSecurity;
 
-        auto prepare = [&](const std::string& sql) { return std::optional<odbc::Statement>(w.connection.Prepare(sql)); };
+        auto prepare = [&](const std::string& sql) {
+            return std::optional<odbc::Statement>(w.connection.Prepare(sql));
+        };
         w.bibExists = prepare("SELECT BIB_ID FROM " + w.Table("BIB_MASTER") + " WHERE BIB_ID = ?");
         w.mfhdExists = prepare("SELECT MFHD_ID FROM " + w.Table("MFHD_MASTER") + " WHERE MFHD_ID = ?");
         w.authExists = prepare("SELECT AUTH_ID FROM " + w.Table("AUTH_MASTER") + " WHERE AUTH_ID = ?");
@@ -316,10 +315,9 @@ std::int32_t CatalogWriter::ReplaceBibRecord(std::int32_t bibId, const std::stri
                    {{true, std::to_string(owningLibraryId)}, {false, suppressed ? "Y" : "N"}});
 }
 
-std::int32_t CatalogWriter::ReplaceHoldingsRecord(std::int32_t mfhdId, const std::string& record,
-                                                  DateTime lastModified, std::int32_t catalogingLocationId,
-                                                  std::int32_t bibId, std::int32_t, bool suppressed,
-                                                  const std::string&, const std::string&) {
+std::int32_t CatalogWriter::ReplaceHoldingsRecord(std::int32_t mfhdId, const std::string& record, DateTime lastModified,
+                                                  std::int32_t catalogingLocationId, std::int32_t bibId, std::int32_t,
+                                                  bool suppressed, const std::string&, const std::string&) {
     Impl& w = *impl_;
     if (!w.signedOn) return kCannotConnect;
     if (const std::int32_t code = w.CheckRecord(record, "uvxy"); code != kSuccess) return code;

@@ -33,9 +33,8 @@ public:
                                   std::int32_t owningLibraryId, std::int32_t catalogingLocationId, bool suppressed,
                                   const std::string& reserved1, const std::string& reserved2);
     std::int32_t ReplaceHoldingsRecord(std::int32_t mfhdId, const std::string& record, DateTime lastModified,
-                                       std::int32_t catalogingLocationId, std::int32_t bibId,
-                                       std::int32_t locationId, bool suppressed, const std::string& reserved1,
-                                       const std::string& reserved2);
+                                       std::int32_t catalogingLocationId, std::int32_t bibId, std::int32_t locationId,
+                                       bool suppressed, const std::string& reserved1, const std::string& reserved2);
     std::int32_t ReplaceAuthorityRecord(std::int32_t authId, const std::string& record, DateTime lastModified,
                                         std::int32_t catalogingLocationId, const std::string& reserved1,
                                         const std::string& reserved2);

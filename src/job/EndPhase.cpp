@@ -81,8 +81,9 @@ void Run::WriteReport() {
     list("These records couldn't be updated; operator not allowed", notAllowedList_);
     list("These records couldn't be updated; operator not allowed in this location", notInLocationList_);
     program_.reportPath = r.Path();
-    list(problemRecords_.empty() ? "These records couldn't be updated because of a Voyager problem"
-                                 : "These records couldn't be updated because of a Voyager problem (records saved to a file)",
+    list(problemRecords_.empty()
+             ? "These records couldn't be updated because of a Voyager problem"
+             : "These records couldn't be updated because of a Voyager problem (records saved to a file)",
          couldNotList_);
     r.Close();
 }

@@ -21,20 +21,16 @@ void GlobalReader::ConnectReader(const std::string& dsn, const std::string& pref
     if (!reader_) RenewReader();
     try {
         reader_->DSN(dsn);
-    } catch (const LinkmendError&) {
-    }
+    } catch (const LinkmendError&) {}
     try {
         reader_->TableNamePrefix(prefix);
-    } catch (const LinkmendError&) {
-    }
+    } catch (const LinkmendError&) {}
     try {
         reader_->uID(uid);
-    } catch (const LinkmendError&) {
-    }
+    } catch (const LinkmendError&) {}
     try {
         reader_->PWD(pwd);
-    } catch (const LinkmendError&) {
-    }
+    } catch (const LinkmendError&) {}
 }
 
 void GlobalReader::DropReader() {

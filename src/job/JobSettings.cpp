@@ -1,13 +1,12 @@
 #include "job/JobSettings.h"
 
+#include "base/INI.h"
 #include "base/Numeric.h"
 #include "base/Text.h"
 #include "job/JobHost.h"
-#include "profile/INI.h"
 
 namespace linkmend {
 namespace {
-
 
 const char* TrueFalse(bool b) { return b ? "True" : "False"; }
 
@@ -173,8 +172,8 @@ bool ValidateAndSaveJobSettings(const std::string& file, JobSettings& job, MainF
         return refuse("You must select some kind of action for the program to perform.");
     }
     const std::string digits = std::to_string(job.UrlAction) + std::to_string(job.ActionX) +
-                               std::to_string(job.ActionY) + std::to_string(job.ActionZ) +
-                               std::to_string(job.Action3) + std::to_string(job.DeleteField);
+                               std::to_string(job.ActionY) + std::to_string(job.ActionZ) + std::to_string(job.Action3) +
+                               std::to_string(job.DeleteField);
     WriteIniValue(file, "UrlStem", "UrlActions", digits, 0);
     WriteIniValue(file, "UrlStem", "NewSubfieldX", job.NewSubfieldX, 0);
     WriteIniValue(file, "UrlStem", "NewSubfieldY", job.NewSubfieldY, 0);

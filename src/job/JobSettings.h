@@ -17,8 +17,8 @@ inline constexpr const char* kDefaultMessageTitle = "Linkmend";
 struct JobSettings {
     std::string OldUrlStem;
     std::string NewUrlStem;
-    std::int16_t MatchEnd = 0;   // 0 = match from left, 1 = from right
-    std::int16_t UrlAction = 0;  // 0 leave $u, 1 change the stem, 2 add the suffix
+    std::int16_t MatchEnd = 0;                                        // 0 = match from left, 1 = from right
+    std::int16_t UrlAction = 0;                                       // 0 leave $u, 1 change the stem, 2 add the suffix
     std::int16_t ActionX = 0, ActionY = 0, ActionZ = 0, Action3 = 0;  // 0, 3 delete, 4 replace
     std::string NewSubfieldX, NewSubfieldY, NewSubfieldZ, NewSubfield3;
     std::int16_t DeleteField = 0;  // 0 or 3
@@ -27,7 +27,7 @@ struct JobSettings {
     std::string LimitingLocation;  // LOCATION_CODE
     bool ProductionRun = false;
     bool ListChangedRecords = false;
-    bool SiteOption = false;       // "HLD", read at run start
+    bool SiteOption = false;  // "HLD", read at run start
 };
 
 // The main window's controls as plain values. Option-button groups hold the index of the selected
@@ -46,7 +46,7 @@ struct MainFormState {
     std::int32_t updBibLimit = 20000;
     bool chkProductionRun = false;
     bool chkListChangedRecords = false;
-    bool actionBoxGuard = false;           // set while the window changes the boxes itself
+    bool actionBoxGuard = false;  // set while the window changes the boxes itself
 };
 
 // The settings file named on the command line after " -i" (quoted or not, up to a following " -"
@@ -61,8 +61,7 @@ void ShowJobSettings(const JobSettings& job, MainFormState& form);
 
 // Reads the form into the job, checks it and writes it to the settings file; false after a message
 // when something is missing (what was written before the failing check stays written).
-bool ValidateAndSaveJobSettings(const std::string& settingsFile, JobSettings& job, MainFormState& form,
-                                JobHost& host);
+bool ValidateAndSaveJobSettings(const std::string& settingsFile, JobSettings& job, MainFormState& form, JobHost& host);
 
 // Perform's own checks, then ValidateAndSaveJobSettings: true when the run may start.
 bool PrepareToPerform(const std::string& settingsFile, JobSettings& job, MainFormState& form, JobHost& host);

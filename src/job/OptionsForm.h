@@ -85,8 +85,8 @@ std::string DefaultReportsFolder();
 // OK: checks the dialog, refills the lists when the connection or operator changed (then asks for a
 // second OK), and saves the profile to the settings file. True: the dialog closes. A changed DSN or
 // prefix also refills the main window's location list.
-bool ValidateAndSaveOptions(Program& program, OptionsLists& lists, OptionsFormState& form,
-                            MainFormState& mainForm, JobHost& host);
+bool ValidateAndSaveOptions(Program& program, OptionsLists& lists, OptionsFormState& form, MainFormState& mainForm,
+                            JobHost& host);
 
 // The dialog has closed (saved or not). When it left the reader connected otherwise than the profile
 // says, the reader is renewed for the profile and the main window's location list refilled; true then.

@@ -30,16 +30,15 @@ bool FillOwningLibraries(Program& program, OptionsLists& lists, OptionsFormState
     try {
         VgerReaderClass7& reader = program.reader.Reader();
         std::int16_t& set = program.reader.optionsSets[0];
-        reader.ExecuteSQL("SELECT LIBRARY_ID, LIBRARY_NAME FROM " + reader.TableNamePrefix() +
-                              "LIBRARY ORDER BY LIBRARY_NAME",
-                          set);
+        reader.ExecuteSQL(
+            "SELECT LIBRARY_ID, LIBRARY_NAME FROM " + reader.TableNamePrefix() + "LIBRARY ORDER BY LIBRARY_NAME", set);
         while (NextRow(reader, set)) {
             lists.owningLibraries.push_back({reader.CurrentRow(1), reader.CurrentRow(2), -1});
         }
     } catch (const LinkmendError& e) {
-        host.ShowMessage(kDefaultMessageTitle,
-                         "Severe problem encountered while retrieving a list of Voyager owning libraries:\n\n" +
-                             e.Description());
+        host.ShowMessage(
+            kDefaultMessageTitle,
+            "Severe problem encountered while retrieving a list of Voyager owning libraries:\n\n" + e.Description());
         return false;
     }
     for (OwningLibraryEntry& entry : lists.owningLibraries) {
@@ -61,9 +60,8 @@ bool FillHappeningLocations(Program& program, OptionsLists& lists, OptionsFormSt
         std::int16_t* sets = program.reader.optionsSets;
         const std::string prefix = reader.TableNamePrefix();
         std::vector<std::string> seen;
-        reader.ExecuteSQL("SELECT CAT_PROFILE_ID FROM " + prefix + "CAT_OPERATOR WHERE OPERATOR_ID = '" +
-                              operatorId + "'",
-                          sets[0]);
+        reader.ExecuteSQL(
+            "SELECT CAT_PROFILE_ID FROM " + prefix + "CAT_OPERATOR WHERE OPERATOR_ID = '" + operatorId + "'", sets[0]);
         while (NextRow(reader, sets[0])) {
             const std::string profileId = reader.CurrentRow(1);
             reader.ExecuteSQL("SELECT T1.LOCATION_ID FROM " + prefix + "CAT_SECURITY_LOCS T1, " + prefix +
@@ -79,25 +77,23 @@ bool FillHappeningLocations(Program& program, OptionsLists& lists, OptionsFormSt
                                       prefix + "LOCATION WHERE LOCATION_ID = " + locationId,
                                   sets[2]);
                 if (NextRow(reader, sets[2])) {
-                    lists.happeningLocations.push_back(
-                        {RoundToInt32(Val(reader.CurrentRow(1))),
-                         TrimBlanks(reader.CurrentRow(2) + " " + reader.CurrentRow(3))});
+                    lists.happeningLocations.push_back({RoundToInt32(Val(reader.CurrentRow(1))),
+                                                        TrimBlanks(reader.CurrentRow(2) + " " + reader.CurrentRow(3))});
                 }
                 reader.ResultSet(sets[1]);
             }
             reader.ResultSet(sets[0]);
         }
     } catch (const LinkmendError& e) {
-        host.ShowMessage(kDefaultMessageTitle,
-                         "Severe error encountered while retrieving a list of Voyager 'happening' locations:\n\n" +
-                             e.Description());
+        host.ShowMessage(
+            kDefaultMessageTitle,
+            "Severe error encountered while retrieving a list of Voyager 'happening' locations:\n\n" + e.Description());
         return false;
     }
     // Character codes decide, not the locale; equal texts keep the database's order.
-    std::stable_sort(lists.happeningLocations.begin(), lists.happeningLocations.end(),
-                     [](const HappeningLocationEntry& a, const HappeningLocationEntry& b) {
-                         return a.DisplayText < b.DisplayText;
-                     });
+    std::stable_sort(
+        lists.happeningLocations.begin(), lists.happeningLocations.end(),
+        [](const HappeningLocationEntry& a, const HappeningLocationEntry& b) { return a.DisplayText < b.DisplayText; });
     for (const HappeningLocationEntry& entry : lists.happeningLocations) form.cmbHappening.push_back(entry.DisplayText);
     if (!form.cmbHappening.empty()) form.cmbHappeningIndex = 0;
     return true;

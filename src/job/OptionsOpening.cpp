@@ -5,17 +5,13 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "base/Text.h"
 #include "job/JobSettings.h"
 #include "job/OptionsForm.h"
 #include "job/Program.h"
 
 namespace linkmend {
 namespace {
-
-std::string UpperAscii(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // The folder part of a path, with its final "/"; "" when the path names no folder.
 std::string FolderOf(const std::string& path) {
@@ -62,7 +58,7 @@ void OpenOptions(Program& program, OptionsLists& lists, OptionsFormState& form, 
 void AllOwningLibrariesClicked(OptionsFormState& form) { form.lstOwningLibraryEnabled = !form.chkAllOwningLibraries; }
 
 void VoyagerIniChosen(OptionsFormState& form, const std::string& fileName) {
-    const std::string upper = UpperAscii(fileName);
+    const std::string upper = AsciiUpper(fileName);
     const std::string wanted = "VOYAGER.INI";
     if (upper.size() >= wanted.size() && upper.compare(upper.size() - wanted.size(), wanted.size(), wanted) == 0) {
         form.txtVoyagerPath = FolderOf(fileName);
@@ -79,8 +75,7 @@ std::string DefaultReportsFolder() {
     if (folder.empty()) {
         if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) folder = pw->pw_dir;
     }
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    return folder;
+    return WithFolderSeparator(folder.empty() ? "/" : folder);
 }
 
 bool OptionsClosed(Program& program, OptionsLists& lists, MainFormState& mainForm) {

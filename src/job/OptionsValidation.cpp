@@ -11,15 +11,10 @@
 namespace linkmend {
 namespace {
 
-std::string WithTrailing(std::string text, char last) {
-    if (text.empty() || text.back() != last) text += last;
-    return text;
-}
-
 // The main window's location list for connection values the profile does not hold yet. A database
 // that cannot be read leaves it empty: the library list, filled next, says what is wrong.
-void RefillLocationsFor(Program& program, MainFormState& mainForm, const std::string& dsn,
-                        const std::string& prefix, const std::string& uid, const std::string& pwd) {
+void RefillLocationsFor(Program& program, MainFormState& mainForm, const std::string& dsn, const std::string& prefix,
+                        const std::string& uid, const std::string& pwd) {
     ConnectionProfile& p = program.profile;
     const ConnectionProfile saved = p;
     p.DSN = dsn;
@@ -50,8 +45,8 @@ std::string OwningLibraryStringOf(const OptionsLists& lists, const OptionsFormSt
 
 }  // namespace
 
-bool ValidateAndSaveOptions(Program& program, OptionsLists& lists, OptionsFormState& form,
-                            MainFormState& mainForm, JobHost& host) {
+bool ValidateAndSaveOptions(Program& program, OptionsLists& lists, OptionsFormState& form, MainFormState& mainForm,
+                            JobHost& host) {
     auto tell = [&](const std::string& text) { host.Ask(kProgramTitle, text, MessageButtons::OkCancel); };
     form.focus.clear();
 
@@ -79,9 +74,9 @@ bool ValidateAndSaveOptions(Program& program, OptionsLists& lists, OptionsFormSt
             return false;
         }
     }
-    form.txtTNP = WithTrailing(form.txtTNP, '.');
-    const std::string &dsn = form.txtDSN, &prefix = form.txtTNP, &readUid = form.txtReadUID,
-                      &readPwd = form.txtReadPWD, &writeUid = form.txtWriteUID, &writePwd = form.txtWritePWD;
+    if (form.txtTNP.empty() || form.txtTNP.back() != '.') form.txtTNP += '.';
+    const std::string &dsn = form.txtDSN, &prefix = form.txtTNP, &readUid = form.txtReadUID, &readPwd = form.txtReadPWD,
+                      &writeUid = form.txtWriteUID, &writePwd = form.txtWritePWD;
 
     bool problem = false, listsChanged = false;
     auto refillHappening = [&]() {
@@ -106,8 +101,9 @@ bool ValidateAndSaveOptions(Program& program, OptionsLists& lists, OptionsFormSt
         if (!FillOwningLibraries(program, lists, form, host)) {
             problem = true;
         } else if (form.lstOwningLibrary.empty()) {
-            tell("There don't seem to be any Voyager owning libraries defined at the ODBC connection you've "
-                 "supplied.");
+            tell(
+                "There don't seem to be any Voyager owning libraries defined at the ODBC connection you've "
+                "supplied.");
             return false;
         } else if (!refillHappening()) {
             return false;
@@ -128,17 +124,18 @@ bool ValidateAndSaveOptions(Program& program, OptionsLists& lists, OptionsFormSt
         }
         form.txtFolderForReports = TrimBlanks(form.txtFolderForReports);
         form.txtFolderForReports =
-            form.txtFolderForReports.empty() ? DefaultReportsFolder() : WithTrailing(form.txtFolderForReports, '/');
+            form.txtFolderForReports.empty() ? DefaultReportsFolder() : WithFolderSeparator(form.txtFolderForReports);
         form.txtVoyagerPath = TrimBlanks(form.txtVoyagerPath);
         if (form.txtVoyagerPath.empty()) {
             tell("You must supply a path to Voyager.INI.");
             form.focus = "txtVoyagerPath";
             return false;
         }
-        form.txtVoyagerPath = WithTrailing(form.txtVoyagerPath, '/');
+        form.txtVoyagerPath = WithFolderSeparator(form.txtVoyagerPath);
         if (form.cmbHappening.empty()) {
-            tell("The user ID you've given doesn't seem to be defined properly--it has no 'happening' locations "
-                 "associated with it.");
+            tell(
+                "The user ID you've given doesn't seem to be defined properly--it has no 'happening' locations "
+                "associated with it.");
             return false;
         }
         program.profile.ValidationPath = TrimBlanks(form.txtValidationPath);
@@ -152,10 +149,11 @@ bool ValidateAndSaveOptions(Program& program, OptionsLists& lists, OptionsFormSt
 
     lists.basis = {dsn, prefix, readUid, readPwd, writeUid, writePwd, libraries};
     if (listsChanged) {
-        tell("Everything you've supplied is fine, and the changes you've made up to this point have been saved.  "
-             "You've changed some important parts of this definition, and some parts of the Options display have "
-             "been changed to correspond.\n\nPlease consider all of the options once final time.  Pay special "
-             "attention to the lists of owning libraries and happening locations.");
+        tell(
+            "Everything you've supplied is fine, and the changes you've made up to this point have been saved.  "
+            "You've changed some important parts of this definition, and some parts of the Options display have "
+            "been changed to correspond.\n\nPlease consider all of the options once final time.  Pay special "
+            "attention to the lists of owning libraries and happening locations.");
         return false;
     }
 

@@ -6,6 +6,7 @@
 
 #include "base/Error.h"
 #include "base/Hex.h"
+#include "base/INI.h"
 #include "base/MessagePump.h"
 #include "base/Numeric.h"
 #include "base/Text.h"
@@ -14,7 +15,6 @@
 #include "job/Program.h"
 #include "job/RunState.h"
 #include "marc/Utf8CharClass.h"
-#include "profile/INI.h"
 #include "voyager/VgerReaderClass7.h"
 
 namespace linkmend {
@@ -49,9 +49,7 @@ VgerReaderClass7& Run::Reader() { return program_.reader.Reader(); }
 CatalogWriter& Run::Writer() { return program_.Writer(); }
 
 std::string Run::File(const std::string& suffix) const {
-    std::string folder = program_.profile.FolderForReports;
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    return folder + "LINKMEND." + stamp_ + suffix;
+    return WithFolderSeparator(program_.profile.FolderForReports) + "LINKMEND." + stamp_ + suffix;
 }
 
 void Run::CheckCancel(const char* number) {
@@ -106,8 +104,7 @@ void Run::Start() {
     LetWindowMessagesRun();
     host_.ShowProgress(true);
 
-    program_.job.SiteOption =
-        IsTrueText(ReadIniValueOrDefault(program_.settingsFile, "General", "HLD", "False", 15));
+    program_.job.SiteOption = IsTrueText(ReadIniValueOrDefault(program_.settingsFile, "General", "HLD", "False", 15));
     const bool debug = IsTrueText(ReadIniValueOrDefault(program_.settingsFile, "General", "Debug", "False", 15));
     log_.Open(File(".Debug.txt"), debug);
     Log(std::string("Production run? ") + (program_.job.ProductionRun ? "True" : "False"));
@@ -162,10 +159,8 @@ void Run::DumpRecordOfInterest(const std::string& recordId) {
     const std::string sql = "SELECT RECORD_TYPE, RECORD_ID, RAWTOHEX(LINK), RAWTOHEX(LINK_TEXT) FROM " +
                             reader.TableNamePrefix() + "ELINK_INDEX WHERE RECORD_ID = " + recordId;
     reader.ExecuteSQL(sql, program_.reader.standingSet);
-    std::string folder = program_.profile.FolderForReports;
-    if (!folder.empty() && folder.back() != '/') folder += '/';
     TextFile info;
-    info.Create(folder + "UrlInfo.txt");
+    info.Create(WithFolderSeparator(program_.profile.FolderForReports) + "UrlInfo.txt");
     info.WriteLine("LOOKING FOR: " + TextToHex(stem_));
     info.WriteLine("");
     while (reader.GetNextRow(program_.reader.standingSet)) {

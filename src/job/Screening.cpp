@@ -118,8 +118,7 @@ bool Run::RetrieveAndScreen(const std::string& id, const std::string& type) {
         record.MarcRecordIn(reader.HoldRecord());
         try {
             lastModified_ = reader.HoldUpdateDateVB();
-        } catch (const LinkmendError&) {
-        }
+        } catch (const LinkmendError&) {}
         holdingsLocation_ = NumberOf(reader.HoldLocationID());
         holdingsBib_ = NumberOf(reader.HoldBibRecordNumber());
         suppressed_ = reader.HoldRecordIsSuppressed();
@@ -129,8 +128,7 @@ bool Run::RetrieveAndScreen(const std::string& id, const std::string& type) {
         record.MarcRecordIn(reader.AuthRecord());
         try {
             lastModified_ = reader.AuthDateLastModifiedVB();
-        } catch (const LinkmendError&) {
-        }
+        } catch (const LinkmendError&) {}
     } else if (type == "I") {
         if (!reader.OperatorItemUpdate()) return notAllowed();
         reader.RetrieveItemRecord(id);
@@ -140,10 +138,10 @@ bool Run::RetrieveAndScreen(const std::string& id, const std::string& type) {
         }
         if (!profile.AllOwningLibraries) {
             std::int16_t& lookup = program_.reader.lookupSet;
-            reader.ExecuteSQL("SELECT T2.LIBRARY_ID FROM " + reader.TableNamePrefix() + "BIB_ITEM T1, " +
-                                  reader.TableNamePrefix() + "BIB_MASTER T2 WHERE T1.ITEM_ID = " +
-                                  reader.ItemRecordNumber() + " AND T2.BIB_ID = T1.BIB_ID",
-                              lookup);
+            reader.ExecuteSQL(
+                "SELECT T2.LIBRARY_ID FROM " + reader.TableNamePrefix() + "BIB_ITEM T1, " + reader.TableNamePrefix() +
+                    "BIB_MASTER T2 WHERE T1.ITEM_ID = " + reader.ItemRecordNumber() + " AND T2.BIB_ID = T1.BIB_ID",
+                lookup);
             const std::string library = reader.GetNextRow(lookup) ? reader.CurrentRow(1) : std::string();
             reader.ResultSet(program_.reader.standingSet);
             if (excludedByLibrary(library)) return false;

@@ -25,10 +25,8 @@ void Run::SignOnIfNeeded(bool forItem) {
     const std::int32_t code = Writer().SignOn(p.VoyagerPath, p.WriteUID, p.WritePWD);
     if (code != 0) {
         const std::string text = ReturnCodeText(code);
-        host_.ShowMessage(kProgramTitle,
-                          "Cannot sign on to Voyager.\nReason: " + std::to_string(code) + "\n" + text);
-        signOnFailureText_ =
-            "Cannot sign on to Voyager.  Reason: " + std::to_string(code) + " (" + text + ")";
+        host_.ShowMessage(kProgramTitle, "Cannot sign on to Voyager.\nReason: " + std::to_string(code) + "\n" + text);
+        signOnFailureText_ = "Cannot sign on to Voyager.  Reason: " + std::to_string(code) + " (" + text + ")";
         Log((forItem ? "Cannot connect to Voyager. Reason: " : "Cannot sign on. Reason: ") + std::to_string(code));
         throw EndRun{RunOutcome::SignOnFailed};
     }
@@ -67,8 +65,8 @@ void Run::WriteBack(const std::string& id, const std::string& type) {
         LetWindowMessagesRun();
         code = Writer().ReplaceBibRecord(recordId, text, lastModified_, owningLibrary_, happening, suppressed_, "", "");
     } else if (type == "H") {
-        code = Writer().ReplaceHoldingsRecord(recordId, text, lastModified_, happening, holdingsBib_,
-                                             holdingsLocation_, suppressed_, "", "");
+        code = Writer().ReplaceHoldingsRecord(recordId, text, lastModified_, happening, holdingsBib_, holdingsLocation_,
+                                              suppressed_, "", "");
     } else {
         code = Writer().ReplaceAuthorityRecord(recordId, text, lastModified_, happening, "", "");
     }

@@ -76,7 +76,9 @@ std::string_view DesignationSequence(WorkingSet set, bool intoG1) {
         case WorkingSet::Ascii: return intoG1 ? "\x1B)B" : "\x1B(B";
         case WorkingSet::Ansel: return intoG1 ? "\x1B)E" : "\x1B(E";
         case WorkingSet::GreekSymbols: return "\x1Bg";
-        case WorkingSet::Subscripts: return "\x1B" "b";
+        case WorkingSet::Subscripts:
+            return "\x1B"
+                   "b";
         case WorkingSet::Superscripts: return "\x1Bp";
         case WorkingSet::Hebrew: return intoG1 ? "\x1B)2" : "\x1B(2";
         case WorkingSet::CyrillicBasic: return intoG1 ? "\x1B)N" : "\x1B(N";

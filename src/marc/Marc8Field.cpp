@@ -62,7 +62,9 @@ TranslateResult TranslateFieldToMarc8(std::string_view tag, std::string& text, W
                                       const TranslateOptions& options) {
     TranslateResult marked;
     if (tag == "880") {
-        const std::size_t six = text.find("\x1F" "6");
+        const std::size_t six = text.find(
+            "\x1F"
+            "6");
         if (six != std::string::npos) {
             std::size_t end = text.find('\x1F', six + 2);
             if (end == std::string::npos) end = text.size();
@@ -94,8 +96,6 @@ WorkingSets SetsFromCodes(std::string_view codes) {
     return sets;
 }
 
-std::string CodesOfSets(const WorkingSets& sets) {
-    return CodeOfSet(sets.g0, false) + " " + CodeOfSet(sets.g1, true);
-}
+std::string CodesOfSets(const WorkingSets& sets) { return CodeOfSet(sets.g0, false) + " " + CodeOfSet(sets.g1, true); }
 
 }  // namespace linkmend::marc8

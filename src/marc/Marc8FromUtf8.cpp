@@ -14,8 +14,7 @@ TranslateResult Utf8ToLatin1(std::string_view in, std::string& out);
 namespace {
 
 bool IsTechniqueOne(WorkingSet set) {
-    return set == WorkingSet::GreekSymbols || set == WorkingSet::Subscripts ||
-           set == WorkingSet::Superscripts;
+    return set == WorkingSet::GreekSymbols || set == WorkingSet::Subscripts || set == WorkingSet::Superscripts;
 }
 
 // Where an entry of the single-octet table lives: set number and octet to set, region and octet.
@@ -65,15 +64,14 @@ bool InForce(const Marc8Character& e, const WorkingSets& sets) {
 
 }  // namespace
 
-Marc8Character EncodeCharacter(std::uint32_t cp, Encoding encoding, const WorkingSets& inForce,
-                               WorkingSet preferred) {
+Marc8Character EncodeCharacter(std::uint32_t cp, Encoding encoding, const WorkingSets& inForce, WorkingSet preferred) {
     Marc8Character enc;
     if (cp < 0x80) {
         enc.octets.assign(1, static_cast<char>(cp));
         if (cp < 0x20 || (cp == 0x20 && inForce.g0 != WorkingSet::EastAsian)) return enc;
         enc.region = Region::G0;
-        const bool keep = cp > 0x20 && cp < 0x7F && inForce.g0 != WorkingSet::EastAsian &&
-                          GraphicSetEntry(inForce.g0, cp) == cp;
+        const bool keep =
+            cp > 0x20 && cp < 0x7F && inForce.g0 != WorkingSet::EastAsian && GraphicSetEntry(inForce.g0, cp) == cp;
         enc.set = keep ? inForce.g0 : WorkingSet::Ascii;
         enc.setNumber = NumberOfSet(enc.set);
         return enc;
@@ -99,8 +97,10 @@ Marc8Character EncodeCharacter(std::uint32_t cp, Encoding encoding, const Workin
         if (!any) any = &e;
         if (!plain && !e.alternative) plain = &e;
     }
-    const SingleOctetEntry* chosen =
-        preferredEntry ? preferredEntry : inForceEntry ? inForceEntry : plain ? plain : any;
+    const SingleOctetEntry* chosen = preferredEntry ? preferredEntry
+                                     : inForceEntry ? inForceEntry
+                                     : plain        ? plain
+                                                    : any;
     if (chosen) {
         Place(*chosen, enc);
         return enc;
@@ -257,8 +257,7 @@ private:
 
 }  // namespace
 
-TranslateResult Utf8ToMarc8(std::string_view in, WorkingSets& sets, const TranslateOptions& options,
-                            std::string& out) {
+TranslateResult Utf8ToMarc8(std::string_view in, WorkingSets& sets, const TranslateOptions& options, std::string& out) {
     if (options.encoding == Encoding::Latin1) {
         sets = WorkingSets{};  // Latin-1 has no sets to switch
         return Utf8ToLatin1(in, out);
@@ -266,8 +265,7 @@ TranslateResult Utf8ToMarc8(std::string_view in, WorkingSets& sets, const Transl
     const std::size_t start = out.size();
     TranslateResult result;
     result.error = Encoder(in, sets, options.encoding, out).Run();
-    result.changed = out.size() - start != in.size() ||
-                     std::memcmp(out.data() + start, in.data(), in.size()) != 0;
+    result.changed = out.size() - start != in.size() || std::memcmp(out.data() + start, in.data(), in.size()) != 0;
     return result;
 }
 

@@ -1,7 +1,8 @@
 // The character-set code "L": ISO 8859-1 (Latin-1), the single-octet encoding of records exported
 // by systems that never used MARC-8. Every octet is the code point of the same value (letters with
-// diacritics read decomposed, like MARC-8 text); on the way out a letter with one combining mark is composed where Latin-1 has the precomposed letter, and any
-// other character is written as a "&#x...;" reference (which reads back as the character).
+// diacritics read decomposed, like MARC-8 text); on the way out a letter with one combining mark is composed where
+// Latin-1 has the precomposed letter, and any other character is written as a "&#x...;" reference (which reads back as
+// the character).
 #include <algorithm>
 #include <array>
 #include <cstring>

@@ -35,8 +35,8 @@ public:
         const unsigned first = (code >> 16) & 0xFF;
         const unsigned second = (code >> 8) & 0xFF;
         const unsigned third = code & 0xFF;
-        if (code > 0xFFFFFF || first < 0x21 || first > 0x7E || second < 0x21 || second > 0x7E ||
-            third < 0x20 || third > 0x7E)
+        if (code > 0xFFFFFF || first < 0x21 || first > 0x7E || second < 0x21 || second > 0x7E || third < 0x20 ||
+            third > 0x7E)
             return 0;
         return pages_[pageOf_[(first - 0x21) * 94 + (second - 0x21)]][third - 0x20];
     }
@@ -48,8 +48,7 @@ private:
 
 template <typename Entry, typename Key>
 const Entry* LowerBound(const Entry* first, std::size_t count, Key key, Key Entry::*field) {
-    return std::lower_bound(first, first + count, key,
-                            [field](const Entry& e, Key k) { return e.*field < k; });
+    return std::lower_bound(first, first + count, key, [field](const Entry& e, Key k) { return e.*field < k; });
 }
 
 }  // namespace
@@ -67,8 +66,7 @@ std::uint32_t UcsToEastAsian(std::uint32_t ucs) {
 
 std::span<const SingleOctetEntry> SingleOctetEntries(std::uint32_t ucs) {
     const SingleOctetEntry* end = kSingleOctetTable + kSingleOctetTableSize;
-    const SingleOctetEntry* first =
-        LowerBound(kSingleOctetTable, kSingleOctetTableSize, ucs, &SingleOctetEntry::ucs);
+    const SingleOctetEntry* first = LowerBound(kSingleOctetTable, kSingleOctetTableSize, ucs, &SingleOctetEntry::ucs);
     const SingleOctetEntry* last = first;
     while (last != end && last->ucs == ucs) ++last;
     return {first, last};
@@ -114,8 +112,8 @@ namespace {
 
 std::uint32_t MapCase(const CodePair* table, std::size_t size, std::uint32_t cp) {
     const CodePair* end = table + size;
-    const CodePair* it = std::lower_bound(table, end, cp,
-                                          [](const CodePair& p, std::uint32_t k) { return p.from < k; });
+    const CodePair* it =
+        std::lower_bound(table, end, cp, [](const CodePair& p, std::uint32_t k) { return p.from < k; });
     return it != end && it->from == cp ? it->to : cp;
 }
 
@@ -133,8 +131,8 @@ std::uint32_t ToUpper(std::uint32_t cp) {
 
 const char* Category(std::uint32_t cp) {
     const CategoryRange* end = kCategoryRanges + kCategoryRangesSize;
-    const CategoryRange* it = std::upper_bound(
-        kCategoryRanges, end, cp, [](std::uint32_t k, const CategoryRange& r) { return k < r.start; });
+    const CategoryRange* it =
+        std::upper_bound(kCategoryRanges, end, cp, [](std::uint32_t k, const CategoryRange& r) { return k < r.start; });
     if (it == kCategoryRanges || cp > 0x10FFFF) return "Cn";
     return kCategoryNames[(it - 1)->category];
 }
@@ -147,8 +145,8 @@ bool IsMark(std::uint32_t cp) {
 std::span<const std::uint32_t> Decompose(std::uint32_t cp) {
     if (cp < 0xC0) return {};
     const Decomposition* end = kDecompositions + kDecompositionsSize;
-    const Decomposition* it = std::lower_bound(
-        kDecompositions, end, cp, [](const Decomposition& d, std::uint32_t k) { return d.ucs < k; });
+    const Decomposition* it =
+        std::lower_bound(kDecompositions, end, cp, [](const Decomposition& d, std::uint32_t k) { return d.ucs < k; });
     if (it == end || it->ucs != cp) return {};
     return {kDecompositionPool + it->offset, it->length};
 }

@@ -86,15 +86,13 @@ struct TranslateResult {
 // Appends the UTF-8 form of MARC-8 text to out. Escape sequences change sets (in: sets at the
 // start; out: sets at the end); "&#x...;" references become their characters; combining marks
 // follow their base; an octet without translation becomes "[MARC+hh]" and sets the error flag.
-TranslateResult Marc8ToUtf8(std::string_view in, WorkingSets& sets, const TranslateOptions& options,
-                            std::string& out);
+TranslateResult Marc8ToUtf8(std::string_view in, WorkingSets& sets, const TranslateOptions& options, std::string& out);
 
 // Appends the MARC-8 form of UTF-8 text to out, starting from sets and ending in the default sets.
 // Escape sequences are written only where the set changes; combining marks go before their base.
 // A character with no MARC-8 form becomes a "&#x...;" reference and an invalid UTF-8 octet
 // "[UTF8+hh]"; both set the error flag.
-TranslateResult Utf8ToMarc8(std::string_view in, WorkingSets& sets, const TranslateOptions& options,
-                            std::string& out);
+TranslateResult Utf8ToMarc8(std::string_view in, WorkingSets& sets, const TranslateOptions& options, std::string& out);
 
 // One character's MARC-8 form, without escape sequences: its octets, the set and half (G0, G1, or
 // none for controls and the Latin C1 characters) it needs, and its set number ("0" basic Latin,
@@ -110,8 +108,7 @@ struct Marc8Character {
     std::uint8_t setNumber = 0;
     bool error = false;
 };
-Marc8Character EncodeCharacter(std::uint32_t cp, Encoding encoding, const WorkingSets& inForce,
-                               WorkingSet preferred);
+Marc8Character EncodeCharacter(std::uint32_t cp, Encoding encoding, const WorkingSets& inForce, WorkingSet preferred);
 
 // ---- Decomposition ---------------------------------------------------------------------------
 

@@ -26,8 +26,11 @@ void AppendMarker(std::string& out, std::string_view octets) {
 class Walk {
 public:
     Walk(std::string_view in, WorkingSets& sets, const TranslateOptions& options, std::string& out)
-        : in_(in), sets_(sets), variant_(VariantOf(options.encoding)),
-          doubleWidth_(options.doubleWidthDiacritics), out_(out) {}
+        : in_(in),
+          sets_(sets),
+          variant_(VariantOf(options.encoding)),
+          doubleWidth_(options.doubleWidthDiacritics),
+          out_(out) {}
 
     bool Run() {
         std::size_t i = 0;
@@ -176,8 +179,7 @@ private:
 
 }  // namespace
 
-TranslateResult Marc8ToUtf8(std::string_view in, WorkingSets& sets, const TranslateOptions& options,
-                            std::string& out) {
+TranslateResult Marc8ToUtf8(std::string_view in, WorkingSets& sets, const TranslateOptions& options, std::string& out) {
     if (options.encoding == Encoding::Latin1) {
         sets = WorkingSets{};  // Latin-1 has no sets to switch
         return Latin1ToUtf8(in, out);
@@ -185,8 +187,7 @@ TranslateResult Marc8ToUtf8(std::string_view in, WorkingSets& sets, const Transl
     const std::size_t start = out.size();
     TranslateResult result;
     result.error = Walk(in, sets, options, out).Run();
-    result.changed = out.size() - start != in.size() ||
-                     std::memcmp(out.data() + start, in.data(), in.size()) != 0;
+    result.changed = out.size() - start != in.size() || std::memcmp(out.data() + start, in.data(), in.size()) != 0;
     return result;
 }
 

@@ -5,9 +5,7 @@ namespace linkmend::marc8 {
 
 namespace {
 
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 
 unsigned HexValue(char c) {
     if (c <= '9') return static_cast<unsigned>(c - '0');
@@ -17,7 +15,8 @@ unsigned HexValue(char c) {
 }  // namespace
 
 std::size_t ReadNumericReference(std::string_view s, std::size_t i, std::uint32_t& cp) {
-    if (i >= s.size() || s[i] != '&' || s.size() - i < 5 || s[i + 1] != '#' || (s[i + 2] != 'x' && s[i + 2] != 'X')) return 0;
+    if (i >= s.size() || s[i] != '&' || s.size() - i < 5 || s[i + 1] != '#' || (s[i + 2] != 'x' && s[i + 2] != 'X'))
+        return 0;
     std::size_t k = i + 3;
     std::uint32_t value = 0;
     while (k < s.size() && IsHexDigit(s[k]) && k - (i + 3) < 6) value = value * 16 + HexValue(s[k++]);

@@ -66,16 +66,16 @@ public:
     // use extended Latin unless the code designates G1). bChanged: the UTF-8 differs from the input;
     // bCharacterError: no translation, sUtf8Character is then "[MARC+hh]".
     void TranslateMarc2Utf8OneCharacter(std::string_view sCharacterSetIn, std::string_view sTableDesignation,
-                                        std::string_view sMarc8Character, std::string& sUtf8Character,
-                                        bool& bChanged, bool& bCharacterError) const;
+                                        std::string_view sMarc8Character, std::string& sUtf8Character, bool& bChanged,
+                                        bool& bCharacterError) const;
     // One UTF-8 character to MARC-8 in sCharacterSetOut ("M", "V", "O", "L"; normalised to its first
     // letter upper-cased, anything else taken as "M"). sTableName in: the set in force, out: the set
     // the character needs: "0" basic Latin, "1"-"9" the MARC-8 sets, "EA" East Asian. No escape
     // sequence is written. A character without a MARC-8 form gives its "&#x...;" reference in set
     // "0" and bCharacterError.
     void TranslateUtf82MarcOneCharacter(std::string& sCharacterSetOut, std::string& sTableName,
-                                        std::string_view sUtf8Character, std::string& sMarc8Character,
-                                        bool& bChanged, bool& bCharacterError) const;
+                                        std::string_view sUtf8Character, std::string& sMarc8Character, bool& bChanged,
+                                        bool& bCharacterError) const;
     // Display substitute of a private-use East Asian character, or the character of the fraction
     // texts "1/2", "1/4", "3/4"; false (sReturnChar = sInputChar) when there is none.
     bool SubstituteUtf8Char(std::string_view sInputChar, std::string& sReturnChar) const;

@@ -64,8 +64,7 @@ std::string Utf8CharClass::UcsHex2Utf8(std::string_view sInput) const {
 }
 
 std::string Utf8CharClass::UcsNumericToUtf8(std::int32_t lInputValue) const {
-    if (lInputValue < 0 || lInputValue > 0x10FFFF || (lInputValue >= 0xD800 && lInputValue <= 0xDFFF))
-        return {};
+    if (lInputValue < 0 || lInputValue > 0x10FFFF || (lInputValue >= 0xD800 && lInputValue <= 0xDFFF)) return {};
     std::string out;
     AppendUtf8(out, static_cast<std::uint32_t>(lInputValue));
     return out;

@@ -46,9 +46,7 @@ void Utf8CharClass::Utf8Char(std::string_view vNewValue) {
     SetCodePoint(d.valid ? d.cp : 0xFFFD);
 }
 
-std::int16_t Utf8CharClass::Utf8CharOctets() const {
-    return static_cast<std::int16_t>(utf8_.size());
-}
+std::int16_t Utf8CharClass::Utf8CharOctets() const { return static_cast<std::int16_t>(utf8_.size()); }
 
 std::int16_t Utf8CharClass::Utf8CharOctets(std::string_view sChar) const {
     if (sChar.empty()) return 0;
@@ -80,9 +78,7 @@ std::string Utf8CharClass::UcsChar() const {
     return Utf82Ucs(utf8_);
 }
 
-void Utf8CharClass::UcsChar(std::string_view vNewValue) {
-    Utf8Char(Ucs2Utf8(vNewValue));
-}
+void Utf8CharClass::UcsChar(std::string_view vNewValue) { Utf8Char(Ucs2Utf8(vNewValue)); }
 
 std::string Utf8CharClass::Utf8CharLCase() const {
     if (utf8_.empty()) return {};
@@ -103,9 +99,7 @@ std::string Utf8CharClass::Utf8CharCategory() const {
     return unicode::Category(cp_);
 }
 
-bool Utf8CharClass::Utf8CharNonRoman() const {
-    return !utf8_.empty() && ScriptOf(cp_) != 0;
-}
+bool Utf8CharClass::Utf8CharNonRoman() const { return !utf8_.empty() && ScriptOf(cp_) != 0; }
 
 char Utf8CharClass::ScriptOf(std::uint32_t cp) {
     struct Range {
@@ -114,17 +108,15 @@ char Utf8CharClass::ScriptOf(std::uint32_t cp) {
     };
     // What MARC-8 Latin carries, then the scripts; anything else is 'Z'.
     static constexpr Range kRanges[] = {
-        {0x0000, 0x036F, 0},      {0x0370, 0x03FF, 'G'},   {0x0400, 0x052F, 'R'},
-        {0x0590, 0x05FF, 'H'},    {0x0600, 0x06FF, 'A'},   {0x0750, 0x077F, 'A'},
-        {0x1100, 0x11FF, 'K'},    {0x1AB0, 0x1AFF, 0},     {0x1D00, 0x1DFF, 0},
-        {0x1E00, 0x1EFF, 0},      {0x1F00, 0x1FFF, 'G'},   {0x2000, 0x20CF, 0},
-        {0x2113, 0x2113, 0},      {0x2117, 0x2117, 0},     {0x266D, 0x266D, 0},
-        {0x266F, 0x266F, 0},      {0x2C60, 0x2C7F, 0},     {0x2E80, 0x2FD5, 'C'},
-        {0x2FF0, 0x2FFB, 'C'},    {0x3040, 0x30FF, 'J'},   {0x3130, 0x318F, 'K'},
-        {0x3400, 0x4DFF, 'C'},    {0x4E00, 0x9FFF, 'C'},   {0xA720, 0xA7FF, 0},
-        {0xAC00, 0xD7AE, 'K'},    {0xF900, 0xFAFF, 'C'},   {0xFB00, 0xFB06, 0},
-        {0xFB1D, 0xFB4F, 'H'},    {0xFB50, 0xFDFF, 'A'},   {0xFE20, 0xFE23, 0},
-        {0xFE70, 0xFEFF, 'A'},    {0x20000, 0x2A6D6, 'C'}, {0x2F800, 0x2FA1D, 'C'},
+        {0x0000, 0x036F, 0},     {0x0370, 0x03FF, 'G'}, {0x0400, 0x052F, 'R'}, {0x0590, 0x05FF, 'H'},
+        {0x0600, 0x06FF, 'A'},   {0x0750, 0x077F, 'A'}, {0x1100, 0x11FF, 'K'}, {0x1AB0, 0x1AFF, 0},
+        {0x1D00, 0x1DFF, 0},     {0x1E00, 0x1EFF, 0},   {0x1F00, 0x1FFF, 'G'}, {0x2000, 0x20CF, 0},
+        {0x2113, 0x2113, 0},     {0x2117, 0x2117, 0},   {0x266D, 0x266D, 0},   {0x266F, 0x266F, 0},
+        {0x2C60, 0x2C7F, 0},     {0x2E80, 0x2FD5, 'C'}, {0x2FF0, 0x2FFB, 'C'}, {0x3040, 0x30FF, 'J'},
+        {0x3130, 0x318F, 'K'},   {0x3400, 0x4DFF, 'C'}, {0x4E00, 0x9FFF, 'C'}, {0xA720, 0xA7FF, 0},
+        {0xAC00, 0xD7AE, 'K'},   {0xF900, 0xFAFF, 'C'}, {0xFB00, 0xFB06, 0},   {0xFB1D, 0xFB4F, 'H'},
+        {0xFB50, 0xFDFF, 'A'},   {0xFE20, 0xFE23, 0},   {0xFE70, 0xFEFF, 'A'}, {0x20000, 0x2A6D6, 'C'},
+        {0x2F800, 0x2FA1D, 'C'},
     };
     for (const Range& r : kRanges) {
         if (cp < r.first) break;

@@ -17,9 +17,7 @@ std::string Utf8Of(std::uint32_t cp) {
 constexpr std::uint32_t kSuperscriptDigits[] = {0x2070, 0x00B9, 0x00B2, 0x00B3, 0x2074,
                                                 0x2075, 0x2076, 0x2077, 0x2078, 0x2079};
 
-std::uint32_t SuperscriptDigit(int digit) {
-    return digit >= 0 && digit <= 9 ? kSuperscriptDigits[digit] : 0;
-}
+std::uint32_t SuperscriptDigit(int digit) { return digit >= 0 && digit <= 9 ? kSuperscriptDigits[digit] : 0; }
 
 std::uint32_t SubscriptDigit(int digit) {
     return digit >= 0 && digit <= 9 ? 0x2080 + static_cast<std::uint32_t>(digit) : 0;
@@ -38,7 +36,7 @@ std::string Utf8CharClass::Marc8Form(std::uint32_t cp, std::string_view set) con
     return out;
 }
 
-#define LINKMEND_NAMED_CHARACTER(Name, cp)                                                  \
+#define LINKMEND_NAMED_CHARACTER(Name, cp)                                                            \
     std::string Utf8CharClass::Marc8##Name(std::string_view set) const { return Marc8Form(cp, set); } \
     std::string Utf8CharClass::Utf8##Name() const { return Utf8Of(cp); }
 

@@ -8,6 +8,7 @@
 // - scheme "V": apostrophes (straight and curly) are dropped, "&", "#", "+" and "@" kept, and any
 //   other punctuation or symbol becomes a blank (so words stay apart);
 // - scheme "P": punctuation and symbols are kept as they are.
+#include "base/Text.h"
 #include "marc/Marc8Text.h"
 #include "marc/Utf8CharClass.h"
 
@@ -23,18 +24,22 @@ struct Folding {
 };
 
 constexpr Folding kFoldings[] = {
-    {0x00C6, "AE"}, {0x00D0, "D"},  {0x00D8, "O"},  {0x00DE, "TH"}, {0x00DF, "SS"}, {0x00E6, "AE"},
-    {0x00F0, "D"},  {0x00F8, "O"},  {0x00FE, "TH"}, {0x0110, "D"},  {0x0111, "D"},  {0x0131, "I"},
-    {0x0141, "L"},  {0x0142, "L"},  {0x0152, "OE"}, {0x0153, "OE"}, {0x2113, "L"},
+    {0x00C6, "AE"}, {0x00D0, "D"}, {0x00D8, "O"},  {0x00DE, "TH"}, {0x00DF, "SS"}, {0x00E6, "AE"},
+    {0x00F0, "D"},  {0x00F8, "O"}, {0x00FE, "TH"}, {0x0110, "D"},  {0x0111, "D"},  {0x0131, "I"},
+    {0x0141, "L"},  {0x0142, "L"}, {0x0152, "OE"}, {0x0153, "OE"}, {0x2113, "L"},
 };
 
 bool IsDropped(std::uint32_t cp) {
     switch (cp) {
-        case 0x0098: case 0x009C: case 0x02B9: case 0x02BA: case 0x02BB: case 0x02BC: case 0x02BE:
-        case 0x02BF:
-            return true;
-        default:
-            return false;
+        case 0x0098:
+        case 0x009C:
+        case 0x02B9:
+        case 0x02BA:
+        case 0x02BB:
+        case 0x02BC:
+        case 0x02BE:
+        case 0x02BF: return true;
+        default: return false;
     }
 }
 
@@ -51,10 +56,14 @@ std::uint32_t PlainOfScript(std::uint32_t cp) {
     if (cp == 0x2070 || (cp >= 0x2074 && cp <= 0x2079)) return '0' + (cp - 0x2070);
     if (cp >= 0x2080 && cp <= 0x2089) return '0' + (cp - 0x2080);
     switch (cp) {
-        case 0x207A: case 0x208A: return '+';
-        case 0x207B: case 0x208B: return '-';
-        case 0x207D: case 0x208D: return '(';
-        case 0x207E: case 0x208E: return ')';
+        case 0x207A:
+        case 0x208A: return '+';
+        case 0x207B:
+        case 0x208B: return '-';
+        case 0x207D:
+        case 0x208D: return '(';
+        case 0x207E:
+        case 0x208E: return ')';
         default: return 0;
     }
 }
@@ -64,7 +73,7 @@ std::uint32_t PlainOfScript(std::uint32_t cp) {
 void AppendNormalized(std::uint32_t cp, bool schemeP, std::string& out) {
     if (cp < 0x80) {  // basic Latin without table look-ups
         const char c = static_cast<char>(cp);
-        if (c >= 'a' && c <= 'z') out.push_back(static_cast<char>(c - 32));
+        if (c >= 'a' && c <= 'z') out.push_back(AsciiUpper(c));
         else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ') out.push_back(c);
         else if (cp < 0x20 || cp == 0x7F) out.push_back(' ');
         else if (schemeP || c == '&' || c == '#' || c == '+' || c == '@') out.push_back(c);
@@ -86,17 +95,10 @@ void AppendNormalized(std::uint32_t cp, bool schemeP, std::string& out) {
     }
     const char* category = unicode::Category(cp);
     switch (category[0]) {
-        case 'L':
-            AppendUtf8(out, unicode::ToUpper(cp));
-            return;
-        case 'N':
-            AppendUtf8(out, cp);
-            return;
-        case 'M':
-            return;
-        case 'Z':
-            out.push_back(' ');
-            return;
+        case 'L': AppendUtf8(out, unicode::ToUpper(cp)); return;
+        case 'N': AppendUtf8(out, cp); return;
+        case 'M': return;
+        case 'Z': out.push_back(' '); return;
         case 'C':
             if (category[1] == 'f') return;  // joiners, directional marks
             if (category[1] == 'c') {

@@ -1,4 +1,5 @@
 // Single characters between MARC-8 and UTF-8, short MARC-8 strings, display substitutes.
+#include "base/Text.h"
 #include "marc/Marc8Text.h"
 #include "marc/Utf8CharClass.h"
 
@@ -11,7 +12,7 @@ namespace {
 Encoding EncodingOrMarc8(std::string_view code) {
     Encoding encoding = Encoding::Marc8;
     if (!code.empty()) {
-        const char c = static_cast<char>(code[0] >= 'a' && code[0] <= 'z' ? code[0] - 32 : code[0]);
+        const char c = AsciiUpper(code[0]);
         if (!EncodingFromCode(std::string_view(&c, 1), encoding)) encoding = Encoding::Marc8;
     }
     return encoding;
@@ -31,9 +32,7 @@ WorkingSets SetsOfNumber(std::string_view name) {
     return sets;
 }
 
-std::string NameOfNumber(std::uint8_t number) {
-    return number == kEastAsianSetNumber ? "EA" : std::to_string(number);
-}
+std::string NameOfNumber(std::uint8_t number) { return number == kEastAsianSetNumber ? "EA" : std::to_string(number); }
 
 }  // namespace
 
@@ -46,11 +45,9 @@ std::string Utf8CharClass::Marc82Utf8(std::string_view sIn, std::string_view sIn
     return out;
 }
 
-void Utf8CharClass::TranslateMarc2Utf8OneCharacter(std::string_view sCharacterSetIn,
-                                                   std::string_view sTableDesignation,
-                                                   std::string_view sMarc8Character,
-                                                   std::string& sUtf8Character, bool& bChanged,
-                                                   bool& bCharacterError) const {
+void Utf8CharClass::TranslateMarc2Utf8OneCharacter(std::string_view sCharacterSetIn, std::string_view sTableDesignation,
+                                                   std::string_view sMarc8Character, std::string& sUtf8Character,
+                                                   bool& bChanged, bool& bCharacterError) const {
     WorkingSets sets;
     WorkingSet set;
     const bool g1 = sTableDesignation.find_first_of(")-") != std::string_view::npos;
@@ -64,9 +61,8 @@ void Utf8CharClass::TranslateMarc2Utf8OneCharacter(std::string_view sCharacterSe
 }
 
 void Utf8CharClass::TranslateUtf82MarcOneCharacter(std::string& sCharacterSetOut, std::string& sTableName,
-                                                   std::string_view sUtf8Character,
-                                                   std::string& sMarc8Character, bool& bChanged,
-                                                   bool& bCharacterError) const {
+                                                   std::string_view sUtf8Character, std::string& sMarc8Character,
+                                                   bool& bChanged, bool& bCharacterError) const {
     const Encoding encoding = EncodingOrMarc8(sCharacterSetOut);
     static constexpr const char* kCodes[] = {"M", "V", "O", "L"};
     sCharacterSetOut = kCodes[static_cast<int>(encoding)];
@@ -112,8 +108,7 @@ bool Utf8CharClass::SubstituteUtf8Char(std::string_view sInputChar, std::string&
     struct Fraction {
         std::string_view text, character;
     };
-    static constexpr Fraction kFractions[] = {
-        {"1/2", "\xC2\xBD"}, {"1/4", "\xC2\xBC"}, {"3/4", "\xC2\xBE"}};
+    static constexpr Fraction kFractions[] = {{"1/2", "\xC2\xBD"}, {"1/4", "\xC2\xBC"}, {"3/4", "\xC2\xBE"}};
     for (const auto& f : kFractions) {
         if (sInputChar == f.text) {
             sReturnChar = f.character;

@@ -137,8 +137,8 @@ void Utf8MarcFileClass::Inspect() {
         at = 3;
     }
     std::size_t first = at;
-    while (first < head.size() && (head[first] == ' ' || head[first] == '\t' || head[first] == '\r' ||
-                                   head[first] == '\n'))
+    while (first < head.size() &&
+           (head[first] == ' ' || head[first] == '\t' || head[first] == '\r' || head[first] == '\n'))
         ++first;
     if (head.compare(first, 1, "<") == 0) {
         xml_ = true;  // "<?xml", or a collection or record element without a declaration
@@ -156,7 +156,10 @@ void Utf8MarcFileClass::Inspect() {
     }
     carry_ = head.substr(at);
     carryPos_ = 0;
-    Debug(fileName_ + (xml_ ? ": MARCXML" : segmented_ ? ": segmented" : ": ISO 2709") +
+    Debug(fileName_ +
+          (xml_         ? ": MARCXML"
+           : segmented_ ? ": segmented"
+                        : ": ISO 2709") +
           (byteOrderMark_ ? ", byte-order mark" : ""));
 }
 
@@ -185,9 +188,7 @@ std::size_t Utf8MarcFileClass::ReadInto(std::string& out, std::size_t count) {
     return fromCarry + (source_ ? source_->Append(out, count - fromCarry) : 0);
 }
 
-bool Utf8MarcFileClass::NothingLeft() {
-    return carryPos_ >= carry_.size() && (!source_ || source_->AtEnd());
-}
+bool Utf8MarcFileClass::NothingLeft() { return carryPos_ >= carry_.size() && (!source_ || source_->AtEnd()); }
 
 bool Utf8MarcFileClass::ReadNextRecord(std::string& sRecord, bool bDebug) {
     debug_ = bDebug;
@@ -299,7 +300,7 @@ bool Utf8MarcFileClass::ReadXml(std::string& record) {
         readName(name, nullptr);
         if (!IsRecordName(name)) continue;
         record = "<" + name;
-        if (!through('>', &record)) return true;  // truncated: as far as it goes
+        if (!through('>', &record)) return true;                               // truncated: as far as it goes
         if (record.size() >= 2 && record[record.size() - 2] == '/') continue;  // an empty element
         break;
     }
@@ -334,18 +335,15 @@ std::string Utf8MarcFileClass::CharacterizeCharacterSet() {
     while (ReadNextRecord(record, debug)) {
         ++records;
         bool plain = record.find('\x1B') == std::string::npos;
-        for (std::size_t i = 0; plain && i < record.size(); ++i)
-            plain = static_cast<unsigned char>(record[i]) < 0x80;
+        for (std::size_t i = 0; plain && i < record.size(); ++i) plain = static_cast<unsigned char>(record[i]) < 0x80;
         if (!plain) codes.insert(marc8::CharacterizeOctets(record)[0]);
     }
     OpenFile(name, debug);
-    while (recordIndex_ < position && ReadNextRecord(record, debug)) {
-    }
+    while (recordIndex_ < position && ReadNextRecord(record, debug)) {}
     if (records == 0) return "?";
     if (codes.empty() || (codes.size() == 1 && codes.count('U'))) return "U";
     if (codes.count('U')) return "?";
-    const bool v = codes.count('V') > 0, x = codes.count('X') > 0, o = codes.count('O') > 0,
-               y = codes.count('Y') > 0;
+    const bool v = codes.count('V') > 0, x = codes.count('X') > 0, o = codes.count('O') > 0, y = codes.count('Y') > 0;
     if (y) return (v || x || o) ? "?" : "Y";
     if (x) return "X";
     if (v) return "V";

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/INI.h"
 #include "marc/Marc8Field.h"
 #include "marc/Marc8Text.h"
 #include "marc/Utf8MarcRecordClass.h"
 #include "marc/Utf8MarcRecordInternal.h"
-#include "profile/INI.h"
 
 namespace linkmend {
 using namespace marc_detail;
@@ -61,7 +61,7 @@ bool BypassAutoDecompose() {
     cache.size = exists ? st.st_size : 0;
     const std::string value = exists ? ReadIniValue(kPreferencesFile, "Preferences", "BypassAutoDecompose", 64) : "";
     std::string upper;
-    for (char c : TrimBlanks(value)) upper += AsciiUpper(c);
+    for (char c : TrimBlanksView(value)) upper += AsciiUpper(c);
     cache.value = upper == "TRUE";
     return cache.value;
 }
@@ -70,7 +70,7 @@ bool BypassAutoDecompose() {
 
 char Utf8MarcRecordClass::ValidCharacterSetCode(const std::string& value, bool forOutput, bool& ulc) {
     ulc = false;
-    const std::string_view v = TrimBlanks(value);
+    const std::string_view v = TrimBlanksView(value);
     if (v.empty()) return 0;
     if (forOutput && v.size() == 3 && AsciiUpper(v[0]) == 'U' && AsciiUpper(v[1]) == 'L' && AsciiUpper(v[2]) == 'C') {
         ulc = true;

@@ -83,16 +83,15 @@ public:
     // One field's MARC-8 text (delimiters and codes, indicators apart) to UTF-8 from the default
     // sets in the record's input set, keeping a title's non-filing count true; flags are or-ed in.
     void TranslateMarc2Utf8OneField(const std::string& sMarcRecordFormat, const std::string& sTag,
-                                    std::string& sIndicators, std::string& sField, bool& bChanged,
-                                    bool& bError) const;
+                                    std::string& sIndicators, std::string& sField, bool& bChanged, bool& bError) const;
     // MARC-8 text to UTF-8 from the sets named by the two codes ("s" the defaults); the codes come
     // back naming the sets in force at the end.
     void TranslateMarc2Utf8Text(std::string& sMarc8CharacterSetCode0, std::string& sMarc8CharacterSetCode1,
                                 const std::string& sTag, std::string& sText, bool& bChanged, bool& bError) const;
     // UTF-8 text to MARC-8 (the output set) from the sets named by the "G0 G1" code pair, which
     // comes back naming the sets in force at the end.
-    void TranslateUtf82MarcOneField(std::string& sMarc8CharacterSetCodes, const std::string& sTag,
-                                    std::string& sText, bool& bChanged, bool& bError) const;
+    void TranslateUtf82MarcOneField(std::string& sMarc8CharacterSetCodes, const std::string& sTag, std::string& sText,
+                                    bool& bChanged, bool& bError) const;
     // Precomposed characters replaced by base letter and combining marks.
     std::string DecomposeUnicodeCharactersInString(const std::string& sField, bool* bChanged = nullptr) const;
 
@@ -267,8 +266,8 @@ private:
     struct SubfieldEntry {
         std::string Code;  // one octet; empty for text that stood before the field's first delimiter
         std::string Text;
-        mutable std::string Norm;    // built on first use
-        mutable char NormScheme = 0; // scheme Norm was built under; 0 = not built
+        mutable std::string Norm;     // built on first use
+        mutable char NormScheme = 0;  // scheme Norm was built under; 0 = not built
         std::int16_t NextSubfield = -1;
         std::int16_t PrevSubfield = -1;
         std::string SortForm;  // rank of the code in the tag's subfield-order instruction

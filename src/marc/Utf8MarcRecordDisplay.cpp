@@ -156,7 +156,8 @@ std::string Utf8MarcRecordClass::RtfFieldText(const FieldEntry& f, const std::st
 namespace {
 std::string RtfDocument(const std::string& body, std::int16_t points) {
     return "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fnil\\fcharset0 Arial Unicode MS;}}\r\n"
-           "\\viewkind4\\uc1\\pard\\f0\\fs" + std::to_string(2 * points) + " " + body + "\\par}";
+           "\\viewkind4\\uc1\\pard\\f0\\fs" +
+           std::to_string(2 * points) + " " + body + "\\par}";
 }
 }  // namespace
 
@@ -195,8 +196,10 @@ std::string Utf8MarcRecordClass::FixedFieldBlock() const {
         return block;
     }
     const int formPosition = formatCode_ == "P" || formatCode_ == "F" ? 29 : 23;
-    block += "\r\nType: " + ldr(6) + "  BLvl: " + ldr(7) + "  ELvl: " + ldr(17) + "  Ctrl: " + ldr(8) + "  Srce: " + f008(39);
-    block += "\r\nLang: " + f008(35, 3) + "  Form: " + f008(formPosition) + "  MRec: " + f008(38) + "  Ctry: " + f008(15, 3);
+    block += "\r\nType: " + ldr(6) + "  BLvl: " + ldr(7) + "  ELvl: " + ldr(17) + "  Ctrl: " + ldr(8) +
+             "  Srce: " + f008(39);
+    block +=
+        "\r\nLang: " + f008(35, 3) + "  Form: " + f008(formPosition) + "  MRec: " + f008(38) + "  Ctry: " + f008(15, 3);
     return block;
 }
 

@@ -3,9 +3,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/INI.h"
+#include "base/Text.h"
 #include "marc/Utf8MarcRecordClass.h"
 #include "marc/Utf8MarcRecordInternal.h"
-#include "profile/INI.h"
 
 namespace linkmend {
 using namespace marc_detail;
@@ -27,7 +28,8 @@ constexpr DefaultInstruction kDefaultAuth[] = {
     {"001", "399", 6}, {"400", "499", 5}, {"500", "599", 5}, {"600", "641", 6}, {"642", "642", 4},
     {"643", "643", 6}, {"644", "644", 4}, {"645", "645", 4}, {"646", "646", 4}, {"647", "699", 6},
     {"700", "799", 3}, {"800", "999", 6}, {"880", "880", 8}};
-constexpr DefaultInstruction kDefaultHold[] = {{"001", "852", 6}, {"853", "869", 7}, {"870", "999", 6}, {"880", "880", 8}};
+constexpr DefaultInstruction kDefaultHold[] = {
+    {"001", "852", 6}, {"853", "869", 7}, {"870", "999", 6}, {"880", "880", 8}};
 
 std::string Padded(long value, int width) {
     std::string out;
@@ -40,7 +42,8 @@ std::vector<std::string> SplitTabs(std::string_view value) {
     std::size_t start = 0;
     while (true) {
         const std::size_t tab = value.find('\t', start);
-        const std::string_view part = TrimBlanks(value.substr(start, tab == std::string_view::npos ? tab : tab - start));
+        const std::string_view part =
+            TrimBlanksView(value.substr(start, tab == std::string_view::npos ? tab : tab - start));
         if (!part.empty()) parts.emplace_back(part);
         if (tab == std::string_view::npos) break;
         start = tab + 1;
@@ -150,7 +153,7 @@ void Utf8MarcRecordClass::ReadOrderFile(char group, const std::string& path) {
     order.TagSlotsValid = false;
     std::int16_t generic = 0;
     auto keyOf = [](const std::string& line, std::int16_t equals) {
-        std::string key(TrimBlanks(std::string_view(line).substr(0, static_cast<std::size_t>(equals - 1))));
+        std::string key(TrimBlanksView(std::string_view(line).substr(0, static_cast<std::size_t>(equals - 1))));
         for (char& c : key) c = AsciiUpper(c);
         return key;
     };
@@ -159,7 +162,8 @@ void Utf8MarcRecordClass::ReadOrderFile(char group, const std::string& path) {
             std::int16_t equals = 0;
             if (!IsIniKeyLine(line, equals)) continue;
             const std::string key = keyOf(line, equals);
-            const std::vector<std::string> values = SplitTabs(std::string_view(line).substr(static_cast<std::size_t>(equals)));
+            const std::vector<std::string> values =
+                SplitTabs(std::string_view(line).substr(static_cast<std::size_t>(equals)));
             std::int16_t method = 0;
             if (key == "TAG" && (values.size() == 2 || values.size() == 3) && values[0].size() == 3 &&
                 values[values.size() - 2].size() == 3 && IsMethod(values.back(), method)) {
@@ -174,8 +178,10 @@ void Utf8MarcRecordClass::ReadOrderFile(char group, const std::string& path) {
         std::int16_t equals = 0;
         if (!IsIniKeyLine(line, equals)) continue;
         const std::string key = keyOf(line, equals);
-        const std::vector<std::string> values = SplitTabs(std::string_view(line).substr(static_cast<std::size_t>(equals)));
-        if (key == "TAG" && values.size() == 2 && values[0].size() == 3) order.Subfields.push_back({values[0], values[1]});
+        const std::vector<std::string> values =
+            SplitTabs(std::string_view(line).substr(static_cast<std::size_t>(equals)));
+        if (key == "TAG" && values.size() == 2 && values[0].size() == 3)
+            order.Subfields.push_back({values[0], values[1]});
         else if (key == "GENERIC" && values.size() == 1) order.Subfields.push_back({std::string(), values[0]});
     }
     order.ApplyAtNextLoad = true;
@@ -183,8 +189,7 @@ void Utf8MarcRecordClass::ReadOrderFile(char group, const std::string& path) {
 
 void Utf8MarcRecordClass::FldOrderFolder(const std::string& value) {
     if (!RecordIsEmpty() || value.empty()) return;
-    std::string folder = value;
-    if (folder.back() != '/') folder += '/';
+    const std::string folder = WithFolderSeparator(value);
     if (folder == fldOrderFolder_) return;
     fldOrderFolder_ = folder;
     ReadOrderFile('B', FindFileCaseBlind(folder, "bibsup.cfg"));
@@ -199,7 +204,7 @@ std::string Utf8MarcRecordClass::SubKeyFromLinkage(const FieldEntry& f) const {
     for (std::int16_t s = f.FirstSubfield; s >= 0; s = f.Subfields[static_cast<std::size_t>(s)].NextSubfield) {
         const SubfieldEntry& sub = f.Subfields[static_cast<std::size_t>(s)];
         if (sub.Deleted || sub.Code != "6") continue;
-        const std::string_view text = TrimBlanks(sub.Text);
+        const std::string_view text = TrimBlanksView(sub.Text);
         std::string key(text.substr(0, 3));
         if (text.size() > 4 && text[3] == '-') {
             for (std::size_t i = 4; i < text.size() && IsDigit(text[i]); ++i) key += text[i];
@@ -221,7 +226,7 @@ std::string_view FirstSubfieldText(const Field& f, char code) {
 
 // "$8 2.13" as link 00002, sequence 00013; a missing part sorts last.
 std::string LinkAndSequence(std::string_view link) {
-    link = TrimBlanks(link);
+    link = TrimBlanksView(link);
     const std::size_t dot = link.find('.');
     const std::string_view number = link.substr(0, dot);
     const std::string_view sequence = dot == std::string_view::npos ? std::string_view() : link.substr(dot + 1);
@@ -246,7 +251,7 @@ std::string Utf8MarcRecordClass::MethodKeyPart(const FieldEntry& f, std::int16_t
             if (f.Tag == "654") return "7";
             const char ind2 = f.Indicators.size() == 2 ? f.Indicators[1] : ' ';
             if (ind2 == '7') {
-                std::string source(TrimBlanks(FirstSubfieldText(f, '2')));
+                std::string source(TrimBlanksView(FirstSubfieldText(f, '2')));
                 for (char& c : source) c = AsciiLower(c);
                 if (source == "lcsh") return "0";
                 if (source == "lcshac") return "1";
@@ -263,8 +268,8 @@ std::string Utf8MarcRecordClass::MethodKeyPart(const FieldEntry& f, std::int16_t
             for (char c : FirstSubfieldText(f, '5')) {
                 if (c != '(' && c != ')' && c != ' ') key += AsciiUpper(c);
             }
-            const std::string_view dates = TrimBlanks(FirstSubfieldText(f, 'd'));
-            return key + "|" + std::string(TrimBlanks(dates.substr(0, dates.find('-'))));
+            const std::string_view dates = TrimBlanksView(FirstSubfieldText(f, 'd'));
+            return key + "|" + std::string(TrimBlanksView(dates.substr(0, dates.find('-'))));
         }
         case 5: {
             const std::string_view w = FirstSubfieldText(f, 'w');
@@ -294,16 +299,19 @@ void Utf8MarcRecordClass::ComputeOrderKey(FieldEntry& f, std::int16_t index) {
                 tag[2] = static_cast<char>('0' + n % 10);
                 std::int16_t found = 0;
                 for (std::size_t i = 0; i < order.Fields.size() && found == 0; ++i) {
-                    if (order.Fields[i].BeginTag <= tag && tag <= order.Fields[i].EndTag) found = static_cast<std::int16_t>(i + 1);
+                    if (order.Fields[i].BeginTag <= tag && tag <= order.Fields[i].EndTag)
+                        found = static_cast<std::int16_t>(i + 1);
                 }
                 order.TagSlot[static_cast<std::size_t>(n)] = found;
             }
             order.TagSlotsValid = true;
         }
-        slot = order.TagSlot[static_cast<std::size_t>((f.Tag[0] - '0') * 100 + (f.Tag[1] - '0') * 10 + (f.Tag[2] - '0'))];
+        slot =
+            order.TagSlot[static_cast<std::size_t>((f.Tag[0] - '0') * 100 + (f.Tag[1] - '0') * 10 + (f.Tag[2] - '0'))];
     } else {
         for (std::size_t i = 0; i < order.Fields.size() && slot == 0; ++i) {
-            if (order.Fields[i].BeginTag <= f.Tag && f.Tag <= order.Fields[i].EndTag) slot = static_cast<std::int16_t>(i + 1);
+            if (order.Fields[i].BeginTag <= f.Tag && f.Tag <= order.Fields[i].EndTag)
+                slot = static_cast<std::int16_t>(i + 1);
         }
     }
     if (slot == 0) {
@@ -380,7 +388,8 @@ void Utf8MarcRecordClass::PlaceNewField(std::int16_t index, bool forceToFirst, b
     }
 }
 
-const Utf8MarcRecordClass::SubfieldOrderInstruction* Utf8MarcRecordClass::SubfieldOrderFor(const std::string& tag) const {
+const Utf8MarcRecordClass::SubfieldOrderInstruction* Utf8MarcRecordClass::SubfieldOrderFor(
+    const std::string& tag) const {
     const FormatOrder& order = OrderFor(formatCode_);
     const SubfieldOrderInstruction* generic = nullptr;
     for (const SubfieldOrderInstruction& ins : order.Subfields) {
@@ -402,7 +411,8 @@ void Utf8MarcRecordClass::PlaceNewSubfield(FieldEntry& f, std::int16_t index) {
     added.SortForm = RankOf(*ins, added.Code);
     std::int16_t target = -1;
     bool outOfOrder = false;
-    for (std::int16_t s = f.FirstSubfield; s >= 0 && s != index; s = f.Subfields[static_cast<std::size_t>(s)].NextSubfield) {
+    for (std::int16_t s = f.FirstSubfield; s >= 0 && s != index;
+         s = f.Subfields[static_cast<std::size_t>(s)].NextSubfield) {
         SubfieldEntry& other = f.Subfields[static_cast<std::size_t>(s)];
         if (other.Deleted) continue;
         other.SortForm = RankOf(*ins, other.Code);

@@ -27,7 +27,8 @@ bool IsBibliographicFormat(const std::string& format) {
 
 }  // namespace
 
-std::string Utf8MarcRecordClass::ListSubfieldsForNormalization(const std::string& sFormat, const std::string& sTag) const {
+std::string Utf8MarcRecordClass::ListSubfieldsForNormalization(const std::string& sFormat,
+                                                               const std::string& sTag) const {
     if (sFormat == "A") {
         const std::string rest = sTag.size() == 3 ? sTag.substr(1) : std::string();
         const bool headingGroup = !sTag.empty() && std::string_view("1457").find(sTag[0]) != std::string_view::npos;
@@ -60,8 +61,9 @@ std::string Utf8MarcRecordClass::NormalizeWholeField(const std::string& sNormali
     const char saved = normalizationScheme_;
     NormalizationScheme(sNormalizationScheme);
     const std::string wanted = ListSubfieldsForNormalization(sMarcFormat, sTag);
-    const bool nameHeading = (IsBibliographicFormat(sMarcFormat) && OneOf(sTag, {"100", "400", "500", "600", "700", "800"})) ||
-                             (sMarcFormat == "A" && OneOf(sTag, {"100", "400", "500"}));
+    const bool nameHeading =
+        (IsBibliographicFormat(sMarcFormat) && OneOf(sTag, {"100", "400", "500", "600", "700", "800"})) ||
+        (sMarcFormat == "A" && OneOf(sTag, {"100", "400", "500"}));
     std::string result;
     std::string kept;
     std::string_view text(sInputText);
@@ -89,7 +91,7 @@ std::string Utf8MarcRecordClass::NormalizeWholeField(const std::string& sNormali
         if (!result.empty()) result += ' ';
         result += norm;
     };
-    if (!TrimBlanks(firstPiece).empty()) take('a', firstPiece);
+    if (!TrimBlanksView(firstPiece).empty()) take('a', firstPiece);
     while (d != std::string_view::npos) {
         const std::size_t next = text.find(kDelimiter, d + 1);
         const std::string_view piece = text.substr(d + 1, next == std::string_view::npos ? next : next - d - 1);
@@ -105,27 +107,28 @@ namespace {
 
 // The first subfield a (or the first subfield, or the whole text) of a standard-number field.
 std::string_view NumberText(std::string_view text) {
-    if (text.find(kDelimiter) == std::string_view::npos) return TrimBlanks(text);
+    if (text.find(kDelimiter) == std::string_view::npos) return TrimBlanksView(text);
     std::string_view first;
     for (std::size_t d = text.find(kDelimiter); d != std::string_view::npos;) {
         const std::size_t next = text.find(kDelimiter, d + 1);
         const std::string_view piece = text.substr(d + 1, next == std::string_view::npos ? next : next - d - 1);
-        if (!piece.empty() && piece[0] == 'a') return TrimBlanks(piece.substr(1));
+        if (!piece.empty() && piece[0] == 'a') return TrimBlanksView(piece.substr(1));
         if (first.empty() && !piece.empty()) first = piece.substr(1);
         d = next;
     }
-    return TrimBlanks(first);
+    return TrimBlanksView(first);
 }
 
 // The leading run of digits, X, hyphens and blanks: "0-19-852663-6 (pbk.)" gives "0198526636".
 std::string DigitsAndX(std::string_view text, std::string& found) {
     std::string digits;
     std::size_t i = 0;
-    while (i < text.size() && (IsDigit(text[i]) || text[i] == 'X' || text[i] == 'x' || text[i] == '-' || text[i] == ' ')) {
+    while (i < text.size() &&
+           (IsDigit(text[i]) || text[i] == 'X' || text[i] == 'x' || text[i] == '-' || text[i] == ' ')) {
         if (text[i] != '-' && text[i] != ' ') digits += AsciiUpper(text[i]);
         ++i;
     }
-    found = std::string(TrimBlanks(text.substr(0, i)));
+    found = std::string(TrimBlanksView(text.substr(0, i)));
     return digits;
 }
 
@@ -166,7 +169,7 @@ std::string NormalizeLccn(std::string_view text) {
 
 std::string Utf8MarcRecordClass::NormalizeStandardNumber(std::string& tag, std::string& text) const {
     std::string upperTag;
-    for (char c : TrimBlanks(tag)) upperTag += AsciiUpper(c);
+    for (char c : TrimBlanksView(tag)) upperTag += AsciiUpper(c);
     if (upperTag == "ISBN") upperTag = "020";
     else if (upperTag == "ISSN") upperTag = "022";
     else if (upperTag == "LCCN") upperTag = "010";
@@ -266,9 +269,10 @@ std::string CutterForm(std::string_view rest) {
 
 }  // namespace
 
-std::string Utf8MarcRecordClass::NormalizeCallNumber(const std::string& sCallNumber, const std::string& sCallNumberType) const {
-    const std::string_view text = TrimBlanks(sCallNumber);
-    const std::string_view type = TrimBlanks(sCallNumberType);
+std::string Utf8MarcRecordClass::NormalizeCallNumber(const std::string& sCallNumber,
+                                                     const std::string& sCallNumberType) const {
+    const std::string_view text = TrimBlanksView(sCallNumber);
+    const std::string_view type = TrimBlanksView(sCallNumberType);
     const char kind = type.empty() ? ' ' : type[0];
     std::string out;
     if (kind == '0' || kind == '2') {
@@ -285,7 +289,7 @@ std::string Utf8MarcRecordClass::NormalizeCallNumber(const std::string& sCallNum
     }
     if (kind == '1' && !text.empty() && IsDigit(text[0])) {
         const std::size_t i = ClassNumber(text, 0, 3, out);
-        out += CutterForm(TrimBlanks(text.substr(i)));
+        out += CutterForm(TrimBlanksView(text.substr(i)));
         while (!out.empty() && out.back() == ' ') out.pop_back();
         return out;
     }

@@ -1,3 +1,4 @@
+#include "base/Text.h"
 #pragma once
 // Small helpers shared by the record class's source files.
 #include <cstddef>
@@ -77,14 +78,6 @@ inline bool HasHighOctets(std::string_view s) {
 
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 inline bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-inline char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
-inline char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
-inline std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
-}
 
 inline bool IsControlTag(std::string_view tag) { return tag.size() >= 2 && tag[0] == '0' && tag[1] == '0'; }
 
@@ -104,10 +97,16 @@ inline Utf8Decoded DecodeUtf8(std::string_view s, std::size_t i) {
     if (lead < 0x80) return {lead, 1};
     std::size_t length;
     std::int32_t cp;
-    if (lead >= 0xC2 && lead <= 0xDF) { length = 2; cp = lead & 0x1F; }
-    else if (lead >= 0xE0 && lead <= 0xEF) { length = 3; cp = lead & 0x0F; }
-    else if (lead >= 0xF0 && lead <= 0xF4) { length = 4; cp = lead & 0x07; }
-    else return {-1, 1};
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        cp = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        cp = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        cp = lead & 0x07;
+    } else return {-1, 1};
     if (i + length > s.size()) return {-1, 1};
     for (std::size_t k = 1; k < length; ++k) {
         const unsigned char c = static_cast<unsigned char>(s[i + k]);

@@ -89,7 +89,8 @@ bool Utf8MarcRecordClass::TagCompare(std::string_view list, std::string_view tag
         while (i < list.size() && list[i] != ' ') ++i;
         std::size_t n = i - start;
         if (n == 0) continue;
-        if (iTagWantedLength > 0 && static_cast<std::size_t>(iTagWantedLength) < n) n = static_cast<std::size_t>(iTagWantedLength);
+        if (iTagWantedLength > 0 && static_cast<std::size_t>(iTagWantedLength) < n)
+            n = static_cast<std::size_t>(iTagWantedLength);
         bool match = n <= tag.size();
         for (std::size_t k = 0; match && k < n; ++k) {
             const char a = list[start + k];

@@ -17,7 +17,8 @@ std::string Utf8MarcRecordClass::SafeStuff(const std::string& t, std::int32_t p,
     if (k >= 1) {
         if (t.empty()) return r;
         if (p < 1) return r + t;
-        if (p == 1) return r + (static_cast<std::int64_t>(k) < n ? t.substr(static_cast<std::size_t>(k)) : std::string());
+        if (p == 1)
+            return r + (static_cast<std::int64_t>(k) < n ? t.substr(static_cast<std::size_t>(k)) : std::string());
         if (p <= n) {
             std::string out = t.substr(0, static_cast<std::size_t>(p - 1)) + r;
             const std::int64_t rest = static_cast<std::int64_t>(p) - 1 + k;
@@ -55,7 +56,8 @@ std::string Utf8MarcRecordClass::RemoveRepeatedCharacters(const std::string& s, 
 
 // Scanned from the end, so a replacement can take part in a match that begins before it.
 std::string Utf8MarcRecordClass::ReplaceCharacters(const std::string& sIn, const std::string& remove,
-                                                   const std::string& replacement, bool bReplaceMultipleSpacesWithSingle) {
+                                                   const std::string& replacement,
+                                                   bool bReplaceMultipleSpacesWithSingle) {
     if (remove.empty() || replacement == remove) return sIn;
     std::string s = sIn;
     if (s.size() >= remove.size()) {
@@ -73,7 +75,7 @@ bool Utf8MarcRecordClass::IsTrue(const std::string& sInput) const {
 }
 
 void Utf8MarcRecordClass::NormalizationScheme(const std::string& value) {
-    const std::string_view v = TrimBlanks(value);
+    const std::string_view v = TrimBlanksView(value);
     const char c = v.empty() ? '\0' : AsciiUpper(v[0]);
     if (c != 'P' && c != 'V') {
         throw LinkmendError(kInvalidPropertyValue, "MarcClass", "Invalid value for NormalizationScheme property");
@@ -83,7 +85,7 @@ void Utf8MarcRecordClass::NormalizationScheme(const std::string& value) {
 
 std::string Utf8MarcRecordClass::NormString(std::string_view text, bool bTrim, const std::string& sScheme) const {
     char scheme = normalizationScheme_;
-    if (const std::string_view s = TrimBlanks(sScheme); !s.empty()) {
+    if (const std::string_view s = TrimBlanksView(sScheme); !s.empty()) {
         const char c = AsciiUpper(s[0]);
         if (c == 'P' || c == 'V') scheme = c;
     }
@@ -92,8 +94,8 @@ std::string Utf8MarcRecordClass::NormString(std::string_view text, bool bTrim, c
     std::size_t start = 0;
     while (start <= text.size()) {
         const std::size_t d = text.find(kDelimiter, start);
-        NormalizeCharacters(text.substr(start, d == std::string_view::npos ? d : d - start), scheme,
-                            characterSetOut_, out);
+        NormalizeCharacters(text.substr(start, d == std::string_view::npos ? d : d - start), scheme, characterSetOut_,
+                            out);
         if (d == std::string_view::npos) break;
         out += ' ';  // a delimiter and its code separate words
         start = d + 2;

@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "base/DateTime.h"
+#include "base/INI.h"
 #include "marc/Utf8MarcRecordClass.h"
 #include "marc/Utf8MarcRecordInternal.h"
-#include "profile/INI.h"
 
 namespace linkmend {
 using namespace marc_detail;
@@ -176,8 +176,8 @@ void Utf8MarcRecordClass::ParseDirectory(std::string_view record, std::size_t ba
             AddField(tag, std::string_view(), field, false, true);
             continue;
         }
-        if (removeDuplicative035Fields_ && tag[2] == '5' && tag == "035" && !controlNumber_.empty() && field.size() > 4 &&
-            field.substr(4) == controlNumber_) {
+        if (removeDuplicative035Fields_ && tag[2] == '5' && tag == "035" && !controlNumber_.empty() &&
+            field.size() > 4 && field.substr(4) == controlNumber_) {
             marcRecordModified_ = true;
             continue;
         }
@@ -290,8 +290,7 @@ void Utf8MarcRecordClass::ChangeLeaderValue(std::int16_t startingPosition, const
         static_cast<std::size_t>(startingPosition) + newValue.size() > 24) {
         return;
     }
-    const bool typeChanges = startingPosition <= 7 &&
-                             static_cast<std::size_t>(startingPosition) + newValue.size() > 6;
+    const bool typeChanges = startingPosition <= 7 && static_cast<std::size_t>(startingPosition) + newValue.size() > 6;
     leader_.replace(static_cast<std::size_t>(startingPosition), newValue.size(), newValue);
     if (typeChanges) AdjustAfterTypeChange();
 }
@@ -324,12 +323,23 @@ std::string Utf8MarcRecordClass::SetFormatCode(const std::string& sMarcLeader) {
     switch (leader[6]) {
         case 'a': code = (leader[7] == 'b' || leader[7] == 'i' || leader[7] == 's') ? "S" : "B"; break;
         case 't': code = "B"; break;
-        case 'c': case 'd': case 'i': case 'j': code = "M"; break;
-        case 'e': case 'f': code = "P"; break;
-        case 'g': case 'k': case 'o': case 'r': code = "F"; break;
+        case 'c':
+        case 'd':
+        case 'i':
+        case 'j': code = "M"; break;
+        case 'e':
+        case 'f': code = "P"; break;
+        case 'g':
+        case 'k':
+        case 'o':
+        case 'r': code = "F"; break;
         case 'm': code = "D"; break;
-        case 'b': case 'p': code = "U"; break;
-        case 'u': case 'v': case 'x': case 'y': code = "H"; break;
+        case 'b':
+        case 'p': code = "U"; break;
+        case 'u':
+        case 'v':
+        case 'x':
+        case 'y': code = "H"; break;
         case 'z': code = "A"; break;
         case 'q': code = "Q"; break;
         case 'w': code = "W"; break;
@@ -352,9 +362,9 @@ std::string Utf8MarcRecordClass::Default008(const std::string& format) {
     char date[8];
     std::snprintf(date, sizeof date, "%02d%02d%02d", now.year % 100, now.month, now.day);
     const std::string entered(date, 6);
-    if (format == "H") return entered + "0u    8   4001uu   0" + entered;         // 32 octets
-    if (format == "A") return entered + "n" + std::string(31, '|') + " d";          // 40 octets
-    return entered + "nuuuuuuuuxx " + std::string(17, '|') + "und" + " d";          // 40 octets
+    if (format == "H") return entered + "0u    8   4001uu   0" + entered;   // 32 octets
+    if (format == "A") return entered + "n" + std::string(31, '|') + " d";  // 40 octets
+    return entered + "nuuuuuuuuxx " + std::string(17, '|') + "und" + " d";  // 40 octets
 }
 
 void Utf8MarcRecordClass::NewRecord(const std::string& sRecordType, const std::string& sBibliographicLevel) {
@@ -372,8 +382,8 @@ void Utf8MarcRecordClass::NewRecord(const std::string& sRecordType, const std::s
 
     const DateTimeParts now = DateTime::Now().Parts();
     char stamp[24];
-    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d.0", now.year, now.month, now.day, now.hour,
-                  now.minute, now.second);
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d.0", now.year, now.month, now.day, now.hour, now.minute,
+                  now.second);
     AddField("005", std::string_view(), stamp, false, false);
     AddField("008", std::string_view(), Default008(formatCode_), false, false);
     FldMoveFirst();

@@ -6,21 +6,19 @@ namespace linkmend {
 using namespace marc_detail;
 
 namespace {
-bool EndsWithAlnum(const std::string& s) {
-    return !s.empty() && (IsDigit(s.back()) || IsAsciiLetter(s.back()));
-}
+bool EndsWithAlnum(const std::string& s) { return !s.empty() && (IsDigit(s.back()) || IsAsciiLetter(s.back())); }
 }  // namespace
 
 Utf8MarcRecordClass::SubfieldEntry* Utf8MarcRecordClass::CurrentSubfield() {
     FieldEntry* f = Current();
     return f && sfdPointer_ >= 0 && sfdPointer_ <= f->MaxSubfield ? &f->Subfields[static_cast<std::size_t>(sfdPointer_)]
-                                                                   : nullptr;
+                                                                  : nullptr;
 }
 
 const Utf8MarcRecordClass::SubfieldEntry* Utf8MarcRecordClass::CurrentSubfield() const {
     const FieldEntry* f = Current();
     return f && sfdPointer_ >= 0 && sfdPointer_ <= f->MaxSubfield ? &f->Subfields[static_cast<std::size_t>(sfdPointer_)]
-                                                                   : nullptr;
+                                                                  : nullptr;
 }
 
 namespace {
@@ -203,7 +201,8 @@ std::string Utf8MarcRecordClass::SfdText() const {
 void Utf8MarcRecordClass::SfdText(const std::string& value) {
     const SubfieldEntry* s = CurrentSubfield();
     if (!s) return;
-    if (!value.empty() && value[0] == kDelimiter) SfdChange(value.substr(1, 1), value.size() > 2 ? value.substr(2) : std::string());
+    if (!value.empty() && value[0] == kDelimiter)
+        SfdChange(value.substr(1, 1), value.size() > 2 ? value.substr(2) : std::string());
     else SfdChange(s->Code, value);
 }
 
@@ -223,8 +222,9 @@ bool Utf8MarcRecordClass::Store010Exactly(const FieldEntry& f, std::string_view 
     return f.Tag == "010" && (!isAuthority_ || code == "0");
 }
 
-std::string Utf8MarcRecordClass::CleanSubfieldText(const FieldEntry& f, std::string_view code, std::string_view text) const {
-    return std::string(Store010Exactly(f, code) ? text : TrimBlanks(text));
+std::string Utf8MarcRecordClass::CleanSubfieldText(const FieldEntry& f, std::string_view code,
+                                                   std::string_view text) const {
+    return std::string(Store010Exactly(f, code) ? text : TrimBlanksView(text));
 }
 
 void Utf8MarcRecordClass::SfdChange(const std::string& sSubfieldCode, const std::string& sSubfieldText) {
@@ -263,7 +263,8 @@ void Utf8MarcRecordClass::RemoveDuplicate035(std::int16_t keepIndex, const std::
     for (std::int16_t i = head_; i >= 0; i = fields_[static_cast<std::size_t>(i)].NextField) {
         FieldEntry& other = fields_[static_cast<std::size_t>(i)];
         if (i == keepIndex || other.Deleted || other.Tag != "035") continue;
-        for (std::int16_t s = other.FirstSubfield; s >= 0; s = other.Subfields[static_cast<std::size_t>(s)].NextSubfield) {
+        for (std::int16_t s = other.FirstSubfield; s >= 0;
+             s = other.Subfields[static_cast<std::size_t>(s)].NextSubfield) {
             const SubfieldEntry& sub = other.Subfields[static_cast<std::size_t>(s)];
             if (sub.Deleted || sub.Code != "a") continue;
             if (NormString(sub.Text, true, "V") == wanted) {
@@ -357,7 +358,7 @@ void Utf8MarcRecordClass::SfdDelete(bool bConsider245HPunctuation) {
     while (!tail.empty() && tail.back() == ' ') tail.remove_suffix(1);
     const std::string punctuation(tail);
 
-    if (TrimBlanks(punctuation).empty()) {
+    if (TrimBlanksView(punctuation).empty()) {
         std::int16_t last = EndSubfield(*f, false, true);
         if (last >= 0) {
             SubfieldEntry& l = f->Subfields[static_cast<std::size_t>(last)];
@@ -374,7 +375,7 @@ void Utf8MarcRecordClass::SfdDelete(bool bConsider245HPunctuation) {
     }
     if (prev < 0) return;
     SubfieldEntry& p = f->Subfields[static_cast<std::size_t>(prev)];
-    if (!p.Text.ends_with(punctuation) && !p.Text.ends_with(std::string(TrimBlanks(punctuation)))) {
+    if (!p.Text.ends_with(punctuation) && !p.Text.ends_with(std::string(TrimBlanksView(punctuation)))) {
         p.Text += punctuation;
         p.NormScheme = 0;
     }

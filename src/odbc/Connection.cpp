@@ -19,25 +19,24 @@ void Connection::Connect(const std::string& dsn, const std::string& uid, const s
         env_.Reset();
         throw LinkmendError(ObjectError(1005), kErrorSource, "Could not allocate a connection handle");
     }
-    const SQLRETURN rc = Traced(
-        "SQLConnect", SQLConnect(dbc_.Get(), Chars(dsn), static_cast<SQLSMALLINT>(dsn.size()), Chars(uid),
-                                 static_cast<SQLSMALLINT>(uid.size()), Chars(pwd), static_cast<SQLSMALLINT>(pwd.size())));
+    const SQLRETURN rc = Traced("SQLConnect", SQLConnect(dbc_.Get(), Chars(dsn), static_cast<SQLSMALLINT>(dsn.size()),
+                                                         Chars(uid), static_cast<SQLSMALLINT>(uid.size()), Chars(pwd),
+                                                         static_cast<SQLSMALLINT>(pwd.size())));
     if (!Succeeded(rc)) {
         const std::string text = FormatDiagnostics(ReadDiagnostics(SQL_HANDLE_DBC, dbc_.Get()));
         Traced("SQLFreeHandle", SQLFreeHandle(SQL_HANDLE_DBC, dbc_.Get()));
         dbc_.Release();
         env_.Reset();
-        throw LinkmendError(ObjectError(1006), kErrorSource,
-                            "Could not establish a database connection to " + dsn + "\n\n" + text + "\n" +
-                                NumberWithSign(rc));
+        throw LinkmendError(
+            ObjectError(1006), kErrorSource,
+            "Could not establish a database connection to " + dsn + "\n\n" + text + "\n" + NumberWithSign(rc));
     }
     dbmsName_ = odbc::DbmsName(dbc_.Get());
     dialect_ = SqlDialect::ForDbms(dbmsName_);
 }
 
 void Connection::Disconnect() noexcept {
-    if (dbc_ && inTransaction_)
-        Traced("SQLEndTran", SQLEndTran(SQL_HANDLE_DBC, dbc_.Get(), SQL_ROLLBACK));
+    if (dbc_ && inTransaction_) Traced("SQLEndTran", SQLEndTran(SQL_HANDLE_DBC, dbc_.Get(), SQL_ROLLBACK));
     inTransaction_ = false;
     dbc_.Reset();
     env_.Reset();
@@ -46,9 +45,9 @@ void Connection::Disconnect() noexcept {
 void Connection::SetAutocommit(bool on) {
     const SQLRETURN rc = Traced(
         "SQLSetConnectAttr",
-        SQLSetConnectAttr(dbc_.Get(), SQL_ATTR_AUTOCOMMIT,
-                          reinterpret_cast<SQLPOINTER>(static_cast<std::intptr_t>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)),
-                          0));
+        SQLSetConnectAttr(
+            dbc_.Get(), SQL_ATTR_AUTOCOMMIT,
+            reinterpret_cast<SQLPOINTER>(static_cast<std::intptr_t>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)), 0));
     Check(rc, SQL_HANDLE_DBC, dbc_.Get(), ObjectError(1000), on ? "Switching autocommit on" : "Starting a transaction");
 }
 
@@ -61,9 +60,9 @@ void Connection::Begin() {
 
 void Connection::EndTransaction(SQLSMALLINT completion) {
     if (!inTransaction_)
-        throw LinkmendError(ObjectError(1000), kErrorSource,
-                            completion == SQL_COMMIT ? "Commit without an open transaction"
-                                                     : "Rollback without an open transaction");
+        throw LinkmendError(
+            ObjectError(1000), kErrorSource,
+            completion == SQL_COMMIT ? "Commit without an open transaction" : "Rollback without an open transaction");
     inTransaction_ = false;
     const SQLRETURN rc = Traced("SQLEndTran", SQLEndTran(SQL_HANDLE_DBC, dbc_.Get(), completion));
     if (!Succeeded(rc)) {

@@ -4,10 +4,10 @@
 #include <cstddef>
 #include <utility>
 
+#include "base/Text.h"
+
 namespace linkmend::odbc {
 namespace {
-
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool IsWordChar(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '$' ||
@@ -17,13 +17,13 @@ bool IsWordChar(char c) {
 bool WordIs(std::string_view word, std::string_view upper) {
     if (word.size() != upper.size()) return false;
     for (std::size_t i = 0; i < word.size(); ++i)
-        if (Upper(word[i]) != upper[i]) return false;
+        if (AsciiUpper(word[i]) != upper[i]) return false;
     return true;
 }
 
 bool ContainsUnique(std::string_view sql) {
     for (std::size_t i = 0; i + 6 <= sql.size(); ++i)
-        if (Upper(sql[i]) == 'U' && WordIs(sql.substr(i, 6), "UNIQUE")) return true;
+        if (AsciiUpper(sql[i]) == 'U' && WordIs(sql.substr(i, 6), "UNIQUE")) return true;
     return false;
 }
 
@@ -103,8 +103,7 @@ bool RewriteSelectUnique(std::string_view sql, std::string& out) {
 
 SqlDialect SqlDialect::ForDbms(std::string_view dbmsName) {
     SqlDialect d;
-    if (dbmsName.empty() || WordIs(dbmsName.substr(0, std::min<std::size_t>(6, dbmsName.size())), "ORACLE"))
-        return d;
+    if (dbmsName.empty() || WordIs(dbmsName.substr(0, std::min<std::size_t>(6, dbmsName.size())), "ORACLE")) return d;
     d.rewriteUnique_ = true;
     if (WordIs(dbmsName, "SQLITE")) {
         d.probe_ = "SELECT RAWTOHEX('A'), HEXTORAW('41'), CHR(65)";

@@ -17,8 +17,8 @@ void VgerReaderDllClass6::PrepareBlockFetch(Set& s) {
     BlockBuffers& b = *s.block;
     const SQLRETURN results[] = {
         odbc::Traced("SQLSetStmtAttr", SQLSetStmtAttr(stmt, SQL_ATTR_ROW_BIND_TYPE, Value(SQL_BIND_BY_COLUMN), 0)),
-        odbc::Traced("SQLSetStmtAttr", SQLSetStmtAttr(stmt, SQL_ATTR_ROW_ARRAY_SIZE,
-                                                      Value(static_cast<SQLULEN>(s.rowsPerFetch)), 0)),
+        odbc::Traced("SQLSetStmtAttr",
+                     SQLSetStmtAttr(stmt, SQL_ATTR_ROW_ARRAY_SIZE, Value(static_cast<SQLULEN>(s.rowsPerFetch)), 0)),
         odbc::Traced("SQLSetStmtAttr", SQLSetStmtAttr(stmt, SQL_ATTR_ROW_STATUS_PTR, b.rowStatus.data(), 0)),
         odbc::Traced("SQLSetStmtAttr", SQLSetStmtAttr(stmt, SQL_ATTR_ROWS_FETCHED_PTR, &b.rowsFetched, 0))};
     s.blockBound = true;
@@ -49,10 +49,10 @@ void VgerReaderDllClass6::BindBlockColumns(Set& s) {
     std::memset(b.cells.data(), 0, sizeof b.cells);
     const int columns = std::min<int>(s.columnCount, kMaxBlockColumns);
     for (int c = 0; c < columns; ++c) {
-        const SQLRETURN rc = odbc::Traced(
-            "SQLBindCol", SQLBindCol(s.statement.Get(), static_cast<SQLUSMALLINT>(c + 1), SQL_C_CHAR,
-                                     b.cells[static_cast<std::size_t>(c)].data(), kBlockCellBytes,
-                                     b.lengths[static_cast<std::size_t>(c)].data()));
+        const SQLRETURN rc =
+            odbc::Traced("SQLBindCol", SQLBindCol(s.statement.Get(), static_cast<SQLUSMALLINT>(c + 1), SQL_C_CHAR,
+                                                  b.cells[static_cast<std::size_t>(c)].data(), kBlockCellBytes,
+                                                  b.lengths[static_cast<std::size_t>(c)].data()));
         if (!odbc::Succeeded(rc)) {
             GetErrorText(s.statement.Get());
             throw LinkmendError(ObjectError(1000), odbc::kErrorSource,
@@ -63,8 +63,7 @@ void VgerReaderDllClass6::BindBlockColumns(Set& s) {
 
 // Fetches the next block (or scrolls to one) and keeps its rows; false at the end of the rows.
 // Each row keeps its values apart, so a line feed inside a value does not shift the columns.
-bool VgerReaderDllClass6::FetchBlock(Set& s, SQLHSTMT statement, FetchKind kind, SQLSMALLINT direction,
-                                     SQLLEN offset) {
+bool VgerReaderDllClass6::FetchBlock(Set& s, SQLHSTMT statement, FetchKind kind, SQLSMALLINT direction, SQLLEN offset) {
     BlockBuffers& b = *s.block;
     b.rowsFetched = 0;
     s.rowsInBlock = 0;
@@ -87,12 +86,10 @@ bool VgerReaderDllClass6::FetchBlock(Set& s, SQLHSTMT statement, FetchKind kind,
         for (std::size_t c = 0; c < columns; ++c) {
             const SQLLEN length = b.lengths[c][r];
             const char* cell = b.cells[c][r].data();
-            if (length == SQL_NULL_DATA)
-                row[c].clear();
+            if (length == SQL_NULL_DATA) row[c].clear();
             else if (length == SQL_NO_TOTAL || length >= kBlockCellBytes)
                 row[c].assign(cell, strnlen(cell, kBlockCellBytes - 1));
-            else
-                row[c].assign(cell, static_cast<std::size_t>(std::max<SQLLEN>(length, 0)));
+            else row[c].assign(cell, static_cast<std::size_t>(std::max<SQLLEN>(length, 0)));
         }
     }
     s.rowsInBlock = static_cast<std::int32_t>(kept);

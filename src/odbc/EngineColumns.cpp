@@ -31,10 +31,8 @@ std::string VgerReaderDllClass6::CurrentRow(std::int16_t setOrColumn, std::int16
     const std::size_t i = static_cast<std::size_t>(column) - 1;
     const std::string* value = nullptr;
     static const std::string kEmpty;
-    if (i < slots)
-        value = &s.values[i];
-    else
-        value = i - slots < s.tailValues.size() ? &s.tailValues[i - slots] : &kEmpty;
+    if (i < slots) value = &s.values[i];
+    else value = i - slots < s.tailValues.size() ? &s.tailValues[i - slots] : &kEmpty;
     // Search type 3 (headings) returns its normalised heading as hex in column 4 and a
     // reference flag in column 7.
     if (s.searchType == 3) {
@@ -50,10 +48,8 @@ std::int16_t VgerReaderDllClass6::CurrentRowLength(std::int16_t setOrColumn, std
     const std::size_t slots = s.lengths.size();
     const std::size_t i = static_cast<std::size_t>(column) - 1;
     SQLLEN length = 0;
-    if (i < slots)
-        length = s.lengths[i];
-    else if (i - slots < s.tailLengths.size())
-        length = s.tailLengths[i - slots];
+    if (i < slots) length = s.lengths[i];
+    else if (i - slots < s.tailLengths.size()) length = s.tailLengths[i - slots];
     return static_cast<std::int16_t>(length);
 }
 
@@ -71,9 +67,9 @@ void VgerReaderDllClass6::DisplayResultHeaders() {
     for (std::int16_t c = 1; c <= s.columnCount; ++c) {
         SQLSMALLINT length = 0;
         label[0] = '\0';
-        const SQLRETURN rc = odbc::Traced(
-            "SQLColAttribute", SQLColAttribute(s.statement.Get(), static_cast<SQLUSMALLINT>(c), SQL_DESC_LABEL,
-                                               label, 255, &length, nullptr));
+        const SQLRETURN rc =
+            odbc::Traced("SQLColAttribute", SQLColAttribute(s.statement.Get(), static_cast<SQLUSMALLINT>(c),
+                                                            SQL_DESC_LABEL, label, 255, &length, nullptr));
         if (c > 1) s.headers += columnSeparator_;
         if (odbc::Succeeded(rc)) s.headers += label;
     }

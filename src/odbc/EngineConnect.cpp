@@ -13,9 +13,7 @@ constexpr const char* kSource = odbc::kErrorSource;
 
 SQLSMALLINT TextLength(const std::string& s) { return static_cast<SQLSMALLINT>(s.size()); }
 
-SQLCHAR* Chars(const std::string& s) {
-    return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str()));
-}
+SQLCHAR* Chars(const std::string& s) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str())); }
 
 }  // namespace
 
@@ -55,17 +53,17 @@ SQLHSTMT VgerReaderDllClass6::RetrieveStatement() const { return sets_[0]->state
 
 void VgerReaderDllClass6::SetTraceOption(bool on) {
     if (!dbc_) return;
-    odbc::Traced("SQLSetConnectAttr",
-                 SQLSetConnectAttr(dbc_.Get(), SQL_ATTR_TRACE,
-                                   reinterpret_cast<SQLPOINTER>(static_cast<std::intptr_t>(
-                                       on ? SQL_OPT_TRACE_ON : SQL_OPT_TRACE_OFF)),
-                                   0));
+    odbc::Traced(
+        "SQLSetConnectAttr",
+        SQLSetConnectAttr(
+            dbc_.Get(), SQL_ATTR_TRACE,
+            reinterpret_cast<SQLPOINTER>(static_cast<std::intptr_t>(on ? SQL_OPT_TRACE_ON : SQL_OPT_TRACE_OFF)), 0));
 }
 
 void VgerReaderDllClass6::ConnectFailed(SQLRETURN rc) {
-    throw LinkmendError(ObjectError(1006), kSource,
-                        "Could not establish a database connection to " + dsn_ + "\n\n" + lastError_ + "\n" +
-                            NumberWithSign(rc));
+    throw LinkmendError(
+        ObjectError(1006), kSource,
+        "Could not establish a database connection to " + dsn_ + "\n\n" + lastError_ + "\n" + NumberWithSign(rc));
 }
 
 void VgerReaderDllClass6::ConnectToVoyager() {
@@ -80,8 +78,7 @@ void VgerReaderDllClass6::ConnectToVoyager() {
         if (odbc::Succeeded(rc))
             rc = odbc::Traced("SQLSetEnvAttr",
                               SQLSetEnvAttr(env_.Get(), SQL_ATTR_ODBC_VERSION,
-                                            reinterpret_cast<SQLPOINTER>(static_cast<std::intptr_t>(SQL_OV_ODBC3)),
-                                            0));
+                                            reinterpret_cast<SQLPOINTER>(static_cast<std::intptr_t>(SQL_OV_ODBC3)), 0));
         if (!odbc::Succeeded(rc)) {
             env_.Reset();
             throw LinkmendError(ObjectError(1004), kSource, "Could not allocate an environment handle");
@@ -91,9 +88,8 @@ void VgerReaderDllClass6::ConnectToVoyager() {
             throw LinkmendError(ObjectError(1005), kSource, "Could not allocate a connection handle");
         }
         if (traceOn_ && !traceFile_.empty()) {
-            odbc::Traced("SQLSetConnectAttr",
-                         SQLSetConnectAttr(dbc_.Get(), SQL_ATTR_TRACEFILE, Chars(traceFile_),
-                                           static_cast<SQLINTEGER>(traceFile_.size())));
+            odbc::Traced("SQLSetConnectAttr", SQLSetConnectAttr(dbc_.Get(), SQL_ATTR_TRACEFILE, Chars(traceFile_),
+                                                                static_cast<SQLINTEGER>(traceFile_.size())));
             SetTraceOption(true);
         }
         LetWindowMessagesRun();

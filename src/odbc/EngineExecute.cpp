@@ -37,8 +37,8 @@ std::int16_t VgerReaderDllClass6::ExecuteSQL(std::int16_t set) {
     if (s.blockBound) ResetBlockFetch(s);
     if (scrollable != s.scrollable) {
         const SQLULEN type = scrollable ? SQL_CURSOR_STATIC : SQL_CURSOR_FORWARD_ONLY;
-        odbc::Traced("SQLSetStmtAttr", SQLSetStmtAttr(stmt, SQL_ATTR_CURSOR_TYPE,
-                                                      reinterpret_cast<SQLPOINTER>(type), 0));
+        odbc::Traced("SQLSetStmtAttr",
+                     SQLSetStmtAttr(stmt, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(type), 0));
         s.scrollable = scrollable;
     }
     if (s.rowsPerFetch > 0) PrepareBlockFetch(s);
@@ -86,15 +86,14 @@ void VgerReaderDllClass6::MyExecuteSQL(std::string_view sql, SQLHSTMT statement,
         rc = odbc::Traced("SQLExecute", SQLExecute(statement));
     } else {
         const std::string_view text = dialect_.Adapt(sql, adaptedSql_);
-        rc = odbc::Traced("SQLExecDirect",
-                          SQLExecDirect(statement, Chars(text), static_cast<SQLINTEGER>(text.size())));
+        rc = odbc::Traced("SQLExecDirect", SQLExecDirect(statement, Chars(text), static_cast<SQLINTEGER>(text.size())));
     }
     ++statementsSubmitted_;
     if (!odbc::Succeeded(rc) && rc != SQL_NEED_DATA) {
         GetErrorText(statement);
-        throw LinkmendError(ObjectError(1000), HandleText(statement) + " VgerReadDLL",
-                            HandleText(statement) + " : " + std::string(sql) + " : " + lastError_ +
-                                "\nReturn: " + NumberWithSign(rc));
+        throw LinkmendError(
+            ObjectError(1000), HandleText(statement) + " VgerReadDLL",
+            HandleText(statement) + " : " + std::string(sql) + " : " + lastError_ + "\nReturn: " + NumberWithSign(rc));
     }
     UpdateColumnCount(statement);
     s.headers.clear();

@@ -107,16 +107,15 @@ void VgerReaderDllClass6::FetchRow(SQLHSTMT statement, FetchKind kind, SQLSMALLI
         const std::int16_t recorded = s.columnTypes[static_cast<std::size_t>(c)];
         const SQLSMALLINT cType = recorded != 0 ? recorded : SQL_C_CHAR;
         SQLLEN indicator = 0;
-        const SQLRETURN got = odbc::Traced(
-            "SQLGetData", SQLGetData(statement, static_cast<SQLUSMALLINT>(c), cType, buffer, kFetchBufferBytes, &indicator));
+        const SQLRETURN got = odbc::Traced("SQLGetData", SQLGetData(statement, static_cast<SQLUSMALLINT>(c), cType,
+                                                                    buffer, kFetchBufferBytes, &indicator));
         if (!odbc::Succeeded(got)) {
             const bool found = GetErrorText(statement);
             if (IsInvalidCursorState()) return;
             RaiseFetchError(got, found);
         }
         std::size_t length = 0;
-        if (indicator == SQL_NO_TOTAL)
-            length = cType == SQL_C_CHAR ? std::strlen(buffer) : kFetchBufferBytes - 1;
+        if (indicator == SQL_NO_TOTAL) length = cType == SQL_C_CHAR ? std::strlen(buffer) : kFetchBufferBytes - 1;
         else if (indicator > 0)
             length = std::min<std::size_t>(static_cast<std::size_t>(indicator), kFetchBufferBytes - 1);
         StoreValue(s, c, std::string_view(buffer, length));

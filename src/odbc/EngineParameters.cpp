@@ -45,10 +45,8 @@ void VgerReaderDllClass6::BindParameter(std::int16_t sequence, std::int16_t inpu
                             "Invalid value for Input/Output property in BindParameter (" +
                                 std::to_string(inputOutputType) + "); only output allowed");
     std::int16_t cType = 0;
-    if (valueType == 1 || valueType == 12)
-        cType = 1;
-    else if (valueType >= 2 && valueType <= 8)
-        cType = 2;
+    if (valueType == 1 || valueType == 12) cType = 1;
+    else if (valueType >= 2 && valueType <= 8) cType = 2;
     else
         throw LinkmendError(kInvalidPropertyValue, kSource,
                             "Invalid value for ValueType property in BindParameter (" + std::to_string(valueType) +
@@ -98,9 +96,9 @@ void VgerReaderDllClass6::BindPendingParameters(Set& s) {
         SQLRETURN rc;
         if (p.cType == 1) {
             p.outputIndicator = static_cast<SQLLEN>(p.textValue.size());
-            rc = SQLBindParameter(s.statement.Get(), static_cast<SQLUSMALLINT>(p.sequence), io, SQL_C_CHAR,
-                                  SQL_VARCHAR, p.bytes.size() - 1, 0, p.bytes.data(),
-                                  static_cast<SQLLEN>(p.bytes.size()), &p.outputIndicator);
+            rc = SQLBindParameter(s.statement.Get(), static_cast<SQLUSMALLINT>(p.sequence), io, SQL_C_CHAR, SQL_VARCHAR,
+                                  p.bytes.size() - 1, 0, p.bytes.data(), static_cast<SQLLEN>(p.bytes.size()),
+                                  &p.outputIndicator);
         } else {
             p.outputIndicator = 0;
             rc = SQLBindParameter(s.statement.Get(), static_cast<SQLUSMALLINT>(p.sequence), io, SQL_C_SLONG,
@@ -112,9 +110,9 @@ void VgerReaderDllClass6::BindPendingParameters(Set& s) {
         if (!odbc::Succeeded(rc)) {
             const auto records = odbc::ReadDiagnostics(SQL_HANDLE_STMT, s.statement.Get());
             lastError_ = records.empty() ? std::string() : odbc::FormatDiagnostics({records.front()});
-            throw LinkmendError(ObjectError(1000), kSource,
-                                "Binding error (" + std::to_string(rc) + ") for parameter " +
-                                    std::to_string(p.sequence));
+            throw LinkmendError(
+                ObjectError(1000), kSource,
+                "Binding error (" + std::to_string(rc) + ") for parameter " + std::to_string(p.sequence));
         }
     }
 }
@@ -124,10 +122,8 @@ void VgerReaderDllClass6::CopyOutputParameters(Set& s) {
         Parameter& p = s.parameters[static_cast<std::size_t>(i)];
         if (p.cType != 1 || (p.inputOutputType != kOutput && p.inputOutputType != kInputOutput)) continue;
         const SQLLEN n = p.outputIndicator;
-        if (n == SQL_NULL_DATA || n < 0)
-            p.textValue.clear();
-        else
-            p.textValue.assign(p.bytes.data(), std::min<std::size_t>(static_cast<std::size_t>(n), p.bytes.size() - 1));
+        if (n == SQL_NULL_DATA || n < 0) p.textValue.clear();
+        else p.textValue.assign(p.bytes.data(), std::min<std::size_t>(static_cast<std::size_t>(n), p.bytes.size() - 1));
     }
 }
 

@@ -50,9 +50,7 @@ void VgerReaderDllClass6::PopResultSet() {
 
 std::int16_t VgerReaderDllClass6::ResultSetColumns() const { return Current().columnCount; }
 
-void VgerReaderDllClass6::ResultSetColumns(std::int16_t count) {
-    Current().columnCount = count < 0 ? 0 : count;
-}
+void VgerReaderDllClass6::ResultSetColumns(std::int16_t count) { Current().columnCount = count < 0 ? 0 : count; }
 
 std::int16_t VgerReaderDllClass6::ResultSetSearchType() const { return Current().searchType; }
 
@@ -62,8 +60,9 @@ SQLHSTMT VgerReaderDllClass6::ResultSetStatement() const { return Current().stat
 
 void VgerReaderDllClass6::ResultSetColumnDataType(std::int16_t column, std::int16_t cType) {
     if (column < 1)
-        throw LinkmendError(kInvalidPropertyValue, kSource,
-                            "Invalid value (" + std::to_string(column) + ") for column number in ResultSetColumnDataType");
+        throw LinkmendError(
+            kInvalidPropertyValue, kSource,
+            "Invalid value (" + std::to_string(column) + ") for column number in ResultSetColumnDataType");
     auto& types = Current().columnTypes;
     if (types.size() <= static_cast<std::size_t>(column)) types.resize(static_cast<std::size_t>(column) + 1, 0);
     types[static_cast<std::size_t>(column)] = cType;

@@ -67,8 +67,8 @@ std::vector<DiagRecord> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle
                                            static_cast<SQLSMALLINT>(sizeof message), &length);
         if (!Succeeded(rc)) break;
         // A message longer than the buffer arrives cut; the length says how long it was.
-        const std::size_t kept = std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)),
-                                                       sizeof message - 1);
+        const std::size_t kept =
+            std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)), sizeof message - 1);
         records.push_back({std::string(reinterpret_cast<char*>(state)), native,
                            CleanDiagnosticText(std::string_view(reinterpret_cast<char*>(message), kept))});
     }
@@ -100,8 +100,7 @@ void TraceCall(const char* name, SQLRETURN rc) {
     if (t.sink) t.sink(std::string(name) + " " + std::to_string(rc));
 }
 
-void Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, std::int32_t number,
-           std::string_view what) {
+void Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, std::int32_t number, std::string_view what) {
     if (Succeeded(rc)) return;
     std::string text(what);
     const std::string diagnostics = FormatDiagnostics(ReadDiagnostics(handleType, handle));

@@ -49,8 +49,7 @@ inline SQLRETURN Traced(const char* name, SQLRETURN rc) {
 
 // Raises LinkmendError(number, kErrorSource, what + ": " + diagnostics of the handle) unless rc
 // is success or success-with-info. The diagnostics are read once, here.
-void Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, std::int32_t number,
-           std::string_view what);
+void Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, std::int32_t number, std::string_view what);
 
 // Common owner: frees the handle on Reset and destruction unless it was borrowed.
 template <SQLSMALLINT Type>

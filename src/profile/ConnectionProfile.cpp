@@ -1,8 +1,8 @@
 #include "profile/ConnectionProfile.h"
 
+#include "base/INI.h"
 #include "base/Numeric.h"
 #include "base/Text.h"
-#include "profile/INI.h"
 #include "profile/Password.h"
 
 namespace linkmend {
@@ -60,8 +60,8 @@ void SaveConnectionProfile(const std::string& settings, const ConnectionProfile&
     WriteIniValue(settings, "Folders", "FolderForReports", p.FolderForReports, 0);
     WriteIniValue(settings, "Folders", "ValidationPath", p.ValidationPath, 0);
     WriteIniValue(settings, "Miscellaneous", "OwningLibraryString", TrimBlanks(p.OwningLibraryString), 0);
-    WriteIniValue(settings, "Miscellaneous", "BooleansDefaultTrue",
-                  p.AllOwningLibraries ? "TTTTTTTTTT" : "FTTTTTTTTT", 0);
+    WriteIniValue(settings, "Miscellaneous", "BooleansDefaultTrue", p.AllOwningLibraries ? "TTTTTTTTTT" : "FTTTTTTTTT",
+                  0);
     WriteIniValue(settings, "Miscellaneous", "Happening", std::to_string(p.Happening), 0);
     WriteIniValue(settings, "Write", "UID", p.WriteUID, 0);
     WriteIniValue(settings, "Write", "PWD", ScramblePassword(p.WritePWD), 0);

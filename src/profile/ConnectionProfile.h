@@ -19,8 +19,8 @@ struct ConnectionProfile {
     std::int32_t Happening = 0;       // LOCATION_ID of the cataloguing location; 0 = none chosen
     bool AllOwningLibraries = false;  // every owning library may be changed
     std::string FolderForReports;
-    std::string ValidationPath;       // folder of the field-order ".cfg" files
-    std::string WriteUID;             // Voyager operator for write-back
+    std::string ValidationPath;  // folder of the field-order ".cfg" files
+    std::string WriteUID;        // Voyager operator for write-back
     std::string WritePWD;
 };
 

@@ -18,7 +18,6 @@ constexpr const char* kPadding[6] = {"q7Z%m2w!Rk4", "5Tn+8vb=Jd3", "h&9Lp_X6s?2"
 // Runs 1, 2, ..., 9, 1, 2, ... over the life of the program.
 std::int16_t g_callCounter = 0;
 
-
 // The offset of character position i (1-based): +5 at odd positions before the length number,
 // at even positions after it.
 int Offset(std::size_t i) {

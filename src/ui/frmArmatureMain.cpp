@@ -139,8 +139,7 @@ void frmArmatureMain::Perform() {
 void frmArmatureMain::OpenOptions() {
     ReadForm();
     options_ = std::make_unique<frmArmatureOptions>(program_, optionsLists_, form_, host_);
-    connect(options_.get(), &frmArmatureOptions::Closed, this, &frmArmatureMain::OptionsClosed,
-            Qt::QueuedConnection);
+    connect(options_.get(), &frmArmatureOptions::Closed, this, &frmArmatureMain::OptionsClosed, Qt::QueuedConnection);
     options_->Open();
     setEnabled(false);
     hide();

@@ -49,7 +49,8 @@ QLineEdit* TextBox(const char* name, QWidget* parent) {
 
 // The left margin that puts a sub-option under its check box's caption.
 int SubOptionIndent(const QWidget* w) {
-    return w->style()->pixelMetric(QStyle::PM_IndicatorWidth) + w->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+    return w->style()->pixelMetric(QStyle::PM_IndicatorWidth) +
+           w->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
 }
 
 }  // namespace
@@ -111,10 +112,9 @@ QWidget* frmArmatureMain::BuildIdentifyFrame() {
 }
 
 QWidget* frmArmatureMain::SubfieldBlock(int box, const char* letter, QButtonGroup*& group, QLineEdit*& text) {
-    static const char* const captions[] = {nullptr, "Change the non-pu&blic note (subfield $x)",
-                                           "Change the link &text (subfield $y)",
-                                           "Change the &materials specified note (subfield $3)",
-                                           "Change the public note (subfield $&z)"};
+    static const char* const captions[] = {
+        nullptr, "Change the non-pu&blic note (subfield $x)", "Change the link &text (subfield $y)",
+        "Change the &materials specified note (subfield $3)", "Change the public note (subfield $&z)"};
     auto* block = new QWidget(this);
     auto* check = new QCheckBox(captions[box], block);
     check->setObjectName(QString("chkThingToChange_%1").arg(box));
@@ -125,9 +125,9 @@ QWidget* frmArmatureMain::SubfieldBlock(int box, const char* letter, QButtonGrou
     group = OptionGroup(name.toLatin1().constData(), this);
     const QString code = QString(letter).toLower();
     auto* remove = Option(group, name, 0, QString("Delete all occurrences of subfield $%1").arg(code), sub);
-    auto* replace = Option(group, name, 1,
-                           QString("Replace all occurrences of subfield $%1 (if any) with a new subfield $%1:").arg(code),
-                           sub);
+    auto* replace =
+        Option(group, name, 1,
+               QString("Replace all occurrences of subfield $%1 (if any) with a new subfield $%1:").arg(code), sub);
     text = TextBox((QString("txtSubfield") + letter).toLatin1().constData(), sub);
     auto* textRow = new QHBoxLayout;
     textRow->setContentsMargins(SubOptionIndent(this), 0, 0, 0);
@@ -183,7 +183,8 @@ QWidget* frmArmatureMain::BuildChangesFrame() {
     auto* remove = new QWidget(frame);
     chkThingToChange_[5] = new QCheckBox("&Delete the matching 856 field", remove);
     chkThingToChange_[5]->setObjectName("chkThingToChange_5");
-    auto* untouched = NamedLabel("lblOtherFieldsUntouched", "Other 856 fields in the record will remain untouched", remove);
+    auto* untouched =
+        NamedLabel("lblOtherFieldsUntouched", "Other 856 fields in the record will remain untouched", remove);
     untouched->setContentsMargins(SubOptionIndent(this), 0, 0, 0);
     auto* removeLayout = new QVBoxLayout(remove);
     removeLayout->setContentsMargins(0, 0, 0, 0);
@@ -225,8 +226,8 @@ QWidget* frmArmatureMain::BuildLimitsFrame() {
     updBibLimit_->setObjectName("updBibLimit");
     updBibLimit_->TextBox()->setObjectName("txtBibLimit");
     updBibLimit_->setValue(20000);
-    auto* limitLabel = NamedLabel(
-        "lblBibLimit", "M&ax bib records to change (has no effect on holdings records; 0=no limit)", frame);
+    auto* limitLabel =
+        NamedLabel("lblBibLimit", "M&ax bib records to change (has no effect on holdings records; 0=no limit)", frame);
     limitLabel->setBuddy(updBibLimit_);
     limitLabel->setWordWrap(true);
 
@@ -256,15 +257,35 @@ QWidget* frmArmatureMain::BuildRunTypeFrame() {
 }
 
 void frmArmatureMain::SetTabOrder() {
-    const QList<QWidget*> order = {
-        txtOldUrlStem_, optWorkingEnd_->button(0), optWorkingEnd_->button(1), chkThingToChange_[0],
-        optUrlAction_->button(0), optUrlAction_->button(1), txtNewUrlStem_,
-        chkThingToChange_[1], optSubfieldX_->button(0), optSubfieldX_->button(1), txtSubfieldX_,
-        chkThingToChange_[2], optSubfieldY_->button(0), optSubfieldY_->button(1), txtSubfieldY_,
-        chkThingToChange_[3], optSubfield3_->button(0), optSubfield3_->button(1), txtSubfield3_,
-        chkThingToChange_[4], optSubfieldZ_->button(0), optSubfieldZ_->button(1), txtSubfieldZ_,
-        chkThingToChange_[5], chkLimitByLocation_, cmbLocation_, updBibLimit_, chkProductionRun_,
-        chkListChangedRecords_};
+    const QList<QWidget*> order = {txtOldUrlStem_,
+                                   optWorkingEnd_->button(0),
+                                   optWorkingEnd_->button(1),
+                                   chkThingToChange_[0],
+                                   optUrlAction_->button(0),
+                                   optUrlAction_->button(1),
+                                   txtNewUrlStem_,
+                                   chkThingToChange_[1],
+                                   optSubfieldX_->button(0),
+                                   optSubfieldX_->button(1),
+                                   txtSubfieldX_,
+                                   chkThingToChange_[2],
+                                   optSubfieldY_->button(0),
+                                   optSubfieldY_->button(1),
+                                   txtSubfieldY_,
+                                   chkThingToChange_[3],
+                                   optSubfield3_->button(0),
+                                   optSubfield3_->button(1),
+                                   txtSubfield3_,
+                                   chkThingToChange_[4],
+                                   optSubfieldZ_->button(0),
+                                   optSubfieldZ_->button(1),
+                                   txtSubfieldZ_,
+                                   chkThingToChange_[5],
+                                   chkLimitByLocation_,
+                                   cmbLocation_,
+                                   updBibLimit_,
+                                   chkProductionRun_,
+                                   chkListChangedRecords_};
     for (int i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 

@@ -14,8 +14,7 @@
 
 namespace linkmend::ui {
 
-frmArmatureOptions::frmArmatureOptions(Program& program, OptionsLists& lists, MainFormState& mainForm,
-                                       QtJobHost& host)
+frmArmatureOptions::frmArmatureOptions(Program& program, OptionsLists& lists, MainFormState& mainForm, QtJobHost& host)
     : program_(program), lists_(lists), mainForm_(mainForm), host_(host) {
     setObjectName("frmArmatureOptions");
     setWindowModality(Qt::ApplicationModal);
@@ -111,8 +110,7 @@ void frmArmatureOptions::BrowseVoyagerIni() {
 
 void frmArmatureOptions::BrowseValidationFiles() {
     ReadForm();
-    const std::string chosen =
-        chooser_("Find validation files", program_.profile.ValidationPath, ".cfg files (*.cfg)");
+    const std::string chosen = chooser_("Find validation files", program_.profile.ValidationPath, ".cfg files (*.cfg)");
     ValidationFileChosen(form_, chosen);
     txtValidationPath_->setText(Q(form_.txtValidationPath));
 }

@@ -35,8 +35,8 @@ public:
 
     // Asks for a file (title, initial folder, filter); "" when cancelled. The platform's file
     // dialog unless replaced (tests).
-    using FileChooser = std::function<std::string(const std::string& title, const std::string& folder,
-                                                  const std::string& filter)>;
+    using FileChooser =
+        std::function<std::string(const std::string& title, const std::string& folder, const std::string& filter)>;
     void SetFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
 
     const OptionsFormState& Form() const { return form_; }

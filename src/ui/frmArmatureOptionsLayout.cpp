@@ -1,7 +1,6 @@
 // The Options dialog's frames and controls. Labels form the array Label1, the buttons Command1:
 // 0 browse for Voyager.INI, 1 Cancel, 2 OK, 3 browse for the validation files.
 #include <QCheckBox>
-#include <algorithm>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -12,6 +11,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/FormSupport.h"
 #include "ui/frmArmatureOptions.h"
@@ -137,10 +137,22 @@ QWidget* frmArmatureOptions::BuildFoldersFrame() {
 }
 
 void frmArmatureOptions::SetTabOrder() {
-    const QList<QWidget*> order = {txtDSN_,           txtTNP_,           txtReadUID_,     txtReadPWD_,
-                                   txtWriteUID_,      txtWritePWD_,      cmbHappening_,   chkAllOwningLibraries_,
-                                   lstOwningLibrary_, txtVoyagerPath_,   command1_[0],    txtFolderForReports_,
-                                   txtValidationPath_, command1_[3],     command1_[2],    command1_[1]};
+    const QList<QWidget*> order = {txtDSN_,
+                                   txtTNP_,
+                                   txtReadUID_,
+                                   txtReadPWD_,
+                                   txtWriteUID_,
+                                   txtWritePWD_,
+                                   cmbHappening_,
+                                   chkAllOwningLibraries_,
+                                   lstOwningLibrary_,
+                                   txtVoyagerPath_,
+                                   command1_[0],
+                                   txtFolderForReports_,
+                                   txtValidationPath_,
+                                   command1_[3],
+                                   command1_[2],
+                                   command1_[1]};
     for (int i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "base/Error.h"
+#include "base/Text.h"
 #include "voyager/SqlText.h"
 
 namespace linkmend {
@@ -11,34 +12,26 @@ namespace {
 
 constexpr const char* kSource = "VgerRead";
 
-char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
-
 [[noreturn]] void Raise(std::int32_t offset, const char* text) {
     throw LinkmendError(ObjectError(offset), kSource, text);
-}
-
-std::string UpperText(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = Upper(c);
-    return out;
 }
 
 // Trimmed, upper-cased, inner runs of blanks kept as they are.
 std::string Word(std::string_view s) {
     while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
     while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return UpperText(s);
+    return AsciiUpper(s);
 }
 
 }  // namespace
 
 std::string StandardNumberIndexCode(bool authority, std::string_view tag, std::string_view subfieldCode) {
-    if (tag.size() == 4) return UpperText(tag);
+    if (tag.size() == 4) return AsciiUpper(tag);
     if (subfieldCode.size() != 1) Raise(1035, "Invalid value for subfield code");
     if (tag.size() != 3) Raise(1034, "Invalid value for tag");
     const char sub = subfieldCode[0];
     if (!authority) {
-        if (sub != '*') return std::string(tag) + Upper(sub);
+        if (sub != '*') return std::string(tag) + AsciiUpper(sub);
         if (tag == "010") return "('010A', '010Z')";
         if (tag == "019") return "019A";
         if (tag == "020") return "('020A', '020Z')";
@@ -55,7 +48,7 @@ std::string StandardNumberIndexCode(bool authority, std::string_view tag, std::s
     }
     std::string code = "A";
     code.append(tag.substr(1, 2));
-    code += Upper(sub);
+    code += AsciiUpper(sub);
     if (std::string_view("A10A*A10Z*A35A").find(code) == std::string_view::npos)
         Raise(1022, "Invalid combination of tag and subfield code");
     return code;

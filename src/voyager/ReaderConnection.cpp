@@ -25,9 +25,9 @@ public:
 };
 
 constexpr std::array<const char*, static_cast<std::size_t>(VgerTable::Count)> kTableNames{
-    "AUTH_HISTORY", "AUTH_INDEX",  "AUTH_MASTER", "AUTH_DATA",        "BIB_HISTORY", "BIB_INDEX",    "BIB_ITEM",
-    "BIB_DATA",     "BIB_MASTER",  "BIB_MFHD",    "MFHD_DATA",        "ITEM_BARCODE", "ITEM_STATUS", "ITEM_STATUS_TYPE",
-    "ITEM",         "LIBRARY",     "LOCATION",    "MFHD_ITEM",        "MFHD_HISTORY", "MFHD_MASTER"};
+    "AUTH_HISTORY", "AUTH_INDEX", "AUTH_MASTER", "AUTH_DATA", "BIB_HISTORY",  "BIB_INDEX",   "BIB_ITEM",
+    "BIB_DATA",     "BIB_MASTER", "BIB_MFHD",    "MFHD_DATA", "ITEM_BARCODE", "ITEM_STATUS", "ITEM_STATUS_TYPE",
+    "ITEM",         "LIBRARY",    "LOCATION",    "MFHD_ITEM", "MFHD_HISTORY", "MFHD_MASTER"};
 
 }  // namespace
 
@@ -47,8 +47,7 @@ void VgerReaderClass7::RaiseInvalidValue(const std::string& text) const {
 }
 
 VgerReaderDllClass6& VgerReaderClass7::Engine() {
-    if (!engine_)
-        RaiseObjectError(1071, "The reader was disconnected; a new reader is needed for further queries");
+    if (!engine_) RaiseObjectError(1071, "The reader was disconnected; a new reader is needed for further queries");
     return *engine_;
 }
 
@@ -257,7 +256,9 @@ void VgerReaderClass7::EnvironmentHandle(SQLHENV handle) { Engine().EnvironmentH
 std::int32_t VgerReaderClass7::RetrievalRequestsSubmitted() const {
     return engine_ ? engine_->RetrievalRequestsSubmitted() : 0;
 }
-std::int32_t VgerReaderClass7::SqlStatementsSubmitted() const { return engine_ ? engine_->SqlStatementsSubmitted() : 0; }
+std::int32_t VgerReaderClass7::SqlStatementsSubmitted() const {
+    return engine_ ? engine_->SqlStatementsSubmitted() : 0;
+}
 void VgerReaderClass7::ResetCounters() { Engine().ResetCounters(); }
 void VgerReaderClass7::IsRetrieval(bool value) {
     CheckConnection();

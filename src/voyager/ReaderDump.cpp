@@ -36,8 +36,7 @@ bool IsTableName(const std::string& name) {
 
 std::ofstream OpenOutput(const std::string& file) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw LinkmendError(ObjectError(1074), VgerReaderClass7::kSource, "Cannot write the output file " + file);
+    if (!out) throw LinkmendError(ObjectError(1074), VgerReaderClass7::kSource, "Cannot write the output file " + file);
     return out;
 }
 
@@ -102,9 +101,12 @@ void VgerReaderClass7::DumpDatabaseStructure(const std::string& outputFile, bool
     out << "TABLE\tCOLUMN\tTYPE\tSIZE\tNULLABLE\n";
 
     if (e.DbmsName().find("Oracle") != std::string::npos) {
-        std::string sql = "SELECT TABLE_NAME, COLUMN_NAME, DATA_TYPE, DATA_LENGTH, NULLABLE FROM ALL_TAB_COLUMNS WHERE "
-                          "OWNER = '" + owner + "'";
-        if (!includeViews) sql += " AND TABLE_NAME NOT IN (SELECT VIEW_NAME FROM ALL_VIEWS WHERE OWNER = '" + owner + "')";
+        std::string sql =
+            "SELECT TABLE_NAME, COLUMN_NAME, DATA_TYPE, DATA_LENGTH, NULLABLE FROM ALL_TAB_COLUMNS WHERE "
+            "OWNER = '" +
+            owner + "'";
+        if (!includeViews)
+            sql += " AND TABLE_NAME NOT IN (SELECT VIEW_NAME FROM ALL_VIEWS WHERE OWNER = '" + owner + "')";
         sql += " ORDER BY TABLE_NAME, COLUMN_ID";
         e.PushResultSet();
         try {

@@ -11,9 +11,7 @@
 
 namespace linkmend {
 
-void VgerReaderClass7::ClearItem() {
-    item_ = ItemFields();
-}
+void VgerReaderClass7::ClearItem() { item_ = ItemFields(); }
 
 void VgerReaderClass7::ItemRecordNumber(const std::string& value) {
     const std::string id = TrimBlanks(value);
@@ -71,10 +69,11 @@ void VgerReaderClass7::RetrieveItemRecordByBarcode(const std::string& sItemBarco
 
 void VgerReaderClass7::RetrieveItemDetails() {
     const std::string& id = itemRecordNumber_;
-    Query("SELECT PERM_LOCATION, TEMP_LOCATION, COPY_NUMBER, SPINE_LABEL, ITEM_TYPE_ID, TEMP_ITEM_TYPE_ID, PIECES, "
-          "PRICE, MEDIA_TYPE_ID, CREATE_DATE, MODIFY_DATE, CREATE_OPERATOR_ID, MODIFY_OPERATOR_ID FROM " +
-              TableName(VgerTable::Item) + " WHERE ITEM_ID = " + id,
-          13);
+    Query(
+        "SELECT PERM_LOCATION, TEMP_LOCATION, COPY_NUMBER, SPINE_LABEL, ITEM_TYPE_ID, TEMP_ITEM_TYPE_ID, PIECES, "
+        "PRICE, MEDIA_TYPE_ID, CREATE_DATE, MODIFY_DATE, CREATE_OPERATOR_ID, MODIFY_OPERATOR_ID FROM " +
+            TableName(VgerTable::Item) + " WHERE ITEM_ID = " + id,
+        13);
     item_.permLocation = Column(1);
     item_.tempLocation = Column(2);
     item_.copyNumber = Column(3);
@@ -116,18 +115,16 @@ void VgerReaderClass7::RetrieveItemDetails() {
         item_.status += StatusDescription(statuses[i]);
     }
 
-    item_.bibRecordNumber =
-        QueryValue("SELECT BIB_ID FROM " + TableName(VgerTable::BibItem) + " WHERE ITEM_ID = " + id + " ORDER BY BIB_ID");
+    item_.bibRecordNumber = QueryValue("SELECT BIB_ID FROM " + TableName(VgerTable::BibItem) +
+                                       " WHERE ITEM_ID = " + id + " ORDER BY BIB_ID");
 
     item_.note.clear();
     Query("SELECT T1.ITEM_NOTE, T2.NOTE_DESC FROM " + tableNamePrefix_ + "ITEM_NOTE T1, " + tableNamePrefix_ +
               "ITEM_NOTE_TYPE T2 WHERE T1.ITEM_ID = " + id + " AND T2.NOTE_TYPE = T1.ITEM_NOTE_TYPE",
           2);
     for (bool first = true; !Column(1).empty() || !Column(2).empty(); first = false) {
-        if (first)
-            item_.note = "[" + Column(2) + "]:" + Column(1);
-        else
-            item_.note += "\n" + Column(2) + ":" + Column(1);
+        if (first) item_.note = "[" + Column(2) + "]:" + Column(1);
+        else item_.note += "\n" + Column(2) + ":" + Column(1);
         NextRow();
     }
 }
@@ -148,8 +145,8 @@ std::string VgerReaderClass7::ItemTypeName() {
     std::string name;
     {
         RetrievalScope scope(Engine());
-        name = QueryValue("SELECT ITEM_TYPE_CODE FROM " + tableNamePrefix_ + "ITEM_TYPE WHERE ITEM_TYPE_ID = " +
-                          item_.typeId);
+        name = QueryValue("SELECT ITEM_TYPE_CODE FROM " + tableNamePrefix_ +
+                          "ITEM_TYPE WHERE ITEM_TYPE_ID = " + item_.typeId);
     }
     if (name.empty()) name = "Item type " + item_.typeId + " not defined";
     itemTypeCache_.emplace(item_.typeId, name);

@@ -12,8 +12,7 @@ void SettleOperator(std::string& operatorId, const std::string& given) {
         operatorId = given;
         return;
     }
-    if (operatorId.empty())
-        throw LinkmendError(ObjectError(1062), VgerReaderClass7::kSource, "No OperatorID supplied");
+    if (operatorId.empty()) throw LinkmendError(ObjectError(1062), VgerReaderClass7::kSource, "No OperatorID supplied");
 }
 
 }  // namespace
@@ -26,12 +25,13 @@ void VgerReaderClass7::RetrieveOperatorPermissions(const std::string& sOperatorI
     MyCheckVoyagerConnection();
     RetrievalScope scope(Engine());
     const std::string& p = tableNamePrefix_;
-    Query("SELECT T2.BIB_ADD, T2.BIB_UPDATE, T2.BIB_DELETE, T2.HOLD_ADD, T2.HOLD_UPDATE, T2.HOLD_DELETE, "
-          "T2.ITEM_ADD, T2.ITEM_UPDATE, T2.ITEM_DELETE, T2.AUTH_ADD, T2.AUTH_UPDATE, T2.AUTH_DELETE, "
-          "T2.CAT_PROFILE_NAME FROM " +
-              p + "CAT_OPERATOR T1, " + p + "CAT_PROFILE T2 WHERE T1.OPERATOR_ID = '" + SqlQuote(operatorId_) +
-              "' AND T2.CAT_PROFILE_ID = T1.CAT_PROFILE_ID",
-          13);
+    Query(
+        "SELECT T2.BIB_ADD, T2.BIB_UPDATE, T2.BIB_DELETE, T2.HOLD_ADD, T2.HOLD_UPDATE, T2.HOLD_DELETE, "
+        "T2.ITEM_ADD, T2.ITEM_UPDATE, T2.ITEM_DELETE, T2.AUTH_ADD, T2.AUTH_UPDATE, T2.AUTH_DELETE, "
+        "T2.CAT_PROFILE_NAME FROM " +
+            p + "CAT_OPERATOR T1, " + p + "CAT_PROFILE T2 WHERE T1.OPERATOR_ID = '" + SqlQuote(operatorId_) +
+            "' AND T2.CAT_PROFILE_ID = T1.CAT_PROFILE_ID",
+        13);
     // Several profile rows grant the union of their permissions; a row without BIB_ADD ends the list.
     for (bool more = !Column(1).empty(); more; more = NextRow()) {
         for (std::int16_t c = 1; c <= 12; ++c)

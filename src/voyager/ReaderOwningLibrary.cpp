@@ -13,8 +13,8 @@ const std::string& VgerReaderClass7::BibOwningLibraryNumber() {
     {
         // Its own frame, so that a caller's open result set keeps its current row.
         RetrievalScope scope(Engine());
-        bib_.libraryId =
-            QueryValue("SELECT LIBRARY_ID FROM " + TableName(VgerTable::BibMaster) + " WHERE BIB_ID = " + bibRecordNumber_);
+        bib_.libraryId = QueryValue("SELECT LIBRARY_ID FROM " + TableName(VgerTable::BibMaster) +
+                                    " WHERE BIB_ID = " + bibRecordNumber_);
     }
     LookUpLibraryNames();
     return bib_.libraryId;
@@ -45,30 +45,24 @@ void VgerReaderClass7::LookUpLibraryNames() {
 // A library read with the record (RetrieveBibRecord) gets its names on first request.
 const std::string& VgerReaderClass7::BibOwningLibraryName() {
     if (bib_.libraryName.empty()) {
-        if (bib_.libraryId.empty())
-            BibOwningLibraryNumber();
-        else
-            LookUpLibraryNames();
+        if (bib_.libraryId.empty()) BibOwningLibraryNumber();
+        else LookUpLibraryNames();
     }
     return bib_.libraryName;
 }
 
 const std::string& VgerReaderClass7::BibOwningLibraryDisplayName() {
     if (bib_.libraryDisplayName.empty()) {
-        if (bib_.libraryId.empty())
-            BibOwningLibraryNumber();
-        else
-            LookUpLibraryNames();
+        if (bib_.libraryId.empty()) BibOwningLibraryNumber();
+        else LookUpLibraryNames();
     }
     return bib_.libraryDisplayName;
 }
 
 const std::string& VgerReaderClass7::BibOwningLibraryNucCode() {
     if (bib_.libraryNucCode.empty()) {
-        if (bib_.libraryId.empty())
-            BibOwningLibraryNumber();
-        else
-            LookUpLibraryNames();
+        if (bib_.libraryId.empty()) BibOwningLibraryNumber();
+        else LookUpLibraryNames();
     }
     return bib_.libraryNucCode;
 }

@@ -85,8 +85,7 @@ std::string VgerReaderClass7::CurrentRow(std::int16_t iResultSetOrColumn, std::i
         case 6:
             if (column == 2) value = HexToText(value);
             break;
-        default:
-            break;
+        default: break;
     }
     resultSet_ = e.ResultSet();
     return value;

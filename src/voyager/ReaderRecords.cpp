@@ -54,8 +54,7 @@ void VgerReaderClass7::ReadRecordSegments(VgerTable table, const std::string& id
             idColumn = "BIB_ID";
             segmentSize = kBibSegmentSize;
             break;
-        default:
-            return;
+        default: return;
     }
     // RAWTOHEX brings the octets across unchanged whatever the client's character set is.
     Query("SELECT RAWTOHEX(RECORD_SEGMENT), SEQNUM FROM " + TableName(table) + " WHERE " + idColumn + " = " + id +
@@ -134,11 +133,12 @@ void VgerReaderClass7::ReadHoldMetadata() {
         hold_.bibRecordNumber = Column(1);
         hold_.multiplyLinked = !hold_.bibRecordNumber.empty() && NextRow();
         ReadHistory("MFHD_HISTORY", "MFHD_ID", id, hold_.history, true);
-        Query("SELECT T1.SUPPRESS_IN_OPAC, T1.LOCATION_ID, T1.NORMALIZED_CALL_NO, T1.DISPLAY_CALL_NO, "
-              "T1.CALL_NO_TYPE, T2.LOCATION_CODE FROM " +
-                  TableName(VgerTable::MfhdMaster) + " T1, " + tableNamePrefix_ + "LOCATION T2 WHERE T1.MFHD_ID = '" +
-                  id + "' AND T2.LOCATION_ID = T1.LOCATION_ID",
-              6);
+        Query(
+            "SELECT T1.SUPPRESS_IN_OPAC, T1.LOCATION_ID, T1.NORMALIZED_CALL_NO, T1.DISPLAY_CALL_NO, "
+            "T1.CALL_NO_TYPE, T2.LOCATION_CODE FROM " +
+                TableName(VgerTable::MfhdMaster) + " T1, " + tableNamePrefix_ + "LOCATION T2 WHERE T1.MFHD_ID = '" +
+                id + "' AND T2.LOCATION_ID = T1.LOCATION_ID",
+            6);
         const std::string suppress = Column(1);
         hold_.suppressed = !suppress.empty() && (suppress[0] == 'Y' || suppress[0] == 'y');
         hold_.locationId = Column(2);

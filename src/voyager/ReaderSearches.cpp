@@ -34,8 +34,7 @@ void VgerReaderClass7::SearchUrl(const std::string& sURL, std::int16_t& iResultS
     if (sURL.empty()) RaiseObjectError(1072, "No URL supplied");
     const std::string head =
         "SELECT UNIQUE RECORD_ID, RECORD_TYPE, LINK FROM " + tableNamePrefix_ + "ELINK_INDEX WHERE LINK ";
-    OpenSearch(head + (bIsTruncated ? "LIKE '" + SqlQuote(sURL) + "%'" : "= '" + SqlQuote(sURL) + "'"), 0,
-               iResultSet);
+    OpenSearch(head + (bIsTruncated ? "LIKE '" + SqlQuote(sURL) + "%'" : "= '" + SqlQuote(sURL) + "'"), 0, iResultSet);
 }
 
 // ---- standard numbers -------------------------------------------------------------------------
@@ -48,7 +47,7 @@ void VgerReaderClass7::StandardNumberTag(const std::string& value) {
 
 void VgerReaderClass7::StandardNumberSubfieldCode(const std::string& value) {
     static constexpr std::string_view kCodes = "abcdefghijklmnopqrstuvwxyz0123456789*";
-    const char code = value.size() == 1 ? static_cast<char>(std::tolower(static_cast<unsigned char>(value[0]))) : '\0';
+    const char code = value.size() == 1 ? AsciiLower(value[0]) : '\0';
     if (code == '\0' || kCodes.find(code) == std::string_view::npos)
         RaiseInvalidValue("Invalid value for StandardNumberSubfieldCode property");
     standardNumberSubfieldCode_ = std::string(1, code);
@@ -61,8 +60,7 @@ void VgerReaderClass7::SearchStandardNumber(const std::string& sRecordType, cons
     CheckConnection();
     Engine().IsRetrieval(false);
     bool authority = false;
-    if (sRecordType == "A")
-        authority = true;
+    if (sRecordType == "A") authority = true;
     else if (sRecordType.size() != 1 || std::string_view("BDFMPSU").find(sRecordType[0]) == std::string_view::npos)
         RaiseObjectError(1066, "Unrecognized RecordType code (must be A or B)");
     if (!sStandardNumberTag.empty()) StandardNumberTag(sStandardNumberTag);
@@ -116,38 +114,42 @@ std::string VgerReaderClass7::MapCallNumberType(const std::string& value) {
     if (!callNumberTypesLoaded_) {
         RetrievalScope scope(Engine());
         Query("SELECT CALL_NO_TYPE, CALL_NO_CODE FROM " + tableNamePrefix_ + "CALL_NO_TYPE", 2);
-        for (bool more = !Column(1).empty(); more; more = NextRow()) callNumberTypes_.emplace_back(Column(1), Column(2));
+        for (bool more = !Column(1).empty(); more; more = NextRow())
+            callNumberTypes_.emplace_back(Column(1), Column(2));
         callNumberTypesLoaded_ = true;
     }
-    auto upper = [](std::string s) {
-        for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return s;
-    };
-    const std::string given = upper(TrimBlanks(value));
+    const std::string given = AsciiUpper(TrimBlanks(value));
     for (const auto& [type, code] : callNumberTypes_) {
         if (given.size() == 1 && given == type) return type;
-        if (given.size() > 1 && given == upper(code)) return type;
+        if (given.size() > 1 && given == AsciiUpper(code)) return type;
     }
     if (given.empty()) RaiseObjectError(1025, "No CallNumberType supplied");
     switch (given[0]) {
-        case '0': case 'L': return "0";
-        case '1': case 'D': return "1";
-        case '2': case 'N': return "2";
-        case '3': case 'S': return "3";
-        case '4': case 'C': return "4";
-        case '5': case 'T': return "5";
-        case '6': case 'X': return "6";
-        case '8': case 'O': return "8";
+        case '0':
+        case 'L': return "0";
+        case '1':
+        case 'D': return "1";
+        case '2':
+        case 'N': return "2";
+        case '3':
+        case 'S': return "3";
+        case '4':
+        case 'C': return "4";
+        case '5':
+        case 'T': return "5";
+        case '6':
+        case 'X': return "6";
+        case '8':
+        case 'O': return "8";
         case '7': {
             // Source in $2: "7" followed by the source code, which must be one of the table's codes.
             const std::string source = TrimBlanks(std::string_view(given).substr(1));
             if (source.empty()) RaiseInvalidValue("Invalid value for CallNumberType property: no $2 code");
             for (const auto& entry : callNumberTypes_)
-                if (upper(entry.second) == source) return "7";
+                if (AsciiUpper(entry.second) == source) return "7";
             RaiseInvalidValue("Invalid value for CallNumberType property: $2 code unrecognized");
         }
-        default:
-            RaiseInvalidValue("Invalid value for CallNumberType property: " + value);
+        default: RaiseInvalidValue("Invalid value for CallNumberType property: " + value);
     }
 }
 
@@ -177,13 +179,15 @@ void VgerReaderClass7::SearchCallNumber(const std::string& sCallNumberType, cons
         if (callNumberNormalized_.empty()) RaiseObjectError(1024, "No (normalized) CallNumber supplied");
         number = callNumberNormalized_;
     }
-    const std::string match = callNumberIsTruncated_ ? " LIKE '" + SqlQuote(number) + "%'" : " = '" + SqlQuote(number) + "'";
+    const std::string match =
+        callNumberIsTruncated_ ? " LIKE '" + SqlQuote(number) + "%'" : " = '" + SqlQuote(number) + "'";
     std::string sql;
     if (bSearchBibIndexInsteadOfMfhdMaster) {
         const std::string code = CallNumberIndexCode(type);
         sql = "SELECT BIB_ID, INDEX_CODE, RAWTOHEX(DISPLAY_HEADING), NORMAL_HEADING FROM " +
-              TableName(VgerTable::BibIndex) + " WHERE " + (searchCallNumberNative_ ? "DISPLAY_HEADING" : "NORMAL_HEADING") +
-              match + (code.empty() ? " AND INDEX_CODE LIKE '0*'" : " AND INDEX_CODE = '" + code + "'");
+              TableName(VgerTable::BibIndex) + " WHERE " +
+              (searchCallNumberNative_ ? "DISPLAY_HEADING" : "NORMAL_HEADING") + match +
+              (code.empty() ? " AND INDEX_CODE LIKE '0*'" : " AND INDEX_CODE = '" + code + "'");
     } else {
         sql = "SELECT MFHD_ID, CALL_NO_TYPE, RAWTOHEX(DISPLAY_CALL_NO), NORMALIZED_CALL_NO FROM " +
               TableName(VgerTable::MfhdMaster) + " WHERE " +
@@ -207,18 +211,18 @@ void VgerReaderClass7::SearchHoldNumbersForBib(const std::string& sBibRecordNumb
     const std::string& number = sBibRecordNumber.empty() ? bibRecordNumber_ : sBibRecordNumber;
     if (number.empty()) RaiseObjectError(1012, "No BibliographicRecordNumber supplied");
     if (!IsRecordId(number)) RaiseInvalidValue("Invalid value for BibRecordNumber property: " + number);
-    OpenSearch("SELECT MFHD_ID FROM " + TableName(VgerTable::BibMfhd) + " WHERE BIB_ID = '" + number +
-                   "' ORDER BY MFHD_ID",
-               0, iResultSet);
+    OpenSearch(
+        "SELECT MFHD_ID FROM " + TableName(VgerTable::BibMfhd) + " WHERE BIB_ID = '" + number + "' ORDER BY MFHD_ID", 0,
+        iResultSet);
 }
 
 void VgerReaderClass7::SearchBibNumbersForHold(const std::string& sHoldingsRecordNumber, std::int16_t& iResultSet) {
     const std::string& number = sHoldingsRecordNumber.empty() ? holdRecordNumber_ : sHoldingsRecordNumber;
     if (number.empty()) RaiseObjectError(1014, "No holding record number supplied");
     if (!IsRecordId(number)) RaiseInvalidValue("Invalid value for HoldingsRecordNumber property\n\n" + number);
-    OpenSearch("SELECT BIB_ID FROM " + TableName(VgerTable::BibMfhd) + " WHERE MFHD_ID = '" + number +
-                   "' ORDER BY BIB_ID",
-               0, iResultSet);
+    OpenSearch(
+        "SELECT BIB_ID FROM " + TableName(VgerTable::BibMfhd) + " WHERE MFHD_ID = '" + number + "' ORDER BY BIB_ID", 0,
+        iResultSet);
 }
 
 void VgerReaderClass7::SearchBarcodesForItem(const std::string& sItemRecordNumber, std::int16_t& iResultSet) {

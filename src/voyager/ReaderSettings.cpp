@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "base/DateTime.h"
+#include "base/INI.h"
 #include "marc/Utf8MarcRecordClass.h"
-#include "profile/INI.h"
 #include "voyager/VgerReaderClass7.h"
 
 namespace linkmend {
@@ -25,11 +25,10 @@ std::string DefaultDebuggingFile() {
 std::string TraceStamp() {
     const DateTimeParts p = DateTime::Now().Parts();
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%04d%02d%02d %02d:%02d:%02d", p.year, p.month, p.day, p.hour, p.minute,
-                  p.second);
-    const auto ticks = std::chrono::duration_cast<std::chrono::milliseconds>(
-                           std::chrono::steady_clock::now().time_since_epoch())
-                           .count();
+    std::snprintf(buf, sizeof buf, "%04d%02d%02d %02d:%02d:%02d", p.year, p.month, p.day, p.hour, p.minute, p.second);
+    const auto ticks =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
     return std::string(buf) + " " + std::to_string(ticks);
 }
 
@@ -49,10 +48,8 @@ VgerReaderClass7::VgerReaderClass7() {
     debuggingFile_ = DefaultDebuggingFile();
 
     const std::string automatic = ReadIniValueOrDefault(kSettingsFile, "General", "SettingsAreAutomatic", "TRUE", 500);
-    if (automatic.substr(0, 5) == "FALSE")
-        settingsAreAutomatic_ = false;
-    else
-        ReadSettingsFile(false);
+    if (automatic.substr(0, 5) == "FALSE") settingsAreAutomatic_ = false;
+    else ReadSettingsFile(false);
 
     const std::string debugging = ReadIniValueOrDefault(kSettingsFile, "General", "DebuggingOn", "FALSE", 500);
     debuggingOn_ = Record().IsTrue(debugging);

@@ -25,9 +25,27 @@ class Utf8MarcRecordClass;
 
 // The Voyager tables the reader names through its table-name list.
 enum class VgerTable : std::uint8_t {
-    AuthHistory, AuthIndex, AuthMaster, AuthData, BibHistory, BibIndex, BibItem, BibData, BibMaster,
-    BibMfhd, MfhdData, ItemBarcode, ItemStatus, ItemStatusType, Item, Library, Location, MfhdItem,
-    MfhdHistory, MfhdMaster, Count
+    AuthHistory,
+    AuthIndex,
+    AuthMaster,
+    AuthData,
+    BibHistory,
+    BibIndex,
+    BibItem,
+    BibData,
+    BibMaster,
+    BibMfhd,
+    MfhdData,
+    ItemBarcode,
+    ItemStatus,
+    ItemStatusType,
+    Item,
+    Library,
+    Location,
+    MfhdItem,
+    MfhdHistory,
+    MfhdMaster,
+    Count
 };
 
 class VgerReaderClass7 {
@@ -240,8 +258,8 @@ public:
     void TranslateLocationID(const std::string& sLocNumber, std::string& sLocCode, std::string& sLocationName,
                              std::string& sLocationDisplay, std::string& sLocSpine, bool& bSuppressedInOpac);
     void TranslateLocationCode(const std::string& sLocationCode, std::string& sLocationNumber,
-                               std::string& sLocationName, std::string& sLocationDisplay,
-                               std::string& sLocationSpine, bool& bSuppressedInOpac);
+                               std::string& sLocationName, std::string& sLocationDisplay, std::string& sLocationSpine,
+                               bool& bSuppressedInOpac);
     const LocationCache& Locations() const { return locations_; }
 
     std::string RetrieveHoldNumberForItem(const std::string& sItemRecordNumber);
@@ -315,9 +333,9 @@ public:
     void SearchBibStandardNumber(const std::string& sStandardNumberTag, const std::string& sStandardNumberSubfieldCode,
                                  const std::string& sStandardNumberText, std::int16_t& iResultSet,
                                  bool bStandardNumberIsTruncated = false, bool bDoNotNormalizeStandardNumber = false);
-    void SearchCallNumber(const std::string& sCallNumberType, const std::string& sCallNumber,
-                          std::int16_t& iResultSet, bool bCallNumberIsTruncated = false,
-                          bool bSearchCallNumberNative = false, bool bTrimSpacesFromNormalizedCallNumber = false,
+    void SearchCallNumber(const std::string& sCallNumberType, const std::string& sCallNumber, std::int16_t& iResultSet,
+                          bool bCallNumberIsTruncated = false, bool bSearchCallNumberNative = false,
+                          bool bTrimSpacesFromNormalizedCallNumber = false,
                           bool bSearchBibIndexInsteadOfMfhdMaster = false);
     void SearchHeading(const std::string& sHeading, std::int16_t& iResultSet, bool bHeadingIsTruncated = false,
                        bool bIncludeBibsToo = false, const std::string& sIndexTypeCodes = std::string(),
@@ -331,8 +349,8 @@ public:
                           bool bBibHeadingIsTruncated);
     void SearchHeadingIDAuth(const std::string& sHeadingID, std::int16_t& iResultSet);
     void SearchHeadingIDBib(const std::string& sHeadingID, std::int16_t& iResultSet);
-    void SearchSubdiv(const std::string& sSubjectSystemCode, const std::string& sSubdivision,
-                      std::int16_t& iResultSet, bool bHeadingIsTruncated = false, bool bIncludeBibsToo = false,
+    void SearchSubdiv(const std::string& sSubjectSystemCode, const std::string& sSubdivision, std::int16_t& iResultSet,
+                      bool bHeadingIsTruncated = false, bool bIncludeBibsToo = false,
                       const std::string& sSubdivisionTypeCodes = std::string());
     void SearchSubdivIDAuth(const std::string& sSubdivisionID, std::int16_t& iResultSet);
     void SearchSubdivIDBib(const std::string& sSubdivisionID, std::int16_t& iResultSet);
@@ -363,9 +381,9 @@ private:
         std::string locationCode, locationName, locationDisplay, locationSpine;
     };
     struct ItemFields {
-        std::string permLocation, tempLocation, copyNumber, spineLabel, typeId, tempTypeId, pieces, price,
-            mediaType, createDate, updateDate, createOperator, updateOperator, magneticMedia, sensitize,
-            holdRecordNumber, enumeration, chron, year, caption, freeText, status, bibRecordNumber, note;
+        std::string permLocation, tempLocation, copyNumber, spineLabel, typeId, tempTypeId, pieces, price, mediaType,
+            createDate, updateDate, createOperator, updateOperator, magneticMedia, sensitize, holdRecordNumber,
+            enumeration, chron, year, caption, freeText, status, bibRecordNumber, note;
     };
     struct LibraryEntry {
         std::string id, displayName, name, nucCode;
@@ -413,8 +431,8 @@ private:
                     std::int16_t rowsPerBlock = 0);
     std::string NormalizedHeading(const std::string& heading, const std::string& format, const std::string& tag,
                                   const std::string& indicators);
-    std::string HeadingCondition(const std::string& column, const std::string& given,
-                                 const std::string& normalized, bool truncated);
+    std::string HeadingCondition(const std::string& column, const std::string& given, const std::string& normalized,
+                                 bool truncated);
     std::string MapCallNumberType(const std::string& value);
     void CheckId(const std::string& id, std::int32_t missingOffset, const char* missingText,
                  const char* notNumericText) const;

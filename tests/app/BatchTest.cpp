@@ -6,9 +6,9 @@
 #include "ChildProcess.h"
 #include "JobDbFixture.h"
 #include "base/Error.h"
+#include "base/INI.h"
 #include "job/RunFiles.h"
 #include "odbc/Connection.h"
-#include "profile/INI.h"
 
 using namespace linkmend;
 using namespace linkmend::test;
@@ -73,14 +73,25 @@ TEST_P(Batch, ReportAndRunLogOfAMixedRun) {
               "       1 records updated\r\n\r\n"
               "These records couldn't be updated; operator not allowed\r\n\tH 20\r\n\r\n");
     const std::vector<std::string> expected = {
-        "Production run? True", "Halden? False",
+        "Production run? True",
+        "Halden? False",
         "SQL command to retrieve records: SELECT RECORD_ID, RECORD_TYPE, LINK FROM " + Prefix() +
             "ELINK_INDEX WHERE UPPER(LINK) LIKE 'HTTP://OLD.EXAMPLE/%'",
-        "SQL command returned OK", "Record IDs will be written to " + Folder() + "LinkmendScratch.$$$",
-        "Line from SQL: 1 B", "Line from SQL: 2 B", "Line from SQL: 20 M", "SQL lines all processed; retained 2 bibs",
-        "3 record IDs written; ready to retrieve records", "Retrieved: 1\tB", "Record passes preliminary tests",
-        "Field to consider: >|u http://old.example/1< 1", "Changed? True", "Retrieved: 2\tB",
-        "Record passes preliminary tests", "Field to consider: >|u HTTP://OLD.EXAMPLE/2< 0", "Record NOT changed"};
+        "SQL command returned OK",
+        "Record IDs will be written to " + Folder() + "LinkmendScratch.$$$",
+        "Line from SQL: 1 B",
+        "Line from SQL: 2 B",
+        "Line from SQL: 20 M",
+        "SQL lines all processed; retained 2 bibs",
+        "3 record IDs written; ready to retrieve records",
+        "Retrieved: 1\tB",
+        "Record passes preliminary tests",
+        "Field to consider: >|u http://old.example/1< 1",
+        "Changed? True",
+        "Retrieved: 2\tB",
+        "Record passes preliminary tests",
+        "Field to consider: >|u HTTP://OLD.EXAMPLE/2< 0",
+        "Record NOT changed"};
     const auto log = RunLog();
     ASSERT_GE(log.size(), expected.size() + 3);
     EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + static_cast<long>(expected.size())), expected);
@@ -168,16 +179,16 @@ TEST_P(Batch, CtrlCCancelsAtTheNextCheckpointAndWritesTheReport) {
     SomeBibs(1500);
     StemJob();
     Set("General", "Debug", "False");  // a long run log would slow the rows; the report says enough
-    const ChildResult r = Run({"--batch", "--production"}, {}, [](const std::string& err) {
-        return err.find("Finding records") != std::string::npos;
-    });
+    const ChildResult r = Run({"--batch", "--production"}, {},
+                              [](const std::string& err) { return err.find("Finding records") != std::string::npos; });
     EXPECT_EQ(r.exitCode, 4) << r.err;
     const std::string report = ReadFile(LastLine(r.out));
     ASSERT_NE(report, "");
     const long long updated = Catalog().Count("BIB_HISTORY WHERE ACTION_TYPE_ID = 2");
     EXPECT_LT(updated, 1500);  // it stopped before the end
     if (updated > 0) {
-        EXPECT_NE(report.find(CountLine(static_cast<std::int32_t>(updated), "records updated") + "\r\n"), std::string::npos)
+        EXPECT_NE(report.find(CountLine(static_cast<std::int32_t>(updated), "records updated") + "\r\n"),
+                  std::string::npos)
             << report;
     }
 }

@@ -11,9 +11,9 @@ std::unique_ptr<TestDatabase> Create(DbKind kind, std::string& skipReason, std::
         return CreateDatabase(kind);
     } catch (const PostgresUnavailable& e) {
         if (PostgresRequired())
-            failure = std::string("PostgreSQL is required here (LINKMEND_REQUIRE_POSTGRES=1) but unavailable: ") + e.what();
-        else
-            skipReason = std::string("PostgreSQL unavailable: ") + e.what();
+            failure =
+                std::string("PostgreSQL is required here (LINKMEND_REQUIRE_POSTGRES=1) but unavailable: ") + e.what();
+        else skipReason = std::string("PostgreSQL unavailable: ") + e.what();
     } catch (const std::exception& e) {
         failure = std::string("cannot create the ") + DbKindName(kind) + " test database: " + e.what();
     }

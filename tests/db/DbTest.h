@@ -45,8 +45,7 @@ inline void PrintTo(DbKind kind, std::ostream* os) { *os << DbKindName(kind); }
 
 }  // namespace linkmend::testdb
 
-#define LINKMEND_DB_TEST_SUITE(Fixture)                                                                        \
-    INSTANTIATE_TEST_SUITE_P(Drivers, Fixture,                                                                 \
-                             ::testing::Values(::linkmend::testdb::DbKind::Sqlite,                             \
-                                               ::linkmend::testdb::DbKind::Postgres),                          \
-                             ::linkmend::testdb::DbKindParamName)
+#define LINKMEND_DB_TEST_SUITE(Fixture)                                                                                \
+    INSTANTIATE_TEST_SUITE_P(                                                                                          \
+        Drivers, Fixture, ::testing::Values(::linkmend::testdb::DbKind::Sqlite, ::linkmend::testdb::DbKind::Postgres), \
+        ::linkmend::testdb::DbKindParamName)

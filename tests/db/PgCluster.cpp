@@ -61,7 +61,7 @@ void Require(const ProcessResult& r, const std::vector<std::string>& argv) {
 }
 
 std::vector<std::string> Psql(const PgClusterInfo& info, const std::string& user, const std::string& database) {
-    return {info.bindir + "/psql", "-X", "-q", "-v", "ON_ERROR_STOP=1", "-h", info.folder, "-p",
+    return {info.bindir + "/psql",     "-X", "-q", "-v", "ON_ERROR_STOP=1", "-h", info.folder, "-p",
             std::to_string(info.port), "-U", user, "-d", database};
 }
 
@@ -95,8 +95,7 @@ std::string PgCluster::FindBinDir() {
     };
     if (const char* env = std::getenv("LINKMEND_PG_BINDIR"); env && *env) {
         if (complete(env)) return env;
-        throw PostgresUnavailable(std::string("LINKMEND_PG_BINDIR=") + env +
-                                  " lacks initdb, pg_ctl, postgres or psql");
+        throw PostgresUnavailable(std::string("LINKMEND_PG_BINDIR=") + env + " lacks initdb, pg_ctl, postgres or psql");
     }
     if (complete("/usr/lib/postgresql/15/bin")) return "/usr/lib/postgresql/15/bin";
     std::string best;

@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
     } catch (const PostgresUnavailable& e) {
         PgCluster::WriteStateProblem(stateFile, "unavailable", e.what());
         if (PostgresRequired()) {
-            std::fprintf(stderr, "PostgreSQL is required (LINKMEND_REQUIRE_POSTGRES=1) but unavailable: %s\n", e.what());
+            std::fprintf(stderr, "PostgreSQL is required (LINKMEND_REQUIRE_POSTGRES=1) but unavailable: %s\n",
+                         e.what());
             return 1;
         }
         std::printf("PostgreSQL unavailable, its tests will skip: %s\n", e.what());

@@ -2,8 +2,8 @@
 
 #include "JobDbFixture.h"
 #include "MarcBuilder.h"
+#include "base/INI.h"
 #include "job/CatalogWriter.h"
-#include "profile/INI.h"
 
 using namespace linkmend;
 using namespace linkmend::test;
@@ -44,7 +44,9 @@ TEST_P(CatalogWriterDb, ReplacesBibInOneTransaction) {
     EXPECT_EQ(writer_.ReplaceBibRecord(101, record, kRead, 2, 11, true, "", ""), 0);
     EXPECT_TRUE(OctetsEqual(record, Catalog().Stored("BIB", 101)));
     EXPECT_EQ(Catalog().Links(101, "B"), (std::vector<std::string>{"B https://new.example/a | Link text"}));
-    EXPECT_EQ(Catalog().Count("BIB_HISTORY WHERE BIB_ID = 101 AND ACTION_TYPE_ID = 2 AND OPERATOR_ID = 'cat' AND LOCATION_ID = 11"), 1);
+    EXPECT_EQ(Catalog().Count(
+                  "BIB_HISTORY WHERE BIB_ID = 101 AND ACTION_TYPE_ID = 2 AND OPERATOR_ID = 'cat' AND LOCATION_ID = 11"),
+              1);
     EXPECT_EQ(Catalog().Count("BIB_MASTER WHERE BIB_ID = 101 AND SUPPRESS_IN_OPAC = 'Y' AND LIBRARY_ID = 2"), 1);
 }
 
@@ -61,7 +63,9 @@ TEST_P(CatalogWriterDb, RefusesBadBibInput) {
     Catalog().AddBib(103, {"245 00 $aOld"});
     ASSERT_EQ(SignOn(), 0);
     const std::string record = Bib(103, "http://x/");
-    EXPECT_EQ(writer_.ReplaceBibRecord(103, "not a record at all, not even close to a MARC record", kRead, 1, 10, false, "", ""), 2);
+    EXPECT_EQ(writer_.ReplaceBibRecord(103, "not a record at all, not even close to a MARC record", kRead, 1, 10, false,
+                                       "", ""),
+              2);
     EXPECT_EQ(writer_.ReplaceBibRecord(103, BuildRecord({"001 103", "245 00 $aA holdings record, long enough"}, 'x'),
                                        kRead, 1, 10, false, "", ""),
               3);

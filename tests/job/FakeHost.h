@@ -11,9 +11,7 @@ namespace linkmend::test {
 
 class FakeHost : public JobHost {
 public:
-    void ShowMessage(const std::string& title, const std::string& text) override {
-        messages.emplace_back(title, text);
-    }
+    void ShowMessage(const std::string& title, const std::string& text) override { messages.emplace_back(title, text); }
     // Question boxes are recorded with their buttons; the answer is the next of `answers`, else the
     // first button.
     MessageAnswer Ask(const std::string& title, const std::string& text, MessageButtons buttons) override {

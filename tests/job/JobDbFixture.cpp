@@ -4,8 +4,8 @@
 
 #include <regex>
 
+#include "base/INI.h"
 #include "base/MessagePump.h"
-#include "profile/INI.h"
 
 namespace linkmend::test {
 

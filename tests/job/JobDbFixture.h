@@ -29,8 +29,8 @@ protected:
     // Writes a settings-file key (the file is Linkmend.INI in the profile folder).
     void Set(const std::string& section, const std::string& key, const std::string& value);
     // The job of most tests: change "http://old.example/" to "https://new.example/", test run.
-    void StemJob(const std::string& oldStem = "http://old.example/", const std::string& newStem = "https://new.example/",
-                 const std::string& actions = "100000");
+    void StemJob(const std::string& oldStem = "http://old.example/",
+                 const std::string& newStem = "https://new.example/", const std::string& actions = "100000");
 
     // Start-up and Perform as the window does them, then the run. `production` ticks the box.
     RunOutcome Perform(bool production = false, bool listChanged = false);

@@ -4,8 +4,8 @@
 
 #include "FakeHost.h"
 #include "TestSupport.h"
+#include "base/INI.h"
 #include "job/JobSettings.h"
-#include "profile/INI.h"
 
 using namespace linkmend;
 using linkmend::test::FakeHost;
@@ -130,8 +130,8 @@ TEST_F(JobSettingsTest, PerformChecksInOrder) {
     ReadyForm();
     form_.txtOldUrlStem = "   ";
     EXPECT_FALSE(PrepareToPerform(File(), job_, form_, host_));
-    EXPECT_EQ(host_.messages.back(), std::make_pair(std::string("Linkmend program"),
-                                                    std::string("Please supply an 'old' URL stem")));
+    EXPECT_EQ(host_.messages.back(),
+              std::make_pair(std::string("Linkmend program"), std::string("Please supply an 'old' URL stem")));
     host_.messages.clear();
 
     ReadyForm();
@@ -214,8 +214,9 @@ TEST_F(JobSettingsTest, MissingSubfieldTextAfterStemsAreWritten) {
 }
 
 TEST_F(JobSettingsTest, SubfieldMessagesInFormOrder) {
-    const char* texts[] = {"You must supply the new text for subfield $x", "You must supply the new text for subfield $y",
-                           "You must supply the new text for subfield $3", "You must supply the new text for subfield $z"};
+    const char* texts[] = {
+        "You must supply the new text for subfield $x", "You must supply the new text for subfield $y",
+        "You must supply the new text for subfield $3", "You must supply the new text for subfield $z"};
     for (int box = 1; box <= 4; ++box) {
         Settings("");
         ReadyForm();

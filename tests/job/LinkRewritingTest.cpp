@@ -55,9 +55,9 @@ TEST_F(LinkRewritingTest, ChangesStemAtStartOfFirstUOnly) {
     job_.NewUrlStem = "https://new.example/";
     Load({"856 40 $uhttp://old.example/a$uhttp://old.example/b", "856 41 $3TOC$uhttp://other/x$zNote"});
     EXPECT_TRUE(Rewrite());
-    EXPECT_EQ(Fields(), (std::vector<std::string>{"245 00 $aA title.",
-                                                 "856 40 $uhttps://new.example/a$uhttp://old.example/b",
-                                                 "856 41 $3TOC$uhttp://other/x$zNote"}));
+    EXPECT_EQ(Fields(),
+              (std::vector<std::string>{"245 00 $aA title.", "856 40 $uhttps://new.example/a$uhttp://old.example/b",
+                                        "856 41 $3TOC$uhttp://other/x$zNote"}));
 }
 
 TEST_F(LinkRewritingTest, MatchIsCaseSensitiveAndAtTheStartOnly) {
@@ -75,7 +75,8 @@ TEST_F(LinkRewritingTest, MatchFromRight) {
     stem_ = "c";
     Load({"856 40 $uabc", "856 40 $uc", "856 40 $ucab"});
     EXPECT_TRUE(Rewrite());
-    EXPECT_EQ(Fields(), (std::vector<std::string>{"245 00 $aA title.", "856 40 $uabxy", "856 40 $uxy", "856 40 $ucab"}));
+    EXPECT_EQ(Fields(),
+              (std::vector<std::string>{"245 00 $aA title.", "856 40 $uabxy", "856 40 $uxy", "856 40 $ucab"}));
 }
 
 TEST_F(LinkRewritingTest, MatchFromRightNeedsAUAtLeastAsLongAsTheStem) {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "JobDbFixture.h"
+#include "base/INI.h"
 #include "job/OptionsForm.h"
-#include "profile/INI.h"
 #include "profile/Password.h"
 #include "voyager/VgerReaderClass7.h"
 
@@ -34,9 +34,7 @@ protected:
         OpenOptions(*program_, lists_, form_, host_);
     }
     bool Ok() { return ValidateAndSaveOptions(*program_, lists_, form_, main_, host_); }
-    std::string Saved(const char* section, const char* key) {
-        return ReadIniValue("Linkmend.INI", section, key, 300);
-    }
+    std::string Saved(const char* section, const char* key) { return ReadIniValue("Linkmend.INI", section, key, 300); }
     std::string SettingsText() { return ReadFile(Folder() + "Linkmend.INI"); }
     std::vector<std::string> Questions() const {
         std::vector<std::string> texts;
@@ -45,18 +43,18 @@ protected:
     }
     // An operator with its own profile and cataloguing locations.
     void AddOperator(const std::string& id, int profile, const std::vector<int>& locations) {
-        Catalog().Exec("INSERT INTO " + Prefix() + "CAT_OPERATOR (OPERATOR_ID, CAT_PROFILE_ID) VALUES ('" + id +
-                       "', " + std::to_string(profile) + ")");
+        Catalog().Exec("INSERT INTO " + Prefix() + "CAT_OPERATOR (OPERATOR_ID, CAT_PROFILE_ID) VALUES ('" + id + "', " +
+                       std::to_string(profile) + ")");
         for (int l : locations) {
             Catalog().Exec("INSERT INTO " + Prefix() + "CAT_SECURITY_LOCS (CAT_PROFILE_ID, LOCATION_ID) VALUES (" +
                            std::to_string(profile) + ", " + std::to_string(l) + ")");
         }
     }
-    void AddLocation(TestCatalog& catalog, int id, const std::string& code, const std::string& name,
-                     bool cataloguing) {
-        catalog.Exec("INSERT INTO " + Prefix() +
-                     "LOCATION (LOCATION_ID, LOCATION_CODE, LOCATION_NAME, LOCATION_DISPLAY_NAME, LIBRARY_ID) VALUES (" +
-                     std::to_string(id) + ", '" + code + "', '" + name + "', '" + name + "', 1)");
+    void AddLocation(TestCatalog& catalog, int id, const std::string& code, const std::string& name, bool cataloguing) {
+        catalog.Exec(
+            "INSERT INTO " + Prefix() +
+            "LOCATION (LOCATION_ID, LOCATION_CODE, LOCATION_NAME, LOCATION_DISPLAY_NAME, LIBRARY_ID) VALUES (" +
+            std::to_string(id) + ", '" + code + "', '" + name + "', '" + name + "', 1)");
         catalog.Exec("INSERT INTO " + Prefix() + "CAT_POLICY_LOCS (LOCATION_ID, CATALOGING_LOCATION) VALUES (" +
                      std::to_string(id) + ", '" + (cataloguing ? "Y" : "N") + "')");
     }
@@ -174,7 +172,8 @@ TEST_P(OptionsDb, ChangingTheDsnReconnectsAndRefillsBothListsAndTheLocationList)
     otherCatalog.Basics();
     AddLibrary(otherCatalog, 3, "Art Library");
     AddLocation(otherCatalog, 13, "ART", "Art room", true);
-    otherCatalog.Exec("INSERT INTO " + other->Prefix() + "CAT_SECURITY_LOCS (CAT_PROFILE_ID, LOCATION_ID) VALUES (1, 13)");
+    otherCatalog.Exec("INSERT INTO " + other->Prefix() +
+                      "CAT_SECURITY_LOCS (CAT_PROFILE_ID, LOCATION_ID) VALUES (1, 13)");
 
     Open();
     EXPECT_EQ(main_.cmbLocation.size(), 3u);
@@ -263,8 +262,8 @@ TEST_P(OptionsDb, OperatorWithoutHappeningLocationsIsRefusedAndNothingSaved) {
     const std::string before = SettingsText();
     form_.txtWriteUID = "storeonly";
     EXPECT_FALSE(Ok());
-    EXPECT_EQ(Questions(),
-              std::vector<std::string>{"There don't seem to be any Voyager happening locations defined for this operator."});
+    EXPECT_EQ(Questions(), std::vector<std::string>{
+                               "There don't seem to be any Voyager happening locations defined for this operator."});
     EXPECT_FALSE(Ok());  // the list basis has not moved on: refused again
     EXPECT_EQ(host_.questions.size(), 2u);
     EXPECT_EQ(SettingsText(), before);
@@ -308,10 +307,12 @@ TEST_P(OptionsDb, RequiredValuesAreCheckedInOrderAndNothingIsSaved) {
     Open();
     const std::string before = SettingsText();
     form_.txtDSN = form_.txtTNP = form_.txtReadUID = form_.txtReadPWD = form_.txtWriteUID = form_.txtWritePWD = " ";
-    const std::pair<std::string*, std::string> fills[] = {
-        {&form_.txtDSN, Db().ReadOnlyDsn()},   {&form_.txtTNP, Prefix()},
-        {&form_.txtReadUID, lists_.basis.ReadUID}, {&form_.txtReadPWD, lists_.basis.ReadPWD},
-        {&form_.txtWriteUID, "cat"},           {&form_.txtWritePWD, "cat-pw"}};
+    const std::pair<std::string*, std::string> fills[] = {{&form_.txtDSN, Db().ReadOnlyDsn()},
+                                                          {&form_.txtTNP, Prefix()},
+                                                          {&form_.txtReadUID, lists_.basis.ReadUID},
+                                                          {&form_.txtReadPWD, lists_.basis.ReadPWD},
+                                                          {&form_.txtWriteUID, "cat"},
+                                                          {&form_.txtWritePWD, "cat-pw"}};
     const std::pair<const char*, const char*> expected[] = {
         {"txtDSN", "You must supply a Data Set Name."},
         {"txtTNP", "You must supply a table name prefix."},

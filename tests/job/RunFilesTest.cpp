@@ -2,8 +2,8 @@
 #include <sys/stat.h>
 
 #include "TestSupport.h"
+#include "base/INI.h"
 #include "job/RunFiles.h"
-#include "profile/INI.h"
 
 using namespace linkmend;
 using linkmend::test::ReadFile;
@@ -45,7 +45,8 @@ TEST(RunLogTest, NumberedEntriesReadBackAsIniSection) {
     log.LogLine("Halden? False");
     log.LogLine("SQL command returned OK");
     log.Close();
-    EXPECT_EQ(ReadFile(path), "[Report]\r\n1=Production run? False\r\n2=Halden? False\r\n3=SQL command returned OK\r\n");
+    EXPECT_EQ(ReadFile(path),
+              "[Report]\r\n1=Production run? False\r\n2=Halden? False\r\n3=SQL command returned OK\r\n");
     EXPECT_EQ(ReadIniValue(path, "Report", "2", 100), "Halden? False");
     EXPECT_EQ(ReadIniValue(path, "Report", "3", 100), "SQL command returned OK");
 }
@@ -74,8 +75,10 @@ TEST(TextFileTest, MissingFolderNamesTheFile) {
 TEST(TextFileTest, FullDiskIsAnErrorNotSilentLoss) {
     TextFile f;
     f.Create("/dev/full");
-    EXPECT_THROW({
-        f.WriteLine(std::string(100000, 'x'));
-        f.Close();
-    }, RunFileError);
+    EXPECT_THROW(
+        {
+            f.WriteLine(std::string(100000, 'x'));
+            f.Close();
+        },
+        RunFileError);
 }

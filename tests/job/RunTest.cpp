@@ -21,15 +21,17 @@ protected:
     // The report from its first line to the connection block, as every run writes it.
     std::string Head(bool production, const std::string& stop = "", const std::string& oldStem = "http://old.example/",
                      const std::string& newStem = "https://new.example/") {
-        std::string h = "**************************************\r\n*\r\n* Linkmend program\r\n*\r\n"
-                        "* Run started: TIME\r\n* Run ended:   TIME\r\n*\r\n**************************************\r\n\r\n";
+        std::string h =
+            "**************************************\r\n*\r\n* Linkmend program\r\n*\r\n"
+            "* Run started: TIME\r\n* Run ended:   TIME\r\n*\r\n**************************************\r\n\r\n";
         h += production ? "Run performed as production\r\n\r\n" : "Run performed as test\r\n\r\n";
         if (!stop.empty()) h += stop + "\r\n\r\n";
         h += "Old stem: " + oldStem + "\r\nNew stem: " + newStem + "\r\n\r\n";
         h += "Voyager connection information:\r\n";
         h += "Data source:       \t" + Db().ReadOnlyDsn() + "\r\n";
         h += "Table name prefix: \t" + Prefix() + "\r\n";
-        h += "Read-only UID:     \t" + (Db().ReadOnlyUid().empty() ? std::string("reader") : Db().ReadOnlyUid()) + "\r\n";
+        h += "Read-only UID:     \t" + (Db().ReadOnlyUid().empty() ? std::string("reader") : Db().ReadOnlyUid()) +
+             "\r\n";
         h += "Voyager UID:       \tcat\r\n\r\n";
         return h;
     }
@@ -96,9 +98,11 @@ TEST_P(RunDb, ProductionRunRewritesRecordsAndASecondRunFindsNothing) {
                             "       2 records needing the requested change\r\n"
                             "       2 records updated\r\n"
                             "\r\n");
-    EXPECT_EQ(StoredFields("BIB", 1), (std::vector<std::string>{"245 00 $aFirst", "856 40 $uhttps://new.example/one$zNote",
-                                                               "856 42 $uhttp://keep/"}));
-    EXPECT_EQ(Catalog().Links(1, "B"), (std::vector<std::string>{"B https://new.example/one | Note", "B http://keep/ | "}));
+    EXPECT_EQ(StoredFields("BIB", 1),
+              (std::vector<std::string>{"245 00 $aFirst", "856 40 $uhttps://new.example/one$zNote",
+                                        "856 42 $uhttp://keep/"}));
+    EXPECT_EQ(Catalog().Links(1, "B"),
+              (std::vector<std::string>{"B https://new.example/one | Note", "B http://keep/ | "}));
     EXPECT_EQ(Catalog().Links(20, "M"), (std::vector<std::string>{"M https://new.example/h | "}));
     EXPECT_EQ(Catalog().Count("BIB_HISTORY WHERE BIB_ID = 1 AND ACTION_TYPE_ID = 2 AND OPERATOR_ID = 'cat'"), 1);
     EXPECT_EQ(Catalog().Count("MFHD_HISTORY WHERE MFHD_ID = 20 AND ACTION_TYPE_ID = 2"), 1);
@@ -146,7 +150,8 @@ TEST_P(RunDb, LocationLimitKeepsOnlyHoldingsInThatLocation) {
                             "       1 records would have been updated\r\n\r\n");
     const auto log = RunLog();
     EXPECT_EQ(log[2], "SQL command to retrieve records: SELECT T1.RECORD_ID, T1.RECORD_TYPE, T1.LINK FROM " + Prefix() +
-                          "ELINK_INDEX T1, " + Prefix() + "BIB_MFHD T2, " + Prefix() + "MFHD_MASTER T3  WHERE UPPER(T1.LINK) "
+                          "ELINK_INDEX T1, " + Prefix() + "BIB_MFHD T2, " + Prefix() +
+                          "MFHD_MASTER T3  WHERE UPPER(T1.LINK) "
                           "LIKE 'HTTP://OLD.EXAMPLE/%' AND  ((T1.RECORD_TYPE = 'B' AND T2.BIB_ID = T1.RECORD_ID AND "
                           "T3.MFHD_ID = T2.MFHD_ID) OR (T1.RECORD_TYPE ='M' AND T3.MFHD_ID = T1.RECORD_ID))  AND "
                           "T3.LOCATION_ID = 10");
@@ -162,12 +167,14 @@ TEST_P(RunDb, UnknownLocationCodeSelectsNothing) {
 }
 
 TEST_P(RunDb, RightEndMatchAddsSuffix) {
-    Catalog().AddBib(1, {k008, "245 00 $aT", "856 40 $uhttp://a.example/doc.pdf", "856 40 $uhttp://a.example/doc.pdf/x"});
+    Catalog().AddBib(1,
+                     {k008, "245 00 $aT", "856 40 $uhttp://a.example/doc.pdf", "856 40 $uhttp://a.example/doc.pdf/x"});
     StemJob(".pdf", "?download=1", "200000");
     Set("UrlStem", "MatchEnd", "1");
     EXPECT_EQ(Perform(true), RunOutcome::Completed);
-    EXPECT_EQ(StoredFields("BIB", 1), (std::vector<std::string>{"245 00 $aT", "856 40 $uhttp://a.example/doc.pdf?download=1",
-                                                               "856 40 $uhttp://a.example/doc.pdf/x"}));
+    EXPECT_EQ(StoredFields("BIB", 1),
+              (std::vector<std::string>{"245 00 $aT", "856 40 $uhttp://a.example/doc.pdf?download=1",
+                                        "856 40 $uhttp://a.example/doc.pdf/x"}));
     EXPECT_EQ(RunLog()[2], "SQL command to retrieve records: SELECT RECORD_ID, RECORD_TYPE, LINK FROM " + Prefix() +
                                "ELINK_INDEX WHERE UPPER(LINK) LIKE '%.PDF'");
 }
@@ -219,12 +226,13 @@ TEST_P(RunDb, RecordChangedMeanwhileIsListedAndSavedToTheProblemsFile) {
         else Catalog().AddHistory("MFHD", 10, "2099-01-01 00:00:00", 2);
     };
     EXPECT_EQ(Perform(true), RunOutcome::Completed);
-    EXPECT_EQ(Report(), Head(true) +
-                            "       2 records read\r\n"
-                            "       2 could not be updated due to Voyager errors (listed below)\r\n\r\n"
-                            "These records couldn't be updated because of a Voyager problem (records saved to a file)\r\n"
-                            "\tB 1.  Reason: 41 (Record updated since last read)\r\n"
-                            "\tH 10.  Reason: 41 (Record updated since last read)\r\n\r\n");
+    EXPECT_EQ(Report(),
+              Head(true) +
+                  "       2 records read\r\n"
+                  "       2 could not be updated due to Voyager errors (listed below)\r\n\r\n"
+                  "These records couldn't be updated because of a Voyager problem (records saved to a file)\r\n"
+                  "\tB 1.  Reason: 41 (Record updated since last read)\r\n"
+                  "\tH 10.  Reason: 41 (Record updated since last read)\r\n\r\n");
     const std::string problems = RunFile(".UpdateProblems.mrc");
     Utf8MarcRecordClass r;
     r.MarcRecordIn(problems);
@@ -345,8 +353,10 @@ TEST_P(RunDb, DiagnosticModeDumpsTheLinksOfOneRecordAndEnds) {
     Set("General", "RecordOfInterest", "7");
     EXPECT_EQ(Perform(), RunOutcome::Diagnostic);
     EXPECT_EQ(ReadFile(Reports() + "UrlInfo.txt"),
-              "LOOKING FOR: 687474703A2F2F6F6C642E6578616D706C652F" "C3A9\r\n\r\n"
-              "B\t7\t687474703A2F2F6F6C642E6578616D706C652F" "C3A9\t436166C3A9\r\n");
+              "LOOKING FOR: 687474703A2F2F6F6C642E6578616D706C652F"
+              "C3A9\r\n\r\n"
+              "B\t7\t687474703A2F2F6F6C642E6578616D706C652F"
+              "C3A9\t436166C3A9\r\n");
     EXPECT_EQ(RunFile(".Report.txt"), "");
 }
 

@@ -73,7 +73,9 @@ TEST(CharOctets, CountFollowsTheFirstOctet) {
 
 TEST(CharOctets, FindFirstOctetStepsBackOverContinuationOctets) {
     Utf8CharClass c;
-    const std::string s = "\xE2\x82\xAC" "x";  // euro sign, then x
+    const std::string s =
+        "\xE2\x82\xAC"
+        "x";  // euro sign, then x
     EXPECT_EQ(c.Utf8CharFindFirstOctet(s, 3), 1);
     EXPECT_EQ(c.Utf8CharFindFirstOctet(s, 2), 1);
     EXPECT_EQ(c.Utf8CharFindFirstOctet(s, 4), 4);
@@ -95,17 +97,26 @@ TEST(CharConvert, CodePointsAndUcsForms) {
     EXPECT_EQ(c.UcsNumericToUtf8(0x110000), "");
     const std::string text = "a\xC3\xA9\xE4\xBA\xBA\xF0\xA0\x80\x80";
     EXPECT_EQ(c.Ucs2Utf8(c.Utf82Ucs(text)), text);
-    EXPECT_EQ(Hex(c.Ucs2Utf8(std::string("\x00\xD8" "A", 3))), "EF BF BD ");  // lone surrogate; odd octet dropped
+    EXPECT_EQ(Hex(c.Ucs2Utf8(std::string("\x00\xD8"
+                                         "A",
+                                         3))),
+              "EF BF BD ");  // lone surrogate; odd octet dropped
     EXPECT_EQ(Hex(c.Utf82Ucs("\xC3")), "FD FF ");
 }
 
 TEST(CharTranslate, Marc82Utf8ReadsShortStringsInEachEncoding) {
     Utf8CharClass c;
-    EXPECT_EQ(c.Marc82Utf8("\xE1" "e"), "e\xCC\x80");
-    EXPECT_EQ(c.Marc82Utf8("\x1B" "b2\x1Bs"), "\xE2\x82\x82");
+    EXPECT_EQ(c.Marc82Utf8("\xE1"
+                           "e"),
+              "e\xCC\x80");
+    EXPECT_EQ(c.Marc82Utf8("\x1B"
+                           "b2\x1Bs"),
+              "\xE2\x82\x82");
     EXPECT_EQ(c.Marc82Utf8("&#x2113;"), "\xE2\x84\x93");
-    EXPECT_EQ(c.Marc82Utf8("\x1Bg" "abc\x1Bs"), "\xCE\xB1\xCE\xB2\xCE\xB3");
-    EXPECT_EQ(c.Marc82Utf8("\xC2", "V"), "\xC2\xB2");  // superscript two in variant V
+    EXPECT_EQ(c.Marc82Utf8("\x1Bg"
+                           "abc\x1Bs"),
+              "\xCE\xB1\xCE\xB2\xCE\xB3");
+    EXPECT_EQ(c.Marc82Utf8("\xC2", "V"), "\xC2\xB2");      // superscript two in variant V
     EXPECT_EQ(c.Marc82Utf8("\xC2", "M"), "\xE2\x84\x97");  // sound recording copyright in MARC-8
     EXPECT_EQ(c.Marc82Utf8("\xBE", "O"), "\xE2\x84\x93");
     EXPECT_EQ(c.Marc82Utf8("\xE9", "L"), "e\xCC\x81");
@@ -147,22 +158,25 @@ struct OneCharacterCase {
 
 TEST(CharTranslate, OneUtf8CharacterGivesItsOctetsAndSetNumber) {
     const OneCharacterCase cases[] = {
-        {"M", "0", "\xC3\xA9", "\xE2" "e", "0", false},   // precomposed: mark, then base
+        {"M", "0", "\xC3\xA9",
+         "\xE2"
+         "e",
+         "0", false},  // precomposed: mark, then base
         {"M", "0", "\xCC\x80", "\xE1", "1", false},
-        {"M", "0", "\xC2\xB2", "2", "4", false},           // superscript set
-        {"V", "0", "\xC2\xB2", "\xC2", "1", false},        // variant V: inside extended Latin
-        {"O", "0", "\xE2\x84\x93", "\xBE", "1", false},    // variant O
+        {"M", "0", "\xC2\xB2", "2", "4", false},         // superscript set
+        {"V", "0", "\xC2\xB2", "\xC2", "1", false},      // variant V: inside extended Latin
+        {"O", "0", "\xE2\x84\x93", "\xBE", "1", false},  // variant O
         {"M", "0", "\xE2\x84\x93", "\xC1", "1", false},
-        {"M", "0", "\xCE\xB1", "a", "8", false},           // plain look-up: Greek set
-        {"M", "2", "\xCE\xB1", "a", "2", false},           // Greek symbols in force: the alternative
-        {"M", "0", "\xCF\xA1", "~", "9", false},           // sampi
+        {"M", "0", "\xCE\xB1", "a", "8", false},  // plain look-up: Greek set
+        {"M", "2", "\xCE\xB1", "a", "2", false},  // Greek symbols in force: the alternative
+        {"M", "0", "\xCF\xA1", "~", "9", false},  // sampi
         {"M", "0", "\xD0\x90", "a", "6", false},
         {"M", "0", "\xD1\x91", "\xC4", "6", false},
         {"M", "0", "\xD8\xA1", "A", "7", false},
         {"M", "0", "\xE3\x80\x80", "\x21\x23\x20", "EA", false},
         {"M", "0", "\xC2\x98", "\x88", "1", false},
-        {"M", "6", "1", "1", "6", false},                  // digits exist in Cyrillic: no change of set
-        {"M", "0", "\xE0\xB8\x81", "&#x0E01;", "0", true}, // Thai has no MARC-8 form
+        {"M", "6", "1", "1", "6", false},                   // digits exist in Cyrillic: no change of set
+        {"M", "0", "\xE0\xB8\x81", "&#x0E01;", "0", true},  // Thai has no MARC-8 form
         {"L", "0", "\xC3\xA9", "\xE9", "0", false},
     };
     Utf8CharClass c;
@@ -204,7 +218,9 @@ TEST(CharNamed, SpecialCharactersInBothEncodings) {
     EXPECT_EQ(c.Marc8Superscript(2), "\x1Bp2\x1Bs");
     EXPECT_EQ(c.Marc8Superscript(2, "V"), "\xC2");
     EXPECT_EQ(c.Marc8Subscript(0, "V"), "\xD0");
-    EXPECT_EQ(c.Marc8SubscriptCloseParen(), "\x1B" "b)\x1Bs");
+    EXPECT_EQ(c.Marc8SubscriptCloseParen(),
+              "\x1B"
+              "b)\x1Bs");
     EXPECT_EQ(c.Utf8Superscript(1), "\xC2\xB9");
     EXPECT_EQ(c.Utf8Superscript(10), "");
     EXPECT_EQ(c.Marc8ZeroWidthJoiner(), "\x8D");
@@ -223,13 +239,26 @@ TEST(CharNorm, ComparisonFormsFoldLettersAndPunctuation) {
         const char* p;
     };
     const Case cases[] = {
-        {"\xC3\x86", "AE", "AE"},      {"\xC3\x9F", "SS", "SS"},       {"\xC7\xBF", "O", "O"},
-        {"\xC5\x82", "L", "L"},        {",", " ", ","},                {"&", "&", "&"},
-        {"\xCC\x81", "", ""},          {"\xC2\xB2", "2", "2"},         {"\xD0\xB4", "\xD0\x94", "\xD0\x94"},
-        {"\xE4\xBA\xBA", "\xE4\xBA\xBA", "\xE4\xBA\xBA"},              {"\xCA\xBB", "", ""},
-        {"'", "", "'"},                {"\xE2\x80\x99", "", "\xE2\x80\x99"}, {"\xC2\x98", "", ""},
-        {"\xE2\x80\x8F", "", ""},     {" ", " ", " "},                {"\x1F", " ", " "},
-        {"q", "Q", "Q"},               {"\xE2\x84\x93", "L", "L"},    {"\xC2\xA9", " ", "\xC2\xA9"},
+        {"\xC3\x86", "AE", "AE"},
+        {"\xC3\x9F", "SS", "SS"},
+        {"\xC7\xBF", "O", "O"},
+        {"\xC5\x82", "L", "L"},
+        {",", " ", ","},
+        {"&", "&", "&"},
+        {"\xCC\x81", "", ""},
+        {"\xC2\xB2", "2", "2"},
+        {"\xD0\xB4", "\xD0\x94", "\xD0\x94"},
+        {"\xE4\xBA\xBA", "\xE4\xBA\xBA", "\xE4\xBA\xBA"},
+        {"\xCA\xBB", "", ""},
+        {"'", "", "'"},
+        {"\xE2\x80\x99", "", "\xE2\x80\x99"},
+        {"\xC2\x98", "", ""},
+        {"\xE2\x80\x8F", "", ""},
+        {" ", " ", " "},
+        {"\x1F", " ", " "},
+        {"q", "Q", "Q"},
+        {"\xE2\x84\x93", "L", "L"},
+        {"\xC2\xA9", " ", "\xC2\xA9"},
     };
     Utf8CharClass c;
     for (const auto& k : cases) {

@@ -13,7 +13,10 @@ using linkmend::test::WriteFile;
 namespace {
 
 std::string Record(int n, const std::string& text = "", char coding = ' ') {
-    return BuildRecord({"\x1F" "aRecord number " + std::to_string(n) + text}, coding);
+    return BuildRecord({"\x1F"
+                        "aRecord number " +
+                        std::to_string(n) + text},
+                       coding);
 }
 
 std::vector<std::string> ReadAll(Utf8MarcFileClass& f) {
@@ -38,8 +41,8 @@ std::vector<std::string> ReadFileRecords(const std::string& content, bool* segme
 
 TEST(FileReader, RecordsBackToBackOrSeparatedComeBackExactly) {
     const std::string a = Record(1), b = Record(2, "\xC3\xA9", 'a'), c = Record(3);
-    for (const std::string& separator : {std::string(), std::string("\r\n"), std::string("\n"),
-                                         std::string(" \0\0 ", 4)}) {
+    for (const std::string& separator :
+         {std::string(), std::string("\r\n"), std::string("\n"), std::string(" \0\0 ", 4)}) {
         const auto records = ReadFileRecords(separator + a + separator + b + separator + c + separator);
         ASSERT_EQ(records.size(), 3u) << "separator of " << separator.size();
         EXPECT_EQ(records[0], a);
@@ -117,11 +120,13 @@ TEST(FileReader, SegmentedRecordCutShortOrBrokenKeepsWhatWasRead) {
 
 TEST(FileReader, MarcXmlRecordsWithAndWithoutPrefix) {
     const std::string r1 = "<record>\n  <leader>00000nam a2200000 a 4500</leader>\n</record>";
-    const std::string r2 = "<marc:record xmlns:marc=\"http://www.loc.gov/MARC21/slim\"><marc:datafield tag=\"245\">"
-                           "<marc:subfield code=\"a\">T\xC3\xADtulo</marc:subfield></marc:datafield></marc:record>";
+    const std::string r2 =
+        "<marc:record xmlns:marc=\"http://www.loc.gov/MARC21/slim\"><marc:datafield tag=\"245\">"
+        "<marc:subfield code=\"a\">T\xC3\xADtulo</marc:subfield></marc:datafield></marc:record>";
     const std::string r3 = "<record type=\"Bibliographic\"><controlfield tag=\"001\">1</controlfield></record >";
     for (const std::string& bom : {std::string(), std::string("\xEF\xBB\xBF")}) {
-        const std::string xml = bom + "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<collection xmlns=\"x\">\n<recordSet/>" +
+        const std::string xml = bom +
+                                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<collection xmlns=\"x\">\n<recordSet/>" +
                                 r1 + "\n<record/>\n" + r2 + "\n" + r3 + "\n</collection>\n";
         const auto records = ReadFileRecords(xml);
         ASSERT_EQ(records.size(), 3u);
@@ -157,7 +162,10 @@ TEST(FileReader, ByteOrderMarkIsSkipped) {
 }
 
 TEST(FileReader, OverstatedLengthIsCutAtTheTerminator) {
-    std::string a = BuildRecord({"\x1F" "a" + std::string(1057, 'q')});
+    std::string a =
+        BuildRecord({"\x1F"
+                     "a" +
+                     std::string(1057, 'q')});
     ASSERT_EQ(a.size(), 1100u);
     const std::string b = Record(2);
     std::string stated = a;
@@ -171,7 +179,9 @@ TEST(FileReader, OverstatedLengthIsCutAtTheTerminator) {
 }
 
 TEST(FileReader, UnderstatedLengthIsReturnedAsStated) {
-    const std::string a = BuildRecord({"\x1F" "aonly letters here to the end of the record"});
+    const std::string a =
+        BuildRecord({"\x1F"
+                     "aonly letters here to the end of the record"});
     std::string stated = a;
     char digits[8];
     std::snprintf(digits, sizeof digits, "%05zu", a.size() - 20);
@@ -226,7 +236,9 @@ TEST(FileReader, EmptyMissingAndClosedFiles) {
 TEST(FileReader, CharacterizingAFileKeepsTheReadPosition) {
     TempDir dir;
     const std::string utf8 = Record(1, " caf\xC3\xA9", 'a');
-    const std::string marc8 = Record(2, " caf\xE2" "e");
+    const std::string marc8 = Record(2,
+                                     " caf\xE2"
+                                     "e");
     const std::string variantV = Record(3, " H\xD2O");
     const std::string ascii = Record(4);
     struct Case {
@@ -234,8 +246,12 @@ TEST(FileReader, CharacterizingAFileKeepsTheReadPosition) {
         const char* code;
     };
     const Case cases[] = {
-        {utf8 + ascii + utf8, "U"},  {ascii, "U"},          {marc8 + ascii + marc8, "M"},
-        {marc8 + variantV, "V"},     {marc8 + utf8, "?"},   {Record(5, "\x1B(B\xC3\xA9") + marc8, "Y"},
+        {utf8 + ascii + utf8, "U"},
+        {ascii, "U"},
+        {marc8 + ascii + marc8, "M"},
+        {marc8 + variantV, "V"},
+        {marc8 + utf8, "?"},
+        {Record(5, "\x1B(B\xC3\xA9") + marc8, "Y"},
         {"", "?"},
     };
     for (const auto& k : cases) {

@@ -47,7 +47,10 @@ constexpr SetUnderTest kSets[] = {
     {WorkingSet::Ascii, "\x1B(B", false, "o", ""},
     {WorkingSet::Ansel, "\x1B)E", true, "o", ""},
     {WorkingSet::GreekSymbols, "\x1Bg", false, "", "\x1Bs"},
-    {WorkingSet::Subscripts, "\x1B" "b", false, "", "\x1Bs"},
+    {WorkingSet::Subscripts,
+     "\x1B"
+     "b",
+     false, "", "\x1Bs"},
     {WorkingSet::Superscripts, "\x1Bp", false, "", "\x1Bs"},
     {WorkingSet::Hebrew, "\x1B(2", false, "\x60", "\x1B(B"},
     {WorkingSet::CyrillicBasic, "\x1B(N", false, "\x41", "\x1B(B"},
@@ -67,8 +70,7 @@ std::vector<Unit> SingleOctetUnits() {
             char label[48];
             std::snprintf(label, sizeof label, "set %d octet %02X", static_cast<int>(s.set),
                           static_cast<unsigned char>(octet));
-            units.push_back({prefix + octet + suffix, prefix + suffix, label,
-                             GraphicSetEntry(s.set, p) != 0});
+            units.push_back({prefix + octet + suffix, prefix + suffix, label, GraphicSetEntry(s.set, p) != 0});
         }
     }
     for (unsigned octet = 0x80; octet <= 0xFF; ++octet) {
@@ -128,15 +130,15 @@ void CompareWithConverters(const std::vector<Unit>& units) {
         if (u.defined) {
             if (ours != yaz[i] || ours != perl[i] || error) {
                 ++failures;
-                ADD_FAILURE() << u.label << ": ours " << Hex(ours) << "yaz " << Hex(yaz[i]) << "perl "
-                              << Hex(perl[i]) << (error ? "(error flag)" : "");
+                ADD_FAILURE() << u.label << ": ours " << Hex(ours) << "yaz " << Hex(yaz[i]) << "perl " << Hex(perl[i])
+                              << (error ? "(error flag)" : "");
             }
         } else {
             const std::string rest = Ours(u.withoutCode, true);
             if (!error || ours.find("[MARC+") == std::string::npos || yaz[i] != rest) {
                 ++failures;
-                ADD_FAILURE() << u.label << " (undefined): ours " << Hex(ours) << "yaz " << Hex(yaz[i])
-                              << "rest " << Hex(rest);
+                ADD_FAILURE() << u.label << " (undefined): ours " << Hex(ours) << "yaz " << Hex(yaz[i]) << "rest "
+                              << Hex(rest);
             }
         }
     }
@@ -165,19 +167,29 @@ TEST(Marc8Oracle, LigatureHalvesKeptByDefaultAndDoubleWidthOnRequest) {
 // stacked before their letters, G0 and G1 changed independently.
 const std::vector<std::string>& ComposedFields() {
     static const std::vector<std::string> fields = {
-        "Dvor\xE2" "ak, Anton\xED" "n",                                // acute, high comma
-        "Nguy\xE3\xF2\xEA" "en Tr\xE3\xE2" "an",                       // two marks on one letter
-        "\x1B(NBOJNA I MIR\x1B(B / Tolsto\xE6i",                        // Cyrillic then breve
-        "\x1B(Nknigi\x1B)Q\xC4\xE4\x1B)E \xE1" "a",                    // extended Cyrillic in G1
+        "Dvor\xE2"
+        "ak, Anton\xED"
+        "n",  // acute, high comma
+        "Nguy\xE3\xF2\xEA"
+        "en Tr\xE3\xE2"
+        "an",                                     // two marks on one letter
+        "\x1B(NBOJNA I MIR\x1B(B / Tolsto\xE6i",  // Cyrillic then breve
+        "\x1B(Nknigi\x1B)Q\xC4\xE4\x1B)E \xE1"
+        "a",                                                             // extended Cyrillic in G1
         "\x1B(S\x41\x22\x6B\x6C\x1B(B, Greek \x1B(S\x61\x62\x64\x1B(B",  // Greek with its tonos
-        "\x1B(2\x60\x61\x62\x1B(B (Hebrew)",                            // Hebrew
-        "\x1B(2\x40\x60\x4B\x61\x1B(B",                                 // Hebrew points before letters
-        "\x1B(3\x47\x64\x71\x48\x1B(B",                                 // Arabic with shadda
-        "\x1B(3\x47\x1B)4\xB1\xA9\x1B)E\x1B(B",                         // extended Arabic in G1
-        "\x1B$1\x21\x30\x64\x21\x23\x20\x69\x21\x3C\x1B(B (CJK)",       // EACC and ideographic space
-        "H\x1B" "b2\x1Bs" "O and x\x1Bp2\x1Bs + \x1Bg" "abc\x1Bs",         // technique 1 sets
-        "\x88The\x89 title \xA5\xB5\xA3\xB3 \xC0" "C \xB9" "5",        // non-sort, special letters
-        "\x1B(NA\x1B(B\x1B$1\x21\x30\x64\x1B(B\x1B(S\x41\x1B(B",        // escape after escape
+        "\x1B(2\x60\x61\x62\x1B(B (Hebrew)",                             // Hebrew
+        "\x1B(2\x40\x60\x4B\x61\x1B(B",                                  // Hebrew points before letters
+        "\x1B(3\x47\x64\x71\x48\x1B(B",                                  // Arabic with shadda
+        "\x1B(3\x47\x1B)4\xB1\xA9\x1B)E\x1B(B",                          // extended Arabic in G1
+        "\x1B$1\x21\x30\x64\x21\x23\x20\x69\x21\x3C\x1B(B (CJK)",        // EACC and ideographic space
+        "H\x1B"
+        "b2\x1Bs"
+        "O and x\x1Bp2\x1Bs + \x1Bg"
+        "abc\x1Bs",  // technique 1 sets
+        "\x88The\x89 title \xA5\xB5\xA3\xB3 \xC0"
+        "C \xB9"
+        "5",                                                      // non-sort, special letters
+        "\x1B(NA\x1B(B\x1B$1\x21\x30\x64\x1B(B\x1B(S\x41\x1B(B",  // escape after escape
     };
     return fields;
 }
@@ -283,18 +295,13 @@ void CompareRealFile(const std::string& name) {
     }
 }
 
-TEST(Marc8Oracle, RealMarc8RecordsTranslateAsYazDoes) {
-    CompareRealFile("brkrtest.mrc");
-}
+TEST(Marc8Oracle, RealMarc8RecordsTranslateAsYazDoes) { CompareRealFile("brkrtest.mrc"); }
 
-TEST(Marc8Oracle, RealCyrillicRecordTranslatesAsYazDoes) {
-    CompareRealFile("cyrillic_capital_e.mrc");
-}
+TEST(Marc8Oracle, RealCyrillicRecordTranslatesAsYazDoes) { CompareRealFile("cyrillic_capital_e.mrc"); }
 
 // ---- UTF-8 -> MARC-8 -> UTF-8 ----
 
-std::string RoundTrip(const std::string& utf8, Encoding encoding, bool doubleWidth = false,
-                      bool* error = nullptr) {
+std::string RoundTrip(const std::string& utf8, Encoding encoding, bool doubleWidth = false, bool* error = nullptr) {
     WorkingSets sets;
     TranslateOptions options;
     options.encoding = encoding;
@@ -336,11 +343,10 @@ TEST(Marc8RoundTrip, EveryTableCharacterComesBackUnchangedInEachEncoding) {
             bool error = false;
             const std::string back = RoundTrip(text, encoding, doubleWidth, &error);
             // Variant V has no room for the sharp s and the euro sign: they travel as references.
-            const bool noHome = encoding == Encoding::V &&
-                                (text.find("\xC3\x9F") == 0 || text.find("\xE2\x82\xAC") == 0);
+            const bool noHome =
+                encoding == Encoding::V && (text.find("\xC3\x9F") == 0 || text.find("\xE2\x82\xAC") == 0);
             if ((back != text || error != noHome) && failures++ < 10)
-                ADD_FAILURE() << "encoding " << static_cast<int>(encoding) << ": " << Hex(text) << "-> "
-                              << Hex(back);
+                ADD_FAILURE() << "encoding " << static_cast<int>(encoding) << ": " << Hex(text) << "-> " << Hex(back);
         }
     }
 }

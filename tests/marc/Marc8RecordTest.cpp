@@ -46,10 +46,17 @@ protected:
 TEST_F(Marc8RecordTest, Marc8RecordIsTranslatedOnLoadAndMarkedUtf8) {
     Utf8MarcRecordClass r;
     r.CharacterSetOut("U");
-    r.MarcRecordIn(One("500", "  \x1F" "aDvo\xE9" "r\xE2" "ak \x1B(NAB\x1B(B"));
+    r.MarcRecordIn(One("500",
+                       "  \x1F"
+                       "aDvo\xE9"
+                       "r\xE2"
+                       "ak \x1B(NAB\x1B(B"));
     EXPECT_EQ(r.CharacterSetIn(), "M");
     EXPECT_TRUE(r.MarcRecordTranslated());
-    EXPECT_EQ(Hex(FieldText(r, "500")), Hex("\x1F" "aDvor\xCC\x8C" "a\xCC\x81" "k \xD0\xB0\xD0\xB1"));
+    EXPECT_EQ(Hex(FieldText(r, "500")), Hex("\x1F"
+                                            "aDvor\xCC\x8C"
+                                            "a\xCC\x81"
+                                            "k \xD0\xB0\xD0\xB1"));
     EXPECT_EQ(r.CharacterEncodingScheme(), "a");
     EXPECT_EQ(r.MarcRecordOut().substr(9, 1), "a");
 }
@@ -57,7 +64,9 @@ TEST_F(Marc8RecordTest, Marc8RecordIsTranslatedOnLoadAndMarkedUtf8) {
 TEST_F(Marc8RecordTest, PlainAsciiRecordIsNotTouched) {
     Utf8MarcRecordClass r;
     r.CharacterSetOut("U");
-    const std::string record = One("500", "  \x1F" "aplain text");
+    const std::string record = One("500",
+                                   "  \x1F"
+                                   "aplain text");
     r.MarcRecordIn(record);
     EXPECT_EQ(r.CharacterSetIn(), "M");
     EXPECT_FALSE(r.MarcRecordTranslated());
@@ -67,33 +76,52 @@ TEST_F(Marc8RecordTest, PlainAsciiRecordIsNotTouched) {
 TEST_F(Marc8RecordTest, NonFilingCountFollowsTheArticleOnLoad) {
     Utf8MarcRecordClass r;
     r.CharacterSetOut("U");
-    r.MarcRecordIn(One("245", "14\x1F" "a\xE2" "El libro"));
+    r.MarcRecordIn(One("245",
+                       "14\x1F"
+                       "a\xE2"
+                       "El libro"));
     ASSERT_TRUE(r.FldFindFirst("245"));
     EXPECT_EQ(r.FldInd(), "15");
-    EXPECT_EQ(Hex(r.FldText()), Hex("\x1F" "aE\xCC\x81l libro"));
+    EXPECT_EQ(Hex(r.FldText()), Hex("\x1F"
+                                    "aE\xCC\x81l libro"));
 }
 
 TEST_F(Marc8RecordTest, ChangingTheOutputSetTranslatesTheLoadedRecordBothWays) {
     Utf8MarcRecordClass r;
-    const std::string utf8 = "  \x1F" "6245-01/(3\x1F" "a\xD8\xA1 caf\xC3\xA9";
+    const std::string utf8 =
+        "  \x1F"
+        "6245-01/(3\x1F"
+        "a\xD8\xA1 caf\xC3\xA9";
     r.MarcRecordIn(One("880", utf8, 'a'));
     EXPECT_EQ(r.CharacterSetIn(), "U");
     r.CharacterSetOut("M");
-    EXPECT_EQ(Hex(FieldText(r, "880")), Hex("\x1F" "6245-01/(3/r\x1F" "a\x1B(3A \x1B(Bcaf\xE2" "e"));
+    EXPECT_EQ(Hex(FieldText(r, "880")), Hex("\x1F"
+                                            "6245-01/(3/r\x1F"
+                                            "a\x1B(3A \x1B(Bcaf\xE2"
+                                            "e"));
     EXPECT_EQ(r.CharacterEncodingScheme(), " ");
     EXPECT_TRUE(r.MarcRecordTranslated());
     r.CharacterSetOut("U");
-    EXPECT_EQ(Hex(FieldText(r, "880")), Hex("\x1F" "6245-01/(3/r\x1F" "a\xD8\xA1 cafe\xCC\x81"));
+    EXPECT_EQ(Hex(FieldText(r, "880")), Hex("\x1F"
+                                            "6245-01/(3/r\x1F"
+                                            "a\xD8\xA1 cafe\xCC\x81"));
     EXPECT_EQ(r.CharacterEncodingScheme(), "a");
     r.CharacterSetOut("V");
     r.CharacterSetOut("O");  // from one MARC-8 form to another, by way of UTF-8
-    EXPECT_EQ(Hex(FieldText(r, "880")), Hex("\x1F" "6245-01/(3/r\x1F" "a\x1B(3A \x1B(Bcaf\xE2" "e"));
+    EXPECT_EQ(Hex(FieldText(r, "880")), Hex("\x1F"
+                                            "6245-01/(3/r\x1F"
+                                            "a\x1B(3A \x1B(Bcaf\xE2"
+                                            "e"));
 }
 
 TEST_F(Marc8RecordTest, SetsStayInForceAcrossSubfieldsOfALoadedField) {
     Utf8MarcRecordClass r;
     r.CharacterSetOut("U");
-    r.MarcRecordIn(One("880", "  \x1F" "a\x1B(NAB\x1F" "bAB\x1B(B\x1F" "cAB"));
+    r.MarcRecordIn(One("880",
+                       "  \x1F"
+                       "a\x1B(NAB\x1F"
+                       "bAB\x1B(B\x1F"
+                       "cAB"));
     ASSERT_TRUE(r.FldFindFirst("880"));
     ASSERT_TRUE(r.SfdFindFirst("b"));
     EXPECT_EQ(r.SfdText(), "\xD0\xB0\xD0\xB1");
@@ -102,13 +130,20 @@ TEST_F(Marc8RecordTest, SetsStayInForceAcrossSubfieldsOfALoadedField) {
 }
 
 TEST_F(Marc8RecordTest, DecompositionAndItsSwitches) {
-    const std::string record = One("500", "  \x1F" "aP\xC3\xA9rez", 'a');
-    const std::string control = "\x1F" "aP\xC3\xA9rez";
+    const std::string record = One("500",
+                                   "  \x1F"
+                                   "aP\xC3\xA9rez",
+                                   'a');
+    const std::string control =
+        "\x1F"
+        "aP\xC3\xA9rez";
     {
         Utf8MarcRecordClass r;
         r.MarcRecordIn(record);
         EXPECT_TRUE(r.CharactersDecomposed());
-        EXPECT_EQ(FieldText(r, "500"), "\x1F" "aPe\xCC\x81rez");
+        EXPECT_EQ(FieldText(r, "500"),
+                  "\x1F"
+                  "aPe\xCC\x81rez");
         EXPECT_FALSE(r.MarcRecordTranslated());
     }
     {
@@ -139,53 +174,95 @@ TEST_F(Marc8RecordTest, DecompositionAndItsSwitches) {
 }
 
 TEST_F(Marc8RecordTest, DoubleWidthDiacriticsOnRequest) {
-    const std::string marc8 = One("500", "  \x1F" "a\xEBt\xECs");
-    const std::string halves = One("500", "  \x1F" "at\xEF\xB8\xA0s\xEF\xB8\xA1", 'a');
+    const std::string marc8 = One("500",
+                                  "  \x1F"
+                                  "a\xEBt\xECs");
+    const std::string halves = One("500",
+                                   "  \x1F"
+                                   "at\xEF\xB8\xA0s\xEF\xB8\xA1",
+                                   'a');
     Utf8MarcRecordClass r;
     r.CharacterSetOut("U");
     r.MarcRecordIn(marc8);
-    EXPECT_EQ(FieldText(r, "500"), "\x1F" "at\xEF\xB8\xA0s\xEF\xB8\xA1");
+    EXPECT_EQ(FieldText(r, "500"),
+              "\x1F"
+              "at\xEF\xB8\xA0s\xEF\xB8\xA1");
     r.MarcRecordIn(halves);
-    EXPECT_EQ(FieldText(r, "500"), "\x1F" "at\xEF\xB8\xA0s\xEF\xB8\xA1");
+    EXPECT_EQ(FieldText(r, "500"),
+              "\x1F"
+              "at\xEF\xB8\xA0s\xEF\xB8\xA1");
     r.UseDoubleWidthDiacritics(true);
     r.MarcRecordIn(marc8);
-    EXPECT_EQ(FieldText(r, "500"), "\x1F" "at\xCD\xA1s");
+    EXPECT_EQ(FieldText(r, "500"),
+              "\x1F"
+              "at\xCD\xA1s");
     r.MarcRecordIn(halves);
-    EXPECT_EQ(FieldText(r, "500"), "\x1F" "at\xCD\xA1s");
+    EXPECT_EQ(FieldText(r, "500"),
+              "\x1F"
+              "at\xCD\xA1s");
     EXPECT_TRUE(r.CharactersDecomposed());
 }
 
 TEST_F(Marc8RecordTest, AlifBecomesTheApostropheModifierInUtf8) {
     Utf8MarcRecordClass r;
-    r.MarcRecordIn(One("500", "  \x1F" "a\xCA\xBE" "Ali", 'a'));
-    EXPECT_EQ(FieldText(r, "500"), "\x1F" "a\xCA\xBC" "Ali");
-    r.FldAdd("500", "  ", "\x1F" "aQur\xCA\xBE" "an");
-    EXPECT_NE(r.MarcRecordOut().find("Qur\xCA\xBC" "an"), std::string::npos);
+    r.MarcRecordIn(One("500",
+                       "  \x1F"
+                       "a\xCA\xBE"
+                       "Ali",
+                       'a'));
+    EXPECT_EQ(FieldText(r, "500"),
+              "\x1F"
+              "a\xCA\xBC"
+              "Ali");
+    r.FldAdd("500", "  ",
+             "\x1F"
+             "aQur\xCA\xBE"
+             "an");
+    EXPECT_NE(r.MarcRecordOut().find("Qur\xCA\xBC"
+                                     "an"),
+              std::string::npos);
 }
 
 TEST_F(Marc8RecordTest, LoadReadsTheCharacterisedSet) {
     Utf8MarcRecordClass r;
     r.CharacterSetOut("U");
-    r.MarcRecordIn(One("500", "  \x1F" "aH\xD2O at 20\xC0" "C"));  // variant V: subscript two, superscript zero
+    r.MarcRecordIn(One("500",
+                       "  \x1F"
+                       "aH\xD2O at 20\xC0"
+                       "C"));  // variant V: subscript two, superscript zero
     EXPECT_EQ(r.CharacterSetIn(), "V");
-    EXPECT_EQ(FieldText(r, "500"), "\x1F" "aH\xE2\x82\x82O at 20\xE2\x81\xB0" "C");
-    r.MarcRecordIn(One("500", "  \x1F" "aH\xD2O\xFC"));  // V, with an octet illegal even there
+    EXPECT_EQ(FieldText(r, "500"),
+              "\x1F"
+              "aH\xE2\x82\x82O at 20\xE2\x81\xB0"
+              "C");
+    r.MarcRecordIn(One("500",
+                       "  \x1F"
+                       "aH\xD2O\xFC"));  // V, with an octet illegal even there
     EXPECT_EQ(r.CharacterizeCharacterSet().substr(0, 1), "X");
     EXPECT_EQ(r.CharacterSetIn(), "V");
     EXPECT_NE(FieldText(r, "500").find("[MARC+FC]"), std::string::npos);
     // A set given by the caller is taken as it is: Latin-1 here.
     r.CharacterSetIn("L");
-    r.MarcRecordIn(One("500", "  \x1F" "aP\xE9rez"));
+    r.MarcRecordIn(One("500",
+                       "  \x1F"
+                       "aP\xE9rez"));
     EXPECT_EQ(r.CharacterSetIn(), "L");
-    EXPECT_EQ(FieldText(r, "500"), "\x1F" "aPe\xCC\x81rez");
+    EXPECT_EQ(FieldText(r, "500"),
+              "\x1F"
+              "aPe\xCC\x81rez");
 }
 
 TEST_F(Marc8RecordTest, ComparisonFormOfMarc8Text) {
     Utf8MarcRecordClass r;
     r.CharacterSetOut("M");
-    EXPECT_EQ(r.NormString("\xE2" "Etude \x1B(Nknigi\x1B(B, No. 2", true, "V"),
+    EXPECT_EQ(r.NormString("\xE2"
+                           "Etude \x1B(Nknigi\x1B(B, No. 2",
+                           true, "V"),
               "ETUDE \xD0\x9A\xD0\x9D\xD0\x98\xD0\x93\xD0\x98 NO 2");
-    EXPECT_EQ(r.NormString("\xA5" "sop's \xC0", true, "P"), "AESOP'S \xC2\xB0");
+    EXPECT_EQ(r.NormString("\xA5"
+                           "sop's \xC0",
+                           true, "P"),
+              "AESOP'S \xC2\xB0");
     r.CharacterSetOut("U");
     EXPECT_EQ(r.NormString("\xC3\x86sop\xE2\x80\x99s", true, "V"), "AESOPS");
 }
@@ -203,8 +280,7 @@ TEST(Marc8RecordOracle, RealMarc8RecordsAssembleAsYazConvertsThem) {
     const std::string path = data + "/real-marc/brkrtest.mrc";
     if (!linkmend::test::FileExists(path)) GTEST_SKIP() << path << " is absent";
     TempDir dir;
-    const std::string converted =
-        linkmend::test::RunFilter(dir, "yaz-marcdump -f marc8 -t utf8 -o marc " + path, "");
+    const std::string converted = linkmend::test::RunFilter(dir, "yaz-marcdump -f marc8 -t utf8 -o marc " + path, "");
     const std::string original = linkmend::test::ReadFile(path);
     Utf8MarcRecordClass r;
     r.MakeNoChange(true);

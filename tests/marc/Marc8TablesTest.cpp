@@ -120,9 +120,9 @@ TEST(Marc8Tables, UnicodeCaseCategoryAndDecomposition) {
     EXPECT_EQ(d[0], 'A');
     EXPECT_EQ(d[1], 0x0323u);
     EXPECT_EQ(d[2], 0x0302u);
-    EXPECT_EQ(unicode::Decompose(0x212B).size(), 2u);          // Angstrom sign: A and ring
-    EXPECT_TRUE(unicode::Decompose(0xF900).empty());           // compatibility ideograph kept
-    EXPECT_TRUE(unicode::Decompose(0xAC00).empty());           // Hangul syllables kept
+    EXPECT_EQ(unicode::Decompose(0x212B).size(), 2u);  // Angstrom sign: A and ring
+    EXPECT_TRUE(unicode::Decompose(0xF900).empty());   // compatibility ideograph kept
+    EXPECT_TRUE(unicode::Decompose(0xAC00).empty());   // Hangul syllables kept
 }
 
 }  // namespace

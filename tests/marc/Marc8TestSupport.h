@@ -85,11 +85,14 @@ inline std::vector<std::string> YazMarc8ToUtf8(const TempDir& dir, const std::ve
     for (std::size_t i = 0; i < texts.size(); i += 200) {
         std::vector<std::string> chunk(texts.begin() + static_cast<long>(i),
                                        texts.begin() + static_cast<long>(std::min(texts.size(), i + 200)));
-        for (auto& t : chunk) t = "\x1F" "a" + t;
+        for (auto& t : chunk)
+            t = "\x1F"
+                "a" +
+                t;
         stream += BuildRecord(chunk);
     }
-    std::vector<std::string> out = FieldTexts(
-        RunFilter(dir, "yaz-marcdump -f marc8 -t utf8 -o marc /dev/stdin", stream));
+    std::vector<std::string> out =
+        FieldTexts(RunFilter(dir, "yaz-marcdump -f marc8 -t utf8 -o marc /dev/stdin", stream));
     for (auto& t : out) t = t.substr(2);  // the "\x1F" "a" put in front
     return out;
 }
@@ -98,15 +101,14 @@ inline std::vector<std::string> YazMarc8ToUtf8(const TempDir& dir, const std::ve
 inline std::vector<std::string> PerlMarc8ToUtf8(const TempDir& dir, const std::vector<std::string>& texts) {
     std::string input;
     for (const auto& t : texts) input += t + "\n";
-    const std::string output = RunFilter(
-        dir,
-        "perl -MMARC::Charset=marc8_to_utf8 -e 'binmode STDOUT; while (<STDIN>) { chomp; "
-        "my $u = marc8_to_utf8($_); $u = \"\" unless defined $u; utf8::encode($u); print \"$u\\n\" }'",
-        input);
+    const std::string output =
+        RunFilter(dir,
+                  "perl -MMARC::Charset=marc8_to_utf8 -e 'binmode STDOUT; while (<STDIN>) { chomp; "
+                  "my $u = marc8_to_utf8($_); $u = \"\" unless defined $u; utf8::encode($u); print \"$u\\n\" }'",
+                  input);
     std::vector<std::string> lines;
     std::size_t start = 0;
-    for (std::size_t end = output.find('\n'); end != std::string::npos;
-         start = end + 1, end = output.find('\n', start))
+    for (std::size_t end = output.find('\n'); end != std::string::npos; start = end + 1, end = output.find('\n', start))
         lines.push_back(output.substr(start, end - start));
     return lines;
 }

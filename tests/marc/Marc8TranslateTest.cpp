@@ -47,21 +47,40 @@ bool IsValidUtf8(const std::string& s) {
 }
 
 TEST(Marc8ToUtf8, DiacriticsFollowTheirBaseInTheOrderRead) {
-    EXPECT_EQ(ToUtf8("\xE1" "e").text, "e\xCC\x80");
-    EXPECT_EQ(ToMarc8("e\xCC\x80").text, "\xE1" "e");
-    EXPECT_EQ(Hex(ToUtf8("Vi\xE3\xF2" "et").text), Hex("Vie\xCC\x82\xCC\xA3t"));
-    EXPECT_EQ(Hex(ToMarc8("Vie\xCC\x82\xCC\xA3t").text), Hex("Vi\xE3\xF2" "et"));
+    EXPECT_EQ(ToUtf8("\xE1"
+                     "e")
+                  .text,
+              "e\xCC\x80");
+    EXPECT_EQ(ToMarc8("e\xCC\x80").text,
+              "\xE1"
+              "e");
+    EXPECT_EQ(Hex(ToUtf8("Vi\xE3\xF2"
+                         "et")
+                      .text),
+              Hex("Vie\xCC\x82\xCC\xA3t"));
+    EXPECT_EQ(Hex(ToMarc8("Vie\xCC\x82\xCC\xA3t").text), Hex("Vi\xE3\xF2"
+                                                             "et"));
     // A mark with nothing after it in the text stays at the end; before a delimiter, before it.
     EXPECT_EQ(ToUtf8("abc\xE1").text, "abc\xCC\x80");
-    EXPECT_EQ(ToUtf8("a\xE1\x1F" "bc").text, "a\xCC\x80\x1F" "bc");
+    EXPECT_EQ(ToUtf8("a\xE1\x1F"
+                     "bc")
+                  .text,
+              "a\xCC\x80\x1F"
+              "bc");
     // A mark on a space (a spacing diacritic) stays on the space.
     EXPECT_EQ(ToUtf8("\xE2 x").text, " \xCC\x81x");
 }
 
 TEST(Marc8ToUtf8, TechniqueOneSetsAndTheirReturn) {
-    EXPECT_EQ(ToUtf8("\x1B" "b2\x1Bs").text, "\xE2\x82\x82");
+    EXPECT_EQ(ToUtf8("\x1B"
+                     "b2\x1Bs")
+                  .text,
+              "\xE2\x82\x82");
     EXPECT_EQ(ToUtf8("x\x1Bp2\x1Bs+1").text, "x\xC2\xB2+1");
-    EXPECT_EQ(ToUtf8("\x1Bg" "abc\x1Bs").text, "\xCE\xB1\xCE\xB2\xCE\xB3");
+    EXPECT_EQ(ToUtf8("\x1Bg"
+                     "abc\x1Bs")
+                  .text,
+              "\xCE\xB1\xCE\xB2\xCE\xB3");
 }
 
 TEST(Marc8ToUtf8, NumericReferencesBecomeTheirCharacters) {
@@ -87,10 +106,20 @@ TEST(Marc8ToUtf8, EscapeSequencesChangeG0AndG1AndCarryToTheEnd) {
     EXPECT_EQ(ToUtf8("Ab", r.sets).text, "\xD0\xB0\xD0\x91");
     // Alternative intermediates, G1 designations, and extended Latin written with "!".
     EXPECT_EQ(ToUtf8("\x1B,Na\x1B-Q\xC4").text, "\xD0\x90\xD1\x91");
-    EXPECT_EQ(ToUtf8("\x1B)Q\xC4\x1B)!E\xE1" "a").text, "\xD1\x91" "a\xCC\x80");
-    EXPECT_EQ(ToUtf8("\x1B(S\x41\x1B(Ba").text, "\xCE\x91" "a");
+    EXPECT_EQ(ToUtf8("\x1B)Q\xC4\x1B)!E\xE1"
+                     "a")
+                  .text,
+              "\xD1\x91"
+              "a\xCC\x80");
+    EXPECT_EQ(ToUtf8("\x1B(S\x41\x1B(Ba").text,
+              "\xCE\x91"
+              "a");
     // The subfield code after a delimiter is never read through G0.
-    EXPECT_EQ(ToUtf8("\x1B(N\x1F" "bab").text, "\x1F" "b\xD0\x90\xD0\x91");
+    EXPECT_EQ(ToUtf8("\x1B(N\x1F"
+                     "bab")
+                  .text,
+              "\x1F"
+              "b\xD0\x90\xD0\x91");
 }
 
 TEST(Marc8ToUtf8, EastAsianTextIsReadInGroupsOfThree) {
@@ -106,8 +135,13 @@ TEST(Marc8ToUtf8, EastAsianTextIsReadInGroupsOfThree) {
     EXPECT_EQ(r.text, "\xE4\xBA\xBA!0");
     EXPECT_TRUE(r.result.error);
     // A group broken by a delimiter: the first octet is marked, the delimiter survives.
-    r = ToUtf8("\x21\x1F" "a", eacc);
-    EXPECT_EQ(r.text, "[MARC+21]\x1F" "a");
+    r = ToUtf8(
+        "\x21\x1F"
+        "a",
+        eacc);
+    EXPECT_EQ(r.text,
+              "[MARC+21]\x1F"
+              "a");
     // A code the set does not have.
     r = ToUtf8("\x69\x2F\x22", eacc);
     EXPECT_EQ(r.text, "[MARC+692F22]");
@@ -115,7 +149,9 @@ TEST(Marc8ToUtf8, EastAsianTextIsReadInGroupsOfThree) {
 }
 
 TEST(Marc8ToUtf8, UntranslatableOctetsAreMarkedAndFlagged) {
-    Read r = ToUtf8("a\xFC" "b\x80\x7F");
+    Read r = ToUtf8(
+        "a\xFC"
+        "b\x80\x7F");
     EXPECT_EQ(r.text, "a[MARC+FC]b[MARC+80][MARC+7F]");
     EXPECT_TRUE(r.result.error);
     EXPECT_TRUE(r.result.changed);
@@ -139,8 +175,7 @@ TEST(Marc8ToUtf8, BrokenEscapeSequencesAreMarkedNotSwallowed) {
 }
 
 TEST(Marc8ToUtf8, VariantsAndLatin1ReadTheirOwnPlacements) {
-    EXPECT_EQ(ToUtf8("\xC0\x90\xD2\xA0", {}, Encoding::V).text,
-              "\xE2\x81\xB0\xC2\xB0\xE2\x82\x82\xE2\x84\x93");
+    EXPECT_EQ(ToUtf8("\xC0\x90\xD2\xA0", {}, Encoding::V).text, "\xE2\x81\xB0\xC2\xB0\xE2\x82\x82\xE2\x84\x93");
     EXPECT_EQ(ToUtf8("\xC0\x90", {}, Encoding::Marc8).text, "\xC2\xB0[MARC+90]");
     EXPECT_EQ(ToUtf8("\xBE\xC1", {}, Encoding::O).text, "\xE2\x84\x93\xE2\x84\x93");
     EXPECT_EQ(ToUtf8("caf\xE9 &#x416;", {}, Encoding::Latin1).text, "cafe\xCC\x81 \xD0\x96");
@@ -150,25 +185,38 @@ TEST(Utf8ToMarc8, EscapesOnlyWhereTheSetChanges) {
     EXPECT_EQ(ToMarc8("\xD0\x96 \xD0\x96").text, "\x1B(Nv v\x1B(B");
     EXPECT_EQ(ToMarc8("\xD0\x96, 1").text, "\x1B(Nv, 1\x1B(B");  // digits and comma exist there too
     EXPECT_EQ(ToMarc8("\xD0\x96x").text, "\x1B(Nv\x1B(Bx");
-    EXPECT_EQ(ToMarc8("x\xE2\x82\x82\xE2\x82\x83").text, "x\x1B" "b23\x1Bs");
+    EXPECT_EQ(ToMarc8("x\xE2\x82\x82\xE2\x82\x83").text,
+              "x\x1B"
+              "b23\x1Bs");
     EXPECT_EQ(ToMarc8("\xD1\x91\xD0\xBB").text, "\x1B)Q\xC4\x1B(NL\x1B(B\x1B)E");
-    EXPECT_EQ(ToMarc8("\xE4\xBA\xBA \xE4\xBA\xBA").text,
-              "\x1B$1\x21\x30\x64\x1B(B \x1B$1\x21\x30\x64\x1B(B");
+    EXPECT_EQ(ToMarc8("\xE4\xBA\xBA \xE4\xBA\xBA").text, "\x1B$1\x21\x30\x64\x1B(B \x1B$1\x21\x30\x64\x1B(B");
     // Greek keeps its own accent; Latin takes the extended Latin one.
     EXPECT_EQ(Hex(ToMarc8("\xCE\xAC").text), Hex("\x1B(S\x22\x61\x1B(B"));
-    EXPECT_EQ(ToMarc8("\xC3\xA1").text, "\xE2" "a");
+    EXPECT_EQ(ToMarc8("\xC3\xA1").text,
+              "\xE2"
+              "a");
     // The Greek-symbol alpha only while that set is in force.
     EXPECT_EQ(ToMarc8("\xCE\xB1", {WorkingSet::GreekSymbols, WorkingSet::Ansel}).text, "a\x1Bs");
     // Every subfield starts from the default sets.
-    EXPECT_EQ(ToMarc8("\xD0\x96\x1F" "b\xD0\x96").text, "\x1B(Nv\x1B(B\x1F" "b\x1B(Nv\x1B(B");
+    EXPECT_EQ(ToMarc8("\xD0\x96\x1F"
+                      "b\xD0\x96")
+                  .text,
+              "\x1B(Nv\x1B(B\x1F"
+              "b\x1B(Nv\x1B(B");
 }
 
 TEST(Utf8ToMarc8, WhatMarc8LacksBecomesAReferenceOrAMarker) {
-    Read r = ToMarc8("a\xE0\xB8\x81" "b");
+    Read r = ToMarc8(
+        "a\xE0\xB8\x81"
+        "b");
     EXPECT_EQ(r.text, "a&#x0E01;b");
     EXPECT_TRUE(r.result.error);
-    EXPECT_EQ(ToUtf8(r.text).text, "a\xE0\xB8\x81" "b");
-    r = ToMarc8("a\xC3" "b\xC0\xAF");
+    EXPECT_EQ(ToUtf8(r.text).text,
+              "a\xE0\xB8\x81"
+              "b");
+    r = ToMarc8(
+        "a\xC3"
+        "b\xC0\xAF");
     EXPECT_EQ(r.text, "a[UTF8+C3]b[UTF8+C0][UTF8+AF]");
     EXPECT_TRUE(r.result.error);
     // A literal reference text survives the round trip.
@@ -197,7 +245,8 @@ TEST(Marc8BadInput, RandomOctetsNeverBreakTheWalkers) {
         for (auto& c : s)
             c = random() % 3 == 0 ? static_cast<char>(random() % 256) : alphabet[random() % alphabet.size()];
         for (Encoding e : {Encoding::Marc8, Encoding::V, Encoding::O, Encoding::Latin1}) {
-            for (WorkingSets start : {WorkingSets{}, WorkingSets{WorkingSet::EastAsian, WorkingSet::CyrillicExtended}}) {
+            for (WorkingSets start :
+                 {WorkingSets{}, WorkingSets{WorkingSet::EastAsian, WorkingSet::CyrillicExtended}}) {
                 const Read r = ToUtf8(s, start, e);
                 ASSERT_TRUE(IsValidUtf8(r.text)) << Hex(s);
                 const Read w = ToMarc8(s, start, e);
@@ -214,8 +263,9 @@ TEST(Marc8BadInput, RandomOctetsNeverBreakTheWalkers) {
 TEST(Marc8BadInput, RandomOctetsThroughEveryUtf8Walker) {
     std::mt19937 random(7);
     linkmend::Utf8CharClass c;
-    const std::string pieces[] = {"\xC3", "\xA9", "\xE2\x82", "\xAC", "\xF0\x9F", "\x98\x80", "\xC0\xAF",
-                                  "\xED\xA0\x80", "\xF4\x90", "\xFF", "e\xCC\x81", "\xEF\xB8\xA0", "a", " "};
+    const std::string pieces[] = {
+        "\xC3",         "\xA9",     "\xE2\x82", "\xAC",      "\xF0\x9F",     "\x98\x80", "\xC0\xAF",
+        "\xED\xA0\x80", "\xF4\x90", "\xFF",     "e\xCC\x81", "\xEF\xB8\xA0", "a",        " "};
     for (int round = 0; round < 3000; ++round) {
         std::string s;
         for (int k = static_cast<int>(random() % 12); k > 0; --k) s += pieces[random() % std::size(pieces)];
@@ -255,18 +305,26 @@ TEST(Marc8Characterize, DecisionTableOfEncodings) {
     const Case cases[] = {
         {"plain ASCII", "M"},
         {"caf\xC3\xA9 \xE4\xBA\xBA", "U"},
-        {"caf\xE2" "e \xB1\xC0", "M"},
-        {"H\xD2O \xC2\xB0", "V"},          // subscript two: only V has it
-        {"\xBE" "a", "O"},                  // 0xBE alone: the script l of O
-        {"\x1B(NAb\x1B(B", "M"},            // escapes: MARC-8 even without high octets
-        {"\x1B)Q\xD0\xFC", "M"},            // another set in G1: its octets are not judged
+        {"caf\xE2"
+         "e \xB1\xC0",
+         "M"},
+        {"H\xD2O \xC2\xB0", "V"},  // subscript two: only V has it
+        {"\xBE"
+         "a",
+         "O"},                    // 0xBE alone: the script l of O
+        {"\x1B(NAb\x1B(B", "M"},  // escapes: MARC-8 even without high octets
+        {"\x1B)Q\xD0\xFC", "M"},  // another set in G1: its octets are not judged
         {"\xD2\xFC", "XIllegal character(s): 252 "},
-        {"\xE1" "a\x91\xFF", "MIllegal character(s): 145 255 "},
-        {"ab\x1C" "cd", "MIllegal character(s): 28 "},
+        {"\xE1"
+         "a\x91\xFF",
+         "MIllegal character(s): 145 255 "},
+        {"ab\x1C"
+         "cd",
+         "MIllegal character(s): 28 "},
         {"caf\xC3\xA9\x1C", "UIllegal character(s): 28 "},
         {"\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xFF", "UIllegal character(s): 255 "},
         {"\xC3\xA9\xFF", "MIllegal character(s): 255 "},  // half invalid: not UTF-8 after all
-        {"\x1B(B\xC3\xA9", "Y"},                           // both readings possible
+        {"\x1B(B\xC3\xA9", "Y"},                          // both readings possible
     };
     for (const auto& k : cases) EXPECT_EQ(CharacterizeOctets(k.octets), k.code) << Hex(k.octets);
 }

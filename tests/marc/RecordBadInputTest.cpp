@@ -26,15 +26,14 @@ const std::set<std::string> kValidityTexts = {
 };
 
 std::string Sample() {
-    return BuildRecord("00000nam a2200000 a 4500",
-                       {{"001", "12345"},
-                        {"008", "920219s1993    caua   j      000 0 eng  "},
-                        {"020", "  $a0152038655"},
-                        {"100", "1 $aSandburg, Carl,$d1878-1967."},
-                        {"245", "10$aArithmetic /$cCarl Sandburg."},
-                        {"856", "40$3Guide$uhttp://old.example/a$zNote"},
-                        {"856", "41$uhttp://old.example/b"},
-                        {"880", "10$6245-01$a\xE7\xAE\x97\xE6\x95\xB0"}});
+    return BuildRecord("00000nam a2200000 a 4500", {{"001", "12345"},
+                                                    {"008", "920219s1993    caua   j      000 0 eng  "},
+                                                    {"020", "  $a0152038655"},
+                                                    {"100", "1 $aSandburg, Carl,$d1878-1967."},
+                                                    {"245", "10$aArithmetic /$cCarl Sandburg."},
+                                                    {"856", "40$3Guide$uhttp://old.example/a$zNote"},
+                                                    {"856", "41$uhttp://old.example/b"},
+                                                    {"880", "10$6245-01$a\xE7\xAE\x97\xE6\x95\xB0"}});
 }
 
 // Loads, checks the result is one of the known outcomes, then exercises the job's calls on it.
@@ -88,7 +87,9 @@ TEST_F(RecordBadInputTest, RandomMutationsNeverBreakLoadOrAssembly) {
                 case 0: r[pick(r.size())] = interesting[pick(interesting.size())]; break;
                 case 1: r[pick(r.size())] = static_cast<char>(pick(256)); break;
                 case 2: r.erase(pick(r.size()), 1 + pick(8)); break;
-                case 3: r.insert(pick(r.size()), std::string(1 + pick(4), interesting[pick(interesting.size())])); break;
+                case 3:
+                    r.insert(pick(r.size()), std::string(1 + pick(4), interesting[pick(interesting.size())]));
+                    break;
                 case 4: r.resize(pick(r.size())); break;
                 default: {  // a directory number or the leader's numbers rewritten
                     const std::size_t at = pick(2) ? 12 : 24 + 12 * pick(8) + 3 + pick(2) * 4;

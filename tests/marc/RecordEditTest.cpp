@@ -38,7 +38,8 @@ TEST_F(RecordEditTest, LinkRewriteProducesExactRecord) {
             rec_.FldDelete();
             continue;
         }
-        rec_.SfdText(Utf8MarcRecordClass::SafeStuff(url, 1, static_cast<std::int16_t>(stem.size()), "https://new.example/"));
+        rec_.SfdText(
+            Utf8MarcRecordClass::SafeStuff(url, 1, static_cast<std::int16_t>(stem.size()), "https://new.example/"));
         while (rec_.SfdFindFirst("x")) rec_.SfdDelete();
         if (rec_.SfdFindFirst("z")) {
             rec_.SfdText("New note");
@@ -170,11 +171,11 @@ TEST_F(RecordEditTest, FieldAddChangeAndInsert) {
     EXPECT_EQ(rec_.FldText(), "Former");
     // Insertions stand next to the current field: 246 went after the new 240, then became 006.
     EXPECT_EQ(rec_.MarcRecordOut(), BuildRecord(kBookLeader, {{"001", "1"},
-                                                             {"008", "new008" + std::string(34, '-')},
-                                                             {"240", "10$aUniform"},
-                                                             {"006", "Former"},
-                                                             {"245", "00$aT"},
-                                                             {"500", "1 $aAdded$bmore"}}));
+                                                              {"008", "new008" + std::string(34, '-')},
+                                                              {"240", "10$aUniform"},
+                                                              {"006", "Former"},
+                                                              {"245", "00$aT"},
+                                                              {"500", "1 $aAdded$bmore"}}));
 }
 
 TEST_F(RecordEditTest, Added008IsPaddedOrCutToItsFormatLength) {
@@ -190,9 +191,8 @@ TEST_F(RecordEditTest, Added035MarksItsDuplicateDeleted) {
     Load({{"001", "1"}, {"035", "  $a(OCoLC)123"}, {"035", "  $a(OCoLC)456"}});
     rec_.FldAdd("035", "  ");
     rec_.SfdAdd("a", "(ocolc) 123");
-    EXPECT_EQ(rec_.MarcRecordOut(), BuildRecord(kBookLeader, {{"001", "1"},
-                                                             {"035", "  $a(OCoLC)456"},
-                                                             {"035", "  $a(ocolc) 123"}}));
+    EXPECT_EQ(rec_.MarcRecordOut(),
+              BuildRecord(kBookLeader, {{"001", "1"}, {"035", "  $a(OCoLC)456"}, {"035", "  $a(ocolc) 123"}}));
 }
 
 TEST_F(RecordEditTest, ThousandsOfSubfieldsRoundTrip) {

@@ -21,12 +21,8 @@ protected:
 };
 
 const std::vector<TestField> kDeviating = {
-    {"001", "1"},
-    {"245", "10$aTitle."},
-    {"650", " 0$aSubject."},
-    {"100", "1 $aAuthor."},
-    {"856", "40$uhttp://x.example"},
-    {"500", "  $aNote."},
+    {"001", "1"},           {"245", "10$aTitle."},           {"650", " 0$aSubject."},
+    {"100", "1 $aAuthor."}, {"856", "40$uhttp://x.example"}, {"500", "  $aNote."},
 };
 
 TEST_F(RecordFieldOrderTest, DeviatingRecordIsReorderedUnderTheBuiltInOrder) {
@@ -204,11 +200,13 @@ TEST_F(RecordFieldOrderTest, TagsOutsideEveryRangeStayWhereTheyStand) {
     rec_.ClearFldOrder("B");
     rec_.SetFldOrder("B", "100", "199", 6);
     rec_.SetFldOrder("B", "600", "699", 6);
-    const std::string record = Out({{"001", "1"}, {"650", " 0$aS"}, {"CAT", "  $aLocal"}, {"245", "10$aT"}, {"100", "1 $aN"}});
+    const std::string record =
+        Out({{"001", "1"}, {"650", " 0$aS"}, {"CAT", "  $aLocal"}, {"245", "10$aT"}, {"100", "1 $aN"}});
     rec_.MarcRecordIn(record);
     // 001, CAT and 245 have no instruction: they keep the key of the field before them.
-    EXPECT_TRUE(OctetsEqual(Out({{"001", "1"}, {"100", "1 $aN"}, {"650", " 0$aS"}, {"CAT", "  $aLocal"}, {"245", "10$aT"}}),
-                            rec_.MarcRecordOut()));
+    EXPECT_TRUE(
+        OctetsEqual(Out({{"001", "1"}, {"100", "1 $aN"}, {"650", " 0$aS"}, {"CAT", "  $aLocal"}, {"245", "10$aT"}}),
+                    rec_.MarcRecordOut()));
 }
 
 TEST_F(RecordFieldOrderTest, NewRecordInstallsTheDefaultsOfItsFormat) {

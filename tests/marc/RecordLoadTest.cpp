@@ -38,9 +38,10 @@ std::vector<TestField> ArithmeticFields() {
         {"260", "  $aSan Diego :$bHarcourt Brace Jovanovich,$cc1993."},
         {"300", "  $a1 v. (unpaged) :$bill. (some col.) ;$c26 cm."},
         {"500", "  $aOne Mylar sheet included in pocket."},
-        {"520", "  $aA poem about numbers and their characteristics. Features anamorphic, or distorted, "
-                "drawings which can be restored to normal by viewing from a particular angle or by viewing "
-                "the image's reflection in the provided Mylar cone."},
+        {"520",
+         "  $aA poem about numbers and their characteristics. Features anamorphic, or distorted, "
+         "drawings which can be restored to normal by viewing from a particular angle or by viewing "
+         "the image's reflection in the provided Mylar cone."},
         {"650", " 0$aArithmetic$xJuvenile poetry."},
         {"650", " 0$aChildren's poetry, American."},
         {"650", " 1$aArithmetic$xPoetry."},
@@ -230,7 +231,8 @@ TEST_F(RecordLoadTest, Repeated035OfTheControlNumberIsDroppedUnlessSwitchedOff) 
     EXPECT_EQ(rec_.MarcRecordOut(), BuildRecord(kBookLeader, {{"001", "ocm123"}, {"035", "  $a(OCoLC)123"}}));
     EXPECT_TRUE(rec_.MarcRecordModified());
 
-    WriteFile(profile_.Dir().File("MarcRecordClass.INI"), "[Booleans]\nRemoveDuplicate035Fields=False\nRdaReCast502fields=yes\n");
+    WriteFile(profile_.Dir().File("MarcRecordClass.INI"),
+              "[Booleans]\nRemoveDuplicate035Fields=False\nRdaReCast502fields=yes\n");
     Utf8MarcRecordClass keeping;
     EXPECT_FALSE(keeping.RemoveDuplicative035Fields());
     EXPECT_TRUE(keeping.RdaReCast502Fields());
@@ -359,7 +361,10 @@ TEST_F(RecordLoadTest, CharacterSetSettingsCheckTheirValues) {
 TEST_F(RecordLoadTest, CharacterisingListsIllegalOctets) {
     EXPECT_EQ(rec_.CharacterizeCharacterSet("caf\xC3\xA9"), "U");
     EXPECT_EQ(rec_.CharacterizeCharacterSet("plain"), "M");
-    EXPECT_EQ(rec_.CharacterizeCharacterSet(std::string("a\x1C" "b\x91\xFF", 5)), "MIllegal character(s): 28 145 255 ");
+    EXPECT_EQ(rec_.CharacterizeCharacterSet(std::string("a\x1C"
+                                                        "b\x91\xFF",
+                                                        5)),
+              "MIllegal character(s): 28 145 255 ");
     // An ASCII record not marked UTF-8 loads as MARC-8 and is output unchanged.
     rec_.MarcRecordIn(ArithmeticRecord());
     EXPECT_EQ(rec_.CharacterSetIn(), "M");
@@ -371,7 +376,8 @@ TEST_F(RecordLoadTest, Utf8AlifIsReplacedByApostropheModifier) {
     const std::string record = BuildRecord("00000nam a2200000 a 4500", {{"245", "10$aQur\xCA\xBE\x61n"}});
     rec_.MarcRecordIn(record);
     ASSERT_TRUE(rec_.FldFindFirst("245"));
-    EXPECT_EQ(rec_.FldText(), D("$aQur\xCA\xBC" "an"));
+    EXPECT_EQ(rec_.FldText(), D("$aQur\xCA\xBC"
+                                "an"));
     std::string expected = record;
     expected[expected.find('\xBE')] = '\xBC';
     EXPECT_TRUE(OctetsEqual(expected, rec_.MarcRecordOut()));

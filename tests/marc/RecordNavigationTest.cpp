@@ -11,13 +11,13 @@ using namespace linkmend::test;
 namespace {
 
 const std::string kLinks = BuildRecord(kBookLeader, {
-    {"001", "12345"},
-    {"245", "00$aLinks."},
-    {"856", "40$3Volume 1$uhttp://old.example/a$zFirst"},
-    {"500", "  $aNote."},
-    {"856", "41$uhttp://old.example/b"},
-    {"856", "42$zNo link here"},
-});
+                                                        {"001", "12345"},
+                                                        {"245", "00$aLinks."},
+                                                        {"856", "40$3Volume 1$uhttp://old.example/a$zFirst"},
+                                                        {"500", "  $aNote."},
+                                                        {"856", "41$uhttp://old.example/b"},
+                                                        {"856", "42$zNo link here"},
+                                                    });
 
 class RecordNavigationTest : public ::testing::Test {
 protected:
@@ -57,12 +57,12 @@ TEST_F(RecordNavigationTest, DeletedFieldIsSkippedAndLeftOutThenRestored) {
     ASSERT_TRUE(rec_.FldFindFirst("856"));
     EXPECT_EQ(rec_.FldInd(), "41");
     EXPECT_EQ(rec_.MarcRecordOut(), BuildRecord(kBookLeader, {
-                                                    {"001", "12345"},
-                                                    {"245", "00$aLinks."},
-                                                    {"500", "  $aNote."},
-                                                    {"856", "41$uhttp://old.example/b"},
-                                                    {"856", "42$zNo link here"},
-                                                }));
+                                                                 {"001", "12345"},
+                                                                 {"245", "00$aLinks."},
+                                                                 {"500", "  $aNote."},
+                                                                 {"856", "41$uhttp://old.example/b"},
+                                                                 {"856", "42$zNo link here"},
+                                                             }));
     // Undelete through a plain walk, which does see deleted fields.
     ASSERT_TRUE(rec_.FldMoveFirst());
     while (!rec_.FldDeleted()) ASSERT_TRUE(rec_.FldMoveNext());
@@ -100,8 +100,7 @@ TEST_F(RecordNavigationTest, SearchesLetTheWindowRun) {
     int turns = 0;
     const auto old = SetMessagePump([&] { ++turns; });
     ASSERT_TRUE(rec_.FldMoveTop());
-    while (rec_.FldFindNext("856")) {
-    }
+    while (rec_.FldFindNext("856")) {}
     SetMessagePump(old);
     EXPECT_GE(turns, 6);  // one per search and one per field stepped over
 }
@@ -109,7 +108,7 @@ TEST_F(RecordNavigationTest, SearchesLetTheWindowRun) {
 TEST_F(RecordNavigationTest, TextCriterionComparesNormalisedBeginnings) {
     ASSERT_TRUE(rec_.FldFindFirst("856", "volume 1"));
     EXPECT_EQ(rec_.FldInd(), "40");
-    EXPECT_FALSE(rec_.FldFindNext());  // the remembered criterion still applies
+    EXPECT_FALSE(rec_.FldFindNext());       // the remembered criterion still applies
     ASSERT_TRUE(rec_.FldFindFirst("856"));  // a new first search drops it
     ASSERT_TRUE(rec_.FldFindNext());
     EXPECT_EQ(rec_.FldInd(), "41");

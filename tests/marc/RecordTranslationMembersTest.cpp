@@ -12,12 +12,21 @@ TEST(RecordTranslationMembersTest, FieldToUtf8KeepsNonFilingCountTrue) {
     record.CharacterSetIn("M");
     std::string indicators = "14";
     // "L'\xE2" + "ete" : the acute sits inside the three-octet article "L'e" (extended past the mark).
-    std::string field = "\x1F" "aL'\xE2" "ete\x1F" "bA story";
+    std::string field =
+        "\x1F"
+        "aL'\xE2"
+        "ete\x1F"
+        "bA story";
     bool changed = false, error = false;
     record.TranslateMarc2Utf8OneField("B", "245", indicators, field, changed, error);
     EXPECT_TRUE(changed);
     EXPECT_FALSE(error);
-    EXPECT_TRUE(OctetsEqual("\x1F" "aL'e\xCC\x81" "te\x1F" "bA story", field));
+    EXPECT_TRUE(
+        OctetsEqual("\x1F"
+                    "aL'e\xCC\x81"
+                    "te\x1F"
+                    "bA story",
+                    field));
     EXPECT_EQ(indicators, "15");  // the article grew by one octet
 }
 
@@ -25,7 +34,9 @@ TEST(RecordTranslationMembersTest, TextKeepsWorkingSetsAcrossCalls) {
     Utf8MarcRecordClass record;
     record.CharacterSetIn("M");
     std::string g0 = "s", g1 = "s";
-    std::string text = "H\x1B" "b";  // ends in the subscript set
+    std::string text =
+        "H\x1B"
+        "b";  // ends in the subscript set
     bool changed = false, error = false;
     record.TranslateMarc2Utf8Text(g0, g1, "245", text, changed, error);
     EXPECT_TRUE(OctetsEqual("H", text));
@@ -40,12 +51,18 @@ TEST(RecordTranslationMembersTest, Utf8ToMarc8AndDecomposition) {
     Utf8MarcRecordClass record;
     record.CharacterSetOut("M");
     std::string codes = "s s";
-    std::string text = "\x1F" "acaf\xC3\xA9";
+    std::string text =
+        "\x1F"
+        "acaf\xC3\xA9";
     bool changed = false, error = false;
     record.TranslateUtf82MarcOneField(codes, "245", text, changed, error);
     EXPECT_TRUE(changed);
     EXPECT_FALSE(error);
-    EXPECT_TRUE(OctetsEqual("\x1F" "acaf\xE2" "e", text));
+    EXPECT_TRUE(
+        OctetsEqual("\x1F"
+                    "acaf\xE2"
+                    "e",
+                    text));
 
     bool decomposed = false;
     EXPECT_TRUE(OctetsEqual("cafe\xCC\x81", record.DecomposeUnicodeCharactersInString("caf\xC3\xA9", &decomposed)));

@@ -122,8 +122,7 @@ TEST_F(ServicesTest, WholeFieldFormKeepsTheNameComma) {
     EXPECT_EQ(rec_.NormalizeWholeField("V", "A", "100", "10", D("$aSandburg, Carl,$d1878-1967.$0n79"), &kept),
               "SANDBURG, CARL 1878 1967");
     EXPECT_EQ(kept, D("$0n79"));
-    EXPECT_EQ(rec_.NormalizeWholeField("V", "B", "650", " 0", D("$aArithmetic$xJuvenile poetry.$wa")),
-              "ARITHMETIC");
+    EXPECT_EQ(rec_.NormalizeWholeField("V", "B", "650", " 0", D("$aArithmetic$xJuvenile poetry.$wa")), "ARITHMETIC");
     EXPECT_EQ(rec_.NormalizeWholeField("P", "B", "245", "10", D("$aArithmetic /$cCarl")), "ARITHMETIC /");
     EXPECT_EQ(rec_.NormalizationScheme(), "V");  // restored afterwards
 }
@@ -171,7 +170,7 @@ TEST_F(ServicesTest, CallNumbersSortInShelfOrder) {
 }
 
 TEST(ServicesScriptTest, VernacularDataIsOutsideMarc8Latin) {
-    EXPECT_TRUE(R::VernacularDataPresent("Tolsto\xD0\xB9"));             // Cyrillic
+    EXPECT_TRUE(R::VernacularDataPresent("Tolsto\xD0\xB9"));              // Cyrillic
     EXPECT_FALSE(R::VernacularDataPresent("Cafe\xCC\x81 \xE2\x81\xB0"));  // combining acute, U+2070
     EXPECT_FALSE(R::VernacularDataPresent("\xE2\x84\x93 \xE2\x99\xAF \xEF\xB8\xA0"));
     std::string scripts;
@@ -204,11 +203,10 @@ TEST_F(ServicesTest, FieldDisplayPlainAndRtf) {
 }
 
 TEST_F(ServicesTest, RecordDisplayIsExactAndLeavesTheCursor) {
-    rec_.MarcRecordIn(BuildRecord("00000cam a2200000 a 4500",
-                                  {{"001", "92005291"},
-                                   {"008", "920219s1993    caua   j      000 0 eng  "},
-                                   {"245", "10$aArithmetic /$cCarl Sandburg."},
-                                   {"856", "40$uhttp://x.example$zNote"}}));
+    rec_.MarcRecordIn(BuildRecord("00000cam a2200000 a 4500", {{"001", "92005291"},
+                                                               {"008", "920219s1993    caua   j      000 0 eng  "},
+                                                               {"245", "10$aArithmetic /$cCarl Sandburg."},
+                                                               {"856", "40$uhttp://x.example$zNote"}}));
     ASSERT_TRUE(rec_.FldFindFirst("245"));
     EXPECT_EQ(rec_.TextFormatted(0, false, 10),
               "Rec stat: c  Entered: 920219\r\n"
@@ -220,12 +218,13 @@ TEST_F(ServicesTest, RecordDisplayIsExactAndLeavesTheCursor) {
               "856 40 |u http://x.example |z Note");
     EXPECT_EQ(rec_.FldTag(), "245");
 
-    rec_.MarcRecordIn(BuildRecord("00000nz  a2200000n  4500",
-                                  {{"001", "n79"}, {"008", "790101n| acannaabn          |a aaa      "},
-                                   {"100", "1 $aSandburg, Carl"}}));
+    rec_.MarcRecordIn(BuildRecord(
+        "00000nz  a2200000n  4500",
+        {{"001", "n79"}, {"008", "790101n| acannaabn          |a aaa      "}, {"100", "1 $aSandburg, Carl"}}));
     const std::string auth = rec_.TextFormatted();
-    EXPECT_TRUE(auth.starts_with("Rec stat: n  Entered: 790101\r\nType: z  ELvl: n  Srce:   Ref status: a Upd status: a\r\n"
-                                 "Enc: a  Ctrl:   Geo subd: n Ser use: b"))
+    EXPECT_TRUE(
+        auth.starts_with("Rec stat: n  Entered: 790101\r\nType: z  ELvl: n  Srce:   Ref status: a Upd status: a\r\n"
+                         "Enc: a  Ctrl:   Geo subd: n Ser use: b"))
         << auth;
     const std::string rtf = rec_.TextFormatted(1, true, 10);
     EXPECT_NE(rtf.find("\\par\r\n100 1  {\\b |a} Sandburg, Carl\\par}"), std::string::npos) << rtf;

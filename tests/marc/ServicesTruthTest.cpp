@@ -8,8 +8,9 @@
 // accented letters, so "y\u00e9s" is true only there).
 TEST(TruthTextsTest, RecordServicesAndSettingsReadersAgree) {
     linkmend::Utf8MarcRecordClass record;
-    for (const char* text : {"TRUE", "true", " Yes ", "y", "T", "1", "-1", "", "no", "False", "F", "0", "-",
-                             "- 1", "T.", "'yes'", "\"Y\"", "1 1", "tr ue", "TRUE!", "yes\t", "Y E S", "&y", "+1"}) {
+    for (const char* text :
+         {"TRUE", "true", " Yes ", "y",     "T",     "1",   "-1",    "",      "no",    "False", "F",  "0",
+          "-",    "- 1",  "T.",    "'yes'", "\"Y\"", "1 1", "tr ue", "TRUE!", "yes\t", "Y E S", "&y", "+1"}) {
         EXPECT_EQ(linkmend::IsTrueText(text), record.IsTrue(text)) << "[" << text << "]";
     }
 }

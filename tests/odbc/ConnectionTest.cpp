@@ -25,7 +25,8 @@ protected:
         return c.Prepare("INSERT INTO " + Prefix() + "BIB_DATA (BIB_ID, SEQNUM, RECORD_SEGMENT) VALUES (?, ?, ?)");
     }
     std::optional<std::string> Segment(int bib, int seq) {
-        auto s = Writer().Prepare("SELECT RECORD_SEGMENT FROM " + Prefix() + "BIB_DATA WHERE BIB_ID = ? AND SEQNUM = ?");
+        auto s =
+            Writer().Prepare("SELECT RECORD_SEGMENT FROM " + Prefix() + "BIB_DATA WHERE BIB_ID = ? AND SEQNUM = ?");
         s.BindInt32(1, bib);
         s.BindInt32(2, seq);
         s.Execute();
@@ -67,7 +68,10 @@ TEST_P(WriteConnection, TextIntegersAndNullTakeTheirPlacesAndReadBackAsText) {
                                    "ITEM (ITEM_ID, PRICE, SPINE_LABEL, COPY_NUMBER) VALUES (?, ?, ?, ?)");
     insert.BindInt32(1, -7);
     insert.BindInt64(2, 5'000'000'123LL);
-    insert.BindText(3, std::string("sp\xE9" "cial\x1F" "a", 9));
+    insert.BindText(3, std::string("sp\xE9"
+                                   "cial\x1F"
+                                   "a",
+                                   9));
     insert.BindNull(4);
     insert.Execute();
     auto select = Writer().Prepare("SELECT ITEM_ID, PRICE, SPINE_LABEL, COPY_NUMBER FROM " + Prefix() + "ITEM");
@@ -76,7 +80,10 @@ TEST_P(WriteConnection, TextIntegersAndNullTakeTheirPlacesAndReadBackAsText) {
     ASSERT_TRUE(select.Fetch());
     EXPECT_EQ(select.Text(1), "-7");
     EXPECT_EQ(select.Text(2), "5000000123");
-    EXPECT_EQ(select.Text(3), std::string("sp\xE9" "cial\x1F" "a", 9));
+    EXPECT_EQ(select.Text(3), std::string("sp\xE9"
+                                          "cial\x1F"
+                                          "a",
+                                          9));
     EXPECT_EQ(select.Text(4), std::nullopt);
     EXPECT_FALSE(select.Fetch());
 }
@@ -160,9 +167,11 @@ TEST_P(WriteConnection, MisusedTransactionsAndParametersGetClearErrors) {
     w.Rollback();
     auto insert = w.Prepare("INSERT INTO " + Prefix() + "LIBRARY (LIBRARY_ID, LIBRARY_NAME) VALUES (?, ?)");
     insert.BindText(2, "no id");
-    EXPECT_LINKMEND_ERROR(insert.Execute(), 380, "VgerReadDLL",
-                          "Parameter 1 has no value: INSERT INTO " + Prefix() + "LIBRARY (LIBRARY_ID, LIBRARY_NAME) VALUES (?, ?)");
-    EXPECT_LINKMEND_ERROR(insert.BindInt32(0, 1), 380, "VgerReadDLL", "Invalid parameter number (0); must be 1 or higher");
+    EXPECT_LINKMEND_ERROR(
+        insert.Execute(), 380, "VgerReadDLL",
+        "Parameter 1 has no value: INSERT INTO " + Prefix() + "LIBRARY (LIBRARY_ID, LIBRARY_NAME) VALUES (?, ?)");
+    EXPECT_LINKMEND_ERROR(insert.BindInt32(0, 1), 380, "VgerReadDLL",
+                          "Invalid parameter number (0); must be 1 or higher");
     EXPECT_EQ(Count("LIBRARY"), "0");
 }
 
@@ -180,7 +189,8 @@ TEST_P(WriteConnection, RefusedConnectionsAndTheReadOnlyAccountReportTheDatabase
     odbc::Connection c;
     const auto refused = CaughtError([&] { c.Connect("NoSuchLinkmendSource", "", ""); });
     EXPECT_EQ(refused.Number(), -2147220498);
-    EXPECT_EQ(refused.Description().rfind("Could not establish a database connection to NoSuchLinkmendSource\n\n", 0), 0u);
+    EXPECT_EQ(refused.Description().rfind("Could not establish a database connection to NoSuchLinkmendSource\n\n", 0),
+              0u);
     EXPECT_FALSE(c.Connected());
 
     c.Connect(Db().ReadOnlyDsn(), Db().ReadOnlyUid(), Db().ReadOnlyPwd());

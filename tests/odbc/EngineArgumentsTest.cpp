@@ -35,7 +35,8 @@ TEST(EngineArguments, ResultSetNumbersOutsideTheTableAreRefused) {
 
 TEST(EngineArguments, CurrentRowOfSetZeroNeedsIsRetrieval) {
     VgerReaderDllClass6 e;
-    EXPECT_LINKMEND_ERROR(e.CurrentRow(1), -2147220455, kSource, "Invalid value (0) for ResultSet property in CurrentRow");
+    EXPECT_LINKMEND_ERROR(e.CurrentRow(1), -2147220455, kSource,
+                          "Invalid value (0) for ResultSet property in CurrentRow");
     e.IsRetrieval(true);
     // Set 0 is now valid but has no columns yet.
     EXPECT_LINKMEND_ERROR(e.CurrentRow(1), -2147220454, kSource, "Invalid value (1) for column number in CurrentRow");
@@ -82,8 +83,9 @@ TEST(EngineArguments, BindingASequenceGrowsThePendingListWithRoomToSpare) {
 
 TEST(EngineArguments, FetchParameterWithoutParametersOrWithABadSetIsRefused) {
     VgerReaderDllClass6 e;
-    EXPECT_LINKMEND_ERROR(e.FetchParameter(1), -2147220446, kSource,
-                          "Sequence number (1 in FetchParameter not valid; there are no bound parameters in this statement");
+    EXPECT_LINKMEND_ERROR(
+        e.FetchParameter(1), -2147220446, kSource,
+        "Sequence number (1 in FetchParameter not valid; there are no bound parameters in this statement");
     EXPECT_LINKMEND_ERROR(e.FetchParameter(1, 5), -2147220446, kSource,
                           "Set number (5 in FetchParameter not valid; between 1 and 0");
 }

@@ -25,8 +25,9 @@ protected:
     void AddLibraries(int count) {
         auto& w = Writer();
         w.Begin();
-        auto insert = w.Prepare("INSERT INTO " + Prefix() +
-                                "LIBRARY (LIBRARY_ID, LIBRARY_NAME, LIBRARY_DISPLAY_NAME, NUC_CODE) VALUES (?, ?, ?, ?)");
+        auto insert =
+            w.Prepare("INSERT INTO " + Prefix() +
+                      "LIBRARY (LIBRARY_ID, LIBRARY_NAME, LIBRARY_DISPLAY_NAME, NUC_CODE) VALUES (?, ?, ?, ?)");
         for (int i = 1; i <= count; ++i) {
             insert.BindInt32(1, i);
             insert.BindText(2, LibraryName(i));

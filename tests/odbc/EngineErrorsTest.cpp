@@ -39,10 +39,10 @@ TEST_P(EngineErrors, RefusedSignOnRaisesTheConnectionErrorWithTheDatabasesReason
     std::string dsn = Db().Dsn();
     std::string reason;
     if (IsSqlite()) {
-        dsn = testdb::OdbcIni::Get().AddDataSource(
-            "LinkmendMissingFile", {{"Driver", testdb::SqliteDriverPath()},
-                                    {"Database", "file:/nonexistent/linkmend.db?mode=ro"},
-                                    {"LoadExt", testdb::SqliteExtensionPath()}});
+        dsn = testdb::OdbcIni::Get().AddDataSource("LinkmendMissingFile",
+                                                   {{"Driver", testdb::SqliteDriverPath()},
+                                                    {"Database", "file:/nonexistent/linkmend.db?mode=ro"},
+                                                    {"LoadExt", testdb::SqliteExtensionPath()}});
         reason = "connect failed";
     } else {
         e->PWD("not-the-password");
@@ -89,13 +89,12 @@ TEST_P(EngineErrors, ReadOnlyAccountCannotWriteAndTheDatabasesRefusalIsSurfaced)
     EXPECT_EQ(e->CurrentRow(1), "Library 01");
     for (const std::string& sql :
          {"INSERT INTO " + Prefix() + "LIBRARY (LIBRARY_ID, LIBRARY_NAME) VALUES (2, 'Intruder')",
-          "UPDATE " + Prefix() + "LIBRARY SET LIBRARY_NAME = 'Changed'",
-          "DELETE FROM " + Prefix() + "LIBRARY"}) {
+          "UPDATE " + Prefix() + "LIBRARY SET LIBRARY_NAME = 'Changed'", "DELETE FROM " + Prefix() + "LIBRARY"}) {
         e->SQLString(sql);
         const auto error = CaughtError([&] { e->ExecuteSQL(0); });
         EXPECT_EQ(error.Number(), -2147220504) << sql;
-        EXPECT_TRUE(Contains(error.Description(),
-                             IsSqlite() ? "attempt to write a readonly database" : "permission denied"))
+        EXPECT_TRUE(
+            Contains(error.Description(), IsSqlite() ? "attempt to write a readonly database" : "permission denied"))
             << error.Description();
     }
     auto check = Writer().Prepare("SELECT COUNT(*), MIN(LIBRARY_NAME) FROM " + Prefix() + "LIBRARY");
@@ -147,8 +146,8 @@ TEST_P(EngineErrors, LentHandlesServeTheEngineAndSurviveIt) {
     odbc::DbcHandle dbc;
     ASSERT_EQ(dbc.Allocate(env.Get()), SQL_SUCCESS);
     auto chars = [](const std::string& s) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str())); };
-    ASSERT_TRUE(odbc::Succeeded(SQLConnect(dbc.Get(), chars(Db().Dsn()), SQL_NTS, chars(Db().Uid()), SQL_NTS,
-                                           chars(Db().Pwd()), SQL_NTS)));
+    ASSERT_TRUE(odbc::Succeeded(
+        SQLConnect(dbc.Get(), chars(Db().Dsn()), SQL_NTS, chars(Db().Uid()), SQL_NTS, chars(Db().Pwd()), SQL_NTS)));
     {
         VgerReaderDllClass6 e;
         e.EnvironmentHandle(env.Get());

@@ -37,7 +37,8 @@ protected:
     }
     static std::vector<std::string> Expected(int count) {
         std::vector<std::string> rows;
-        for (int i = 1; i <= count; ++i) rows.push_back(std::to_string(i) + "|" + LibraryName(i) + "|NUC" + std::to_string(i));
+        for (int i = 1; i <= count; ++i)
+            rows.push_back(std::to_string(i) + "|" + LibraryName(i) + "|NUC" + std::to_string(i));
         return rows;
     }
 };
@@ -98,7 +99,8 @@ TEST_P(EngineFetchModes, ABlockOfTenAnsweredBySevenRowsEndsAfterTheSeventh) {
 
 TEST_P(EngineFetchModes, BlockValuesKeepNullsLineFeedsAndCutAt299Octets) {
     auto& w = Writer();
-    auto insert = w.Prepare("INSERT INTO " + Prefix() + "ELINK_INDEX (RECORD_ID, RECORD_TYPE, LINK, LINK_TEXT) VALUES (?, 'B', ?, ?)");
+    auto insert = w.Prepare("INSERT INTO " + Prefix() +
+                            "ELINK_INDEX (RECORD_ID, RECORD_TYPE, LINK, LINK_TEXT) VALUES (?, 'B', ?, ?)");
     insert.BindInt32(1, 1);
     insert.BindText(2, std::string(400, 'L'));
     insert.BindNull(3);
@@ -156,7 +158,8 @@ TEST_P(EngineFetchModes, AParameterLeftUnboundIsNotAnOutputParameter) {
     e->SQLString("SELECT LIBRARY_NAME FROM " + Prefix() + "LIBRARY WHERE LIBRARY_ID = ? AND NUC_CODE = ?");
     // Parameter 1 has no value, so the driver refuses to execute.
     EXPECT_EQ(CaughtError([&] { e->ExecuteSQL(0); }).Number(), -2147220504);
-    EXPECT_LINKMEND_ERROR(e->FetchParameter(1), -2147220445, kSource, "Parameter 1 not defined as output or input/output");
+    EXPECT_LINKMEND_ERROR(e->FetchParameter(1), -2147220445, kSource,
+                          "Parameter 1 not defined as output or input/output");
     EXPECT_LINKMEND_ERROR(e->FetchParameter(3), -2147220446, kSource,
                           "Sequence number (3 in FetchParameter not valid; between 1 and 2");
 }
@@ -229,9 +232,9 @@ TEST_F(OutputParameters, ANewStatementWithoutParametersRunsDirectlyInAParameteri
     e->ExecuteSQL(set);
     e->GetNextRow();
     EXPECT_EQ(e->CurrentRow(1), "plain");
-    EXPECT_LINKMEND_ERROR(e->FetchParameter(1), -2147220446, kSource,
-                          "Sequence number (1 in FetchParameter not valid; there are no bound parameters in this statement");
+    EXPECT_LINKMEND_ERROR(
+        e->FetchParameter(1), -2147220446, kSource,
+        "Sequence number (1 in FetchParameter not valid; there are no bound parameters in this statement");
 }
-
 
 }  // namespace

@@ -73,12 +73,9 @@ TEST_P(EngineRows, ColumnsNineOnwardReadBackOneByOneEvenWithLineFeeds) {
     std::string sql = "SELECT ";
     for (int c = 1; c <= 12; ++c) {
         if (c > 1) sql += ", ";
-        if (c == 11)
-            sql += "'line' || CHR(10) || 'feed'";  // a line feed inside a value must not shift column 12
-        else if (c == 10)
-            sql += "NULL";
-        else
-            sql += "'value" + std::to_string(c) + std::string(static_cast<std::size_t>(c), 'x') + "'";
+        if (c == 11) sql += "'line' || CHR(10) || 'feed'";  // a line feed inside a value must not shift column 12
+        else if (c == 10) sql += "NULL";
+        else sql += "'value" + std::to_string(c) + std::string(static_cast<std::size_t>(c), 'x') + "'";
     }
     e->SQLString(sql + " FROM " + Prefix() + "VERSIONS");
     Exec("INSERT INTO " + Prefix() + "VERSIONS (MODULE, VERSION) VALUES ('DATABASE', '2006.1.0')");
@@ -93,7 +90,8 @@ TEST_P(EngineRows, ColumnsNineOnwardReadBackOneByOneEvenWithLineFeeds) {
     EXPECT_EQ(e->CurrentRow(11), "line\nfeed");
     EXPECT_EQ(e->CurrentRow(12), "value12xxxxxxxxxxxx");
     EXPECT_EQ(e->CurrentRowLength(12), 19);
-    EXPECT_LINKMEND_ERROR(e->CurrentRow(13), -2147220454, kSource, "Invalid value (13) for column number in CurrentRow");
+    EXPECT_LINKMEND_ERROR(e->CurrentRow(13), -2147220454, kSource,
+                          "Invalid value (13) for column number in CurrentRow");
 }
 
 TEST_P(EngineRows, ExactlyNineColumnsGiveTheNinthValueWithoutSeparator) {
@@ -146,8 +144,7 @@ TEST_P(EngineRows, SearchTypesShortenColumnTwoAndDecodeHeadings) {
     EXPECT_EQ(e->CurrentRow(2), "ABC");
     e = SearchSet(std::move(e), 0, "SELECT 'id', 'ABCDEFG'" + from);
     EXPECT_EQ(e->CurrentRow(2), "ABCDEFG");
-    e = SearchSet(std::move(e), 3,
-                  "SELECT 7, 'a', 'p', RAWTOHEX('smith john'), 1, 2, '3', 'n', 'x'" + from);
+    e = SearchSet(std::move(e), 3, "SELECT 7, 'a', 'p', RAWTOHEX('smith john'), 1, 2, '3', 'n', 'x'" + from);
     EXPECT_EQ(e->CurrentRow(4), "smith john");
     EXPECT_EQ(e->CurrentRow(7), "Y");
     EXPECT_EQ(e->CurrentRow(2), "a");
@@ -285,8 +282,9 @@ TEST_P(EngineRows, SelectUniqueRunsAsDistinctAndTheSetKeepsTheTextAsGiven) {
 TEST_P(EngineRows, TheSchemaPrefixWorksWithAndWithoutABlankBeforeTheTable) {
     Exec("INSERT INTO " + Prefix() + "LOCATION (LOCATION_ID, LOCATION_CODE, LOCATION_NAME) VALUES (4, 'main', 'Main')");
     auto e = NewEngine();
-    for (const std::string& sql : {"SELECT LOCATION_CODE, LOCATION_NAME FROM " + Prefix() + " LOCATION ORDER BY LOCATION_CODE",
-                                   "SELECT LOCATION_CODE, LOCATION_NAME FROM " + Prefix() + "LOCATION"}) {
+    for (const std::string& sql :
+         {"SELECT LOCATION_CODE, LOCATION_NAME FROM " + Prefix() + " LOCATION ORDER BY LOCATION_CODE",
+          "SELECT LOCATION_CODE, LOCATION_NAME FROM " + Prefix() + "LOCATION"}) {
         e->SQLString(sql);
         e->ExecuteSQL(0);
         e->GetNextRow();
@@ -295,8 +293,10 @@ TEST_P(EngineRows, TheSchemaPrefixWorksWithAndWithoutABlankBeforeTheTable) {
 }
 
 TEST_P(EngineRows, CaseBlindLinkQueryFindsLinksWhateverTheirCase) {
-    Exec("INSERT INTO " + Prefix() + "ELINK_INDEX (RECORD_ID, RECORD_TYPE, LINK) VALUES (1, 'B', 'http://Old.Example.org/a')");
-    Exec("INSERT INTO " + Prefix() + "ELINK_INDEX (RECORD_ID, RECORD_TYPE, LINK) VALUES (2, 'B', 'http://new.example.org/a')");
+    Exec("INSERT INTO " + Prefix() +
+         "ELINK_INDEX (RECORD_ID, RECORD_TYPE, LINK) VALUES (1, 'B', 'http://Old.Example.org/a')");
+    Exec("INSERT INTO " + Prefix() +
+         "ELINK_INDEX (RECORD_ID, RECORD_TYPE, LINK) VALUES (2, 'B', 'http://new.example.org/a')");
     auto e = NewEngine();
     e->SQLString("SELECT RECORD_ID, RECORD_TYPE, LINK FROM " + Prefix() +
                  "ELINK_INDEX WHERE UPPER(LINK) LIKE 'HTTP://OLD.EXAMPLE.ORG%'");

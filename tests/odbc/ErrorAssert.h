@@ -21,10 +21,10 @@ LinkmendError CaughtError(F&& f) {
 
 }  // namespace linkmend::test
 
-#define EXPECT_LINKMEND_ERROR(statement, number, source, text)                  \
-    do {                                                                        \
-        const auto e_ = ::linkmend::test::CaughtError([&] { statement; });      \
-        EXPECT_EQ(e_.Number(), (number));                                       \
-        EXPECT_EQ(e_.Source(), (source));                                       \
-        EXPECT_EQ(e_.Description(), (text));                                    \
+#define EXPECT_LINKMEND_ERROR(statement, number, source, text)             \
+    do {                                                                   \
+        const auto e_ = ::linkmend::test::CaughtError([&] { statement; }); \
+        EXPECT_EQ(e_.Number(), (number));                                  \
+        EXPECT_EQ(e_.Source(), (source));                                  \
+        EXPECT_EQ(e_.Description(), (text));                               \
     } while (0)

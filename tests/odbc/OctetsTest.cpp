@@ -35,7 +35,8 @@ protected:
 
 TEST_P(Octets, ASegmentWithEveryOctetReadsBackExactlyThroughRawToHex) {
     const std::string segment = AllOctets() + AllOctets().substr(0, 200);
-    auto insert = Writer().Prepare("INSERT INTO " + Prefix() + "BIB_DATA (BIB_ID, SEQNUM, RECORD_SEGMENT) VALUES (?, ?, ?)");
+    auto insert =
+        Writer().Prepare("INSERT INTO " + Prefix() + "BIB_DATA (BIB_ID, SEQNUM, RECORD_SEGMENT) VALUES (?, ?, ?)");
     insert.BindInt32(1, 42);
     insert.BindInt32(2, 1);
     insert.BindBinary(3, segment);
@@ -50,19 +51,23 @@ TEST_P(Octets, ASegmentWithEveryOctetReadsBackExactlyThroughRawToHex) {
     e->IsRetrieval(true);
     e->ConnectToVoyager();
     SQLHSTMT stmt = e->RetrieveStatement();
-    e->MyExecuteSQL("SELECT RAWTOHEX(RECORD_SEGMENT), SEQNUM FROM " + Prefix() + "BIB_DATA WHERE BIB_ID = 42 ORDER BY SEQNUM",
-                    stmt, false);
+    e->MyExecuteSQL(
+        "SELECT RAWTOHEX(RECORD_SEGMENT), SEQNUM FROM " + Prefix() + "BIB_DATA WHERE BIB_ID = 42 ORDER BY SEQNUM", stmt,
+        false);
     e->ResultSetColumns(2);
     std::string record;
-    for (e->RealNextRow(stmt); !e->CurrentRow(1, -1).empty(); e->RealNextRow(stmt)) record += HexToText(e->CurrentRow(1, -1));
+    for (e->RealNextRow(stmt); !e->CurrentRow(1, -1).empty(); e->RealNextRow(stmt))
+        record += HexToText(e->CurrentRow(1, -1));
     e->PopResultSet();
     EXPECT_TRUE(OctetsEqual(segment + "\x1E\x1D", record));
-    EXPECT_EQ(Value("SELECT RAWTOHEX(RECORD_SEGMENT) FROM " + Prefix() + "BIB_DATA WHERE SEQNUM = 1"), TextToHex(segment));
+    EXPECT_EQ(Value("SELECT RAWTOHEX(RECORD_SEGMENT) FROM " + Prefix() + "BIB_DATA WHERE SEQNUM = 1"),
+              TextToHex(segment));
 }
 
 // A column given the binary C type arrives as its raw octets, zero octets included.
 TEST_P(Octets, AColumnReadAsBinaryArrivesAsRawOctets) {
-    auto insert = Writer().Prepare("INSERT INTO " + Prefix() + "BIB_DATA (BIB_ID, SEQNUM, RECORD_SEGMENT) VALUES (1, 1, ?)");
+    auto insert =
+        Writer().Prepare("INSERT INTO " + Prefix() + "BIB_DATA (BIB_ID, SEQNUM, RECORD_SEGMENT) VALUES (1, 1, ?)");
     insert.BindBinary(1, AllOctets());
     insert.Execute();
     auto e = NewEngine();
@@ -79,7 +84,8 @@ TEST_P(Octets, AColumnReadAsBinaryArrivesAsRawOctets) {
 // Texts hold every octet but 0x00 (PostgreSQL texts cannot): MARC-8 and UTF-8 alike pass unchanged.
 TEST_P(Octets, TextColumnsKeepEveryOctetBothWays) {
     const std::string text = AllOctets().substr(1);
-    auto insert = Writer().Prepare("INSERT INTO " + Prefix() + "ELINK_INDEX (RECORD_ID, RECORD_TYPE, LINK) VALUES (7, 'B', ?)");
+    auto insert =
+        Writer().Prepare("INSERT INTO " + Prefix() + "ELINK_INDEX (RECORD_ID, RECORD_TYPE, LINK) VALUES (7, 'B', ?)");
     insert.BindText(1, text);
     insert.Execute();
     EXPECT_TRUE(OctetsEqual(text, Value("SELECT LINK FROM " + Prefix() + "ELINK_INDEX")));

@@ -37,9 +37,9 @@ Columns CatalogueColumns(const TestDatabase& db) {
 std::vector<std::string> CatalogueIndexes(const TestDatabase& db) {
     odbc::Connection c;
     c.Connect(db.Dsn(), db.Uid(), db.Pwd());
-    auto s = c.Prepare(db.Kind() == DbKind::Sqlite
-                           ? "SELECT sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL"
-                           : "SELECT indexdef FROM pg_indexes WHERE schemaname = 'linkmend_db'");
+    auto s =
+        c.Prepare(db.Kind() == DbKind::Sqlite ? "SELECT sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL"
+                                              : "SELECT indexdef FROM pg_indexes WHERE schemaname = 'linkmend_db'");
     s.Execute();
     std::vector<std::string> indexes;
     while (s.Fetch()) {
@@ -50,13 +50,44 @@ std::vector<std::string> CatalogueIndexes(const TestDatabase& db) {
     return indexes;
 }
 
-const std::vector<std::string> kRequiredTables = {
-    "VERSIONS", "BIB_DATA", "BIB_MASTER", "BIB_HISTORY", "MFHD_DATA", "MFHD_MASTER", "MFHD_HISTORY", "AUTH_DATA",
-    "AUTH_MASTER", "AUTH_HISTORY", "BIB_MFHD", "ELINK_INDEX", "LOCATION", "LIBRARY", "BIB_ITEM", "MFHD_ITEM", "ITEM",
-    "ITEM_BARCODE", "ITEM_STATUS", "ITEM_STATUS_TYPE", "ITEM_TYPE", "ITEM_NOTE", "ITEM_NOTE_TYPE", "BASE_CURRENCY",
-    "CAT_OPERATOR", "CAT_PROFILE", "CAT_SECURITY_LOCS", "CAT_POLICY_LOCS", "BIB_INDEX", "AUTH_INDEX", "HEADING",
-    "AUTH_HEADING", "BIB_HEADING", "SUBDIVISION", "AUTH_SUBDIVISION", "BIB_SUBDIVISION", "HEADING_SUBDIVISION",
-    "CALL_NO_TYPE"};
+const std::vector<std::string> kRequiredTables = {"VERSIONS",
+                                                  "BIB_DATA",
+                                                  "BIB_MASTER",
+                                                  "BIB_HISTORY",
+                                                  "MFHD_DATA",
+                                                  "MFHD_MASTER",
+                                                  "MFHD_HISTORY",
+                                                  "AUTH_DATA",
+                                                  "AUTH_MASTER",
+                                                  "AUTH_HISTORY",
+                                                  "BIB_MFHD",
+                                                  "ELINK_INDEX",
+                                                  "LOCATION",
+                                                  "LIBRARY",
+                                                  "BIB_ITEM",
+                                                  "MFHD_ITEM",
+                                                  "ITEM",
+                                                  "ITEM_BARCODE",
+                                                  "ITEM_STATUS",
+                                                  "ITEM_STATUS_TYPE",
+                                                  "ITEM_TYPE",
+                                                  "ITEM_NOTE",
+                                                  "ITEM_NOTE_TYPE",
+                                                  "BASE_CURRENCY",
+                                                  "CAT_OPERATOR",
+                                                  "CAT_PROFILE",
+                                                  "CAT_SECURITY_LOCS",
+                                                  "CAT_POLICY_LOCS",
+                                                  "BIB_INDEX",
+                                                  "AUTH_INDEX",
+                                                  "HEADING",
+                                                  "AUTH_HEADING",
+                                                  "BIB_HEADING",
+                                                  "SUBDIVISION",
+                                                  "AUTH_SUBDIVISION",
+                                                  "BIB_SUBDIVISION",
+                                                  "HEADING_SUBDIVISION",
+                                                  "CALL_NO_TYPE"};
 
 class Schema : public DbTest {};
 
@@ -92,9 +123,10 @@ TEST_P(Schema, HasTheIndexesOfARealInstallation) {
 TEST_P(Schema, DatabaseIsOctetTransparentByConstruction) {
     odbc::Connection c;
     c.Connect(Db().Dsn(), Db().Uid(), Db().Pwd());
-    auto s = c.Prepare(IsSqlite() ? "PRAGMA journal_mode"
-                                  : "SELECT pg_encoding_to_char(encoding) || ' ' || datcollate || ' ' || "
-                                    "current_setting('client_encoding') FROM pg_database WHERE datname = current_database()");
+    auto s = c.Prepare(IsSqlite()
+                           ? "PRAGMA journal_mode"
+                           : "SELECT pg_encoding_to_char(encoding) || ' ' || datcollate || ' ' || "
+                             "current_setting('client_encoding') FROM pg_database WHERE datname = current_database()");
     s.Execute();
     ASSERT_TRUE(s.Fetch());
     EXPECT_EQ(s.Text(1), IsSqlite() ? "wal" : "SQL_ASCII C SQL_ASCII");

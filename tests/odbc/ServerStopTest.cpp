@@ -27,13 +27,13 @@ TEST(ServerStop, TheNextStatementAfterTheServerStoppedRaisesTheEngineErrorWithou
         ~Cleanup() { PgCluster::Stop(c); }
     } cleanup{cluster};
 
-    const std::string dsn = OdbcIni::Get().AddDataSource(
-        "LinkmendPgStopping", {{"Driver", PostgresDriverPath()},
-                               {"Servername", "127.0.0.1"},
-                               {"Port", std::to_string(cluster.port)},
-                               {"Database", kPgTemplate},
-                               {"SSLmode", "disable"},
-                               {"ConnSettings", "SET client_encoding TO 'SQL_ASCII'"}});
+    const std::string dsn =
+        OdbcIni::Get().AddDataSource("LinkmendPgStopping", {{"Driver", PostgresDriverPath()},
+                                                            {"Servername", "127.0.0.1"},
+                                                            {"Port", std::to_string(cluster.port)},
+                                                            {"Database", kPgTemplate},
+                                                            {"SSLmode", "disable"},
+                                                            {"ConnSettings", "SET client_encoding TO 'SQL_ASCII'"}});
     VgerReaderDllClass6 e;
     e.DSN(dsn);
     e.uID(kPgReader);

@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "TestSupport.h"
+#include "base/INI.h"
 #include "profile/ConnectionProfile.h"
-#include "profile/INI.h"
 #include "profile/Password.h"
 
 using namespace linkmend;
@@ -125,10 +125,23 @@ TEST_F(ConnectionProfileTest, SaveWritesInOrderScramblingAfreshAndLoadsBack) {
     EXPECT_EQ(ReadIniValue("Linkmend.INI", "Miscellaneous", "BooleansDefaultTrue", 20), "FTTTTTTTTT");
 
     const std::string text = linkmend::test::ReadFile(dir_.File("Linkmend.INI"));
-    const char* order[] = {"[Read]", "UID=reader", "PWD=", "[Connection]", "DSN=VGER", "TNP=db.",
-                           "VoyagerPath=", "[Folders]", "FolderForReports=", "ValidationPath=",
-                           "[Miscellaneous]", "OwningLibraryString=", "BooleansDefaultTrue=", "Happening=77",
-                           "[Write]", "UID=cat", "PWD="};
+    const char* order[] = {"[Read]",
+                           "UID=reader",
+                           "PWD=",
+                           "[Connection]",
+                           "DSN=VGER",
+                           "TNP=db.",
+                           "VoyagerPath=",
+                           "[Folders]",
+                           "FolderForReports=",
+                           "ValidationPath=",
+                           "[Miscellaneous]",
+                           "OwningLibraryString=",
+                           "BooleansDefaultTrue=",
+                           "Happening=77",
+                           "[Write]",
+                           "UID=cat",
+                           "PWD="};
     std::size_t at = 0;
     for (const char* piece : order) {
         const auto found = text.find(piece, at);

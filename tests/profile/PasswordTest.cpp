@@ -102,7 +102,8 @@ TEST_F(PasswordTest, Windows1252CharactersRoundTripAndMatchWindowsCodes) {
 }
 
 TEST_F(PasswordTest, PlainPasswordsAreUsedUnchanged) {
-    for (const char* plain : {"secret", "1secret", "secret1", "12345", "1 2 3", " 60 70 ", "12 34 56 78 90 12 34 56 78 90 9999"}) {
+    for (const char* plain :
+         {"secret", "1secret", "secret1", "12345", "1 2 3", " 60 70 ", "12 34 56 78 90 12 34 56 78 90 9999"}) {
         EXPECT_EQ(UnscramblePassword(plain), plain) << plain;
     }
     EXPECT_EQ(UnscramblePassword(""), "");
@@ -116,8 +117,8 @@ TEST_F(PasswordTest, NineteenCharacterPasswordFitsTheReadSize) {
 TEST(AnsiCodePageTest, ConvertsBothWays) {
     EXPECT_EQ(Utf8ToWindows1252("\xE2\x80\x9Cq\xE2\x80\x9D"), "\x93q\x94");
     EXPECT_EQ(Windows1252ToUtf8("\x93q\x94"), "\xE2\x80\x9Cq\xE2\x80\x9D");
-    EXPECT_EQ(Utf8ToWindows1252("\xFF\xC3"), "\xFF\xC3");   // not UTF-8: octets pass as codes
-    EXPECT_EQ(Utf8ToWindows1252("\xC0\x80"), "\xC0\x80");   // overlong form is not a character
+    EXPECT_EQ(Utf8ToWindows1252("\xFF\xC3"), "\xFF\xC3");  // not UTF-8: octets pass as codes
+    EXPECT_EQ(Utf8ToWindows1252("\xC0\x80"), "\xC0\x80");  // overlong form is not a character
     EXPECT_EQ(Windows1252ToUtf8("\x81"), "\xC2\x81");
 }
 

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <set>
-#include <cstdlib>
 
 #include "DemoDb.h"
 #include "marc/Utf8MarcRecordClass.h"
@@ -105,8 +105,8 @@ void ExpectWholeSegmentsAndCleanRecords(const std::string& table, std::size_t se
 TEST_P(DemoDatabase, BibliographicRecordsAreValidMarcInWholeSegments) {
     const auto summary = Generate(300, 11, "20");
     const auto bibs = LoadRecords("BIB_DATA");
-    ExpectWholeSegmentsAndCleanRecords("BIB_DATA", 990, Query(Reader(), "SELECT BIB_ID FROM " + Prefix() +
-                                                                            "BIB_MASTER ORDER BY BIB_ID"),
+    ExpectWholeSegmentsAndCleanRecords("BIB_DATA", 990,
+                                       Query(Reader(), "SELECT BIB_ID FROM " + Prefix() + "BIB_MASTER ORDER BY BIB_ID"),
                                        bibs.stored, bibs.decoded);
     ASSERT_EQ(bibs.stored.size(), 300u);
     std::size_t marc8 = 0, multiSegment = 0;
@@ -117,7 +117,8 @@ TEST_P(DemoDatabase, BibliographicRecordsAreValidMarcInWholeSegments) {
         EXPECT_EQ(r.leader[6], 'a') << octets;
         EXPECT_NE(std::string("msi").find(r.leader[7]), std::string::npos) << r.leader;
         EXPECT_EQ(ControlData(r, "008").size(), 40u) << bibs.stored[i].id;
-        for (const char* tag : {"040", "245", "520", "650"}) EXPECT_TRUE(r.First(tag)) << bibs.stored[i].id << " " << tag;
+        for (const char* tag : {"040", "245", "520", "650"})
+            EXPECT_TRUE(r.First(tag)) << bibs.stored[i].id << " " << tag;
         if (r.leader[9] == 'a') continue;
         ASSERT_EQ(r.leader[9], ' ') << r.leader;
         ++marc8;
@@ -158,9 +159,9 @@ TEST_P(DemoDatabase, HoldingsAndAuthorityRecordsAreValidMarcLinkedToTheirRows) {
     for (const char* code : {"MAIN", "LAW", "MED", "ONLINE"}) EXPECT_TRUE(codes.count(code)) << code;
 
     const auto authorities = LoadRecords("AUTH_DATA");
-    ExpectWholeSegmentsAndCleanRecords("AUTH_DATA", 990,
-                                       Query(Reader(), "SELECT AUTH_ID FROM " + Prefix() + "AUTH_MASTER ORDER BY AUTH_ID"),
-                                       authorities.stored, authorities.decoded);
+    ExpectWholeSegmentsAndCleanRecords(
+        "AUTH_DATA", 990, Query(Reader(), "SELECT AUTH_ID FROM " + Prefix() + "AUTH_MASTER ORDER BY AUTH_ID"),
+        authorities.stored, authorities.decoded);
     EXPECT_EQ(static_cast<long>(authorities.stored.size()), SummaryCount(summary, "authorities"));
     for (const DecodedRecord& r : authorities.decoded) {
         EXPECT_EQ(r.leader[6], 'z');
@@ -186,8 +187,10 @@ TEST_P(DemoDatabase, LinkIndexIsExactlyThe856uOfEveryRecord) {
         }
     }
     std::vector<std::string> actual;
-    for (const Row& row : Query(Reader(), "SELECT RECORD_TYPE, RECORD_ID, LINK_SUBTYPE, RAWTOHEX(LINK), RAWTOHEX(LINK_TEXT) "
-                                          "FROM " + Prefix() + "ELINK_INDEX WHERE RECORD_TYPE <> 'I'")) {
+    for (const Row& row : Query(Reader(),
+                                "SELECT RECORD_TYPE, RECORD_ID, LINK_SUBTYPE, RAWTOHEX(LINK), RAWTOHEX(LINK_TEXT) "
+                                "FROM " +
+                                    Prefix() + "ELINK_INDEX WHERE RECORD_TYPE <> 'I'")) {
         ASSERT_TRUE(row[2].has_value()) << "LINK_SUBTYPE is '' for a URL without a scheme, never NULL";
         actual.push_back(*row[0] + "\t" + *row[1] + "\t" + *row[2] + "\t" + row[3].value_or("(null link)") + "\t" +
                          row[4].value_or("NULL"));
@@ -197,7 +200,8 @@ TEST_P(DemoDatabase, LinkIndexIsExactlyThe856uOfEveryRecord) {
     std::vector<std::string> missing, extra;
     std::set_difference(expected.begin(), expected.end(), actual.begin(), actual.end(), std::back_inserter(missing));
     std::set_difference(actual.begin(), actual.end(), expected.begin(), expected.end(), std::back_inserter(extra));
-    EXPECT_TRUE(missing.empty() && extra.empty()) << "not in the index:\n" << Joined(missing) << "not in the records:\n"
+    EXPECT_TRUE(missing.empty() && extra.empty()) << "not in the index:\n"
+                                                  << Joined(missing) << "not in the records:\n"
                                                   << Joined(extra);
     EXPECT_GT(expected.size(), 250u);
 
@@ -205,14 +209,17 @@ TEST_P(DemoDatabase, LinkIndexIsExactlyThe856uOfEveryRecord) {
     const auto items = Query(Reader(), "SELECT COUNT(*) FROM " + Prefix() + "ELINK_INDEX WHERE RECORD_TYPE = 'I'");
     EXPECT_EQ(std::stol(*items[0][0]), SummaryCount(summary, "item_links"));
     EXPECT_GT(std::stol(*items[0][0]), 0);
-    EXPECT_TRUE(Query(Reader(), "SELECT T1.RECORD_ID FROM " + Prefix() + "ELINK_INDEX T1 WHERE T1.RECORD_TYPE = 'I' "
-                                "AND NOT EXISTS (SELECT 1 FROM " + Prefix() + "ITEM T2 WHERE T2.ITEM_ID = T1.RECORD_ID)")
+    EXPECT_TRUE(Query(Reader(), "SELECT T1.RECORD_ID FROM " + Prefix() +
+                                    "ELINK_INDEX T1 WHERE T1.RECORD_TYPE = 'I' "
+                                    "AND NOT EXISTS (SELECT 1 FROM " +
+                                    Prefix() + "ITEM T2 WHERE T2.ITEM_ID = T1.RECORD_ID)")
                     .empty());
     const auto ids = Query(Reader(), "SELECT COUNT(*), COUNT(DISTINCT LINK_ID) FROM " + Prefix() + "ELINK_INDEX");
     EXPECT_EQ(*ids[0][0], *ids[0][1]);
     EXPECT_EQ(std::stol(*ids[0][0]), SummaryCount(summary, "links"));
     // The write-back adds rows without a LINK_ID: they must not collide with the generated ones.
-    Exec("INSERT INTO " + Prefix() + "ELINK_INDEX (RECORD_ID, RECORD_TYPE, LINK_SUBTYPE, LINK) VALUES (1, 'B', 'HTTP', "
+    Exec("INSERT INTO " + Prefix() +
+         "ELINK_INDEX (RECORD_ID, RECORD_TYPE, LINK_SUBTYPE, LINK) VALUES (1, 'B', 'HTTP', "
          "'http://example.org/')");
 }
 
@@ -295,8 +302,8 @@ TEST_P(DemoDatabase, OperatorsHaveTheirRightsLocationsAndPasswords) {
     Generate(50, 16, "20");
     std::set<std::string> hashes;
     for (const DemoOperator& op : DemoOperators()) {
-        const auto rows = Query(Reader(), "SELECT PASSWORD_HASH FROM " + Prefix() + "OPERATOR WHERE OPERATOR_ID = '" +
-                                              op.id + "'");
+        const auto rows =
+            Query(Reader(), "SELECT PASSWORD_HASH FROM " + Prefix() + "OPERATOR WHERE OPERATOR_ID = '" + op.id + "'");
         ASSERT_EQ(rows.size(), 1u) << op.id;
         const std::string hash = rows[0][0].value_or("");
         EXPECT_TRUE(StartsWith(hash, "$6$")) << hash;
@@ -306,11 +313,13 @@ TEST_P(DemoDatabase, OperatorsHaveTheirRightsLocationsAndPasswords) {
         hashes.insert(hash.substr(0, hash.find('$', 3)));
         // The reader's own permission query.
         std::string rights;
-        for (const Row& row : Query(Reader(), "SELECT T2.BIB_ADD, T2.BIB_UPDATE, T2.BIB_DELETE, T2.HOLD_ADD, "
-                                              "T2.HOLD_UPDATE, T2.HOLD_DELETE, T2.ITEM_ADD, T2.ITEM_UPDATE, T2.ITEM_DELETE, "
-                                              "T2.AUTH_ADD, T2.AUTH_UPDATE, T2.AUTH_DELETE FROM " + Prefix() +
-                                              "CAT_OPERATOR T1, " + Prefix() + "CAT_PROFILE T2 WHERE T1.OPERATOR_ID = '" +
-                                              op.id + "' AND T2.CAT_PROFILE_ID = T1.CAT_PROFILE_ID"))
+        for (const Row& row :
+             Query(Reader(),
+                   "SELECT T2.BIB_ADD, T2.BIB_UPDATE, T2.BIB_DELETE, T2.HOLD_ADD, "
+                   "T2.HOLD_UPDATE, T2.HOLD_DELETE, T2.ITEM_ADD, T2.ITEM_UPDATE, T2.ITEM_DELETE, "
+                   "T2.AUTH_ADD, T2.AUTH_UPDATE, T2.AUTH_DELETE FROM " +
+                       Prefix() + "CAT_OPERATOR T1, " + Prefix() + "CAT_PROFILE T2 WHERE T1.OPERATOR_ID = '" + op.id +
+                       "' AND T2.CAT_PROFILE_ID = T1.CAT_PROFILE_ID"))
             for (const auto& v : row) rights += v.value_or("?");
         EXPECT_EQ(rights, op.rights) << op.id;
         std::set<int> happening;
@@ -324,8 +333,7 @@ TEST_P(DemoDatabase, OperatorsHaveTheirRightsLocationsAndPasswords) {
         else EXPECT_TRUE(happening.empty()) << op.id;
     }
     EXPECT_EQ(hashes.size(), DemoOperators().size()) << "each operator has a salt of its own";
-    const auto version =
-        Query(Reader(), "SELECT VERSION FROM " + Prefix() + "VERSIONS WHERE MODULE = 'DATABASE'");
+    const auto version = Query(Reader(), "SELECT VERSION FROM " + Prefix() + "VERSIONS WHERE MODULE = 'DATABASE'");
     ASSERT_EQ(version.size(), 1u);
     EXPECT_TRUE(HasForm(*version[0][0], "9.9.9")) << *version[0][0];
     EXPECT_EQ(Query(Reader(), "SELECT BASE_DECIMALS FROM " + Prefix() + "BASE_CURRENCY").size(), 1u);
@@ -344,8 +352,8 @@ TEST_P(DemoDatabase, HistoryRowsAgreeWithTheRecordsAndTheirMasterRows) {
                                                   k.prefix + "_HISTORY ORDER BY " + id + ", ACTION_DATE"))
             history[*row[0]].emplace_back(*row[1], *row[2]);
         std::map<std::string, std::pair<std::optional<std::string>, std::optional<std::string>>> master;
-        for (const Row& row : Query(Reader(), "SELECT " + id + ", CREATE_DATE, UPDATE_DATE FROM " + Prefix() + k.prefix +
-                                                  "_MASTER"))
+        for (const Row& row :
+             Query(Reader(), "SELECT " + id + ", CREATE_DATE, UPDATE_DATE FROM " + Prefix() + k.prefix + "_MASTER"))
             master[*row[0]] = {row[1], row[2]};
         const auto records = LoadRecords(k.data);
         for (std::size_t i = 0; i < records.stored.size(); ++i) {
@@ -376,8 +384,8 @@ TEST_P(DemoDatabase, TheSameSeedGivesTheSameRowsOnEitherDatabase) {
     const std::string here = DumpTables(Reader(), Prefix(), GeneratedTables());
     auto again = [](int seed) {
         auto db = testdb::CreateSqliteDatabase();
-        const auto r = RunGenerator({"--sqlite", db->Name(), "--bibs", "120", "--seed", std::to_string(seed),
-                                     "--matching", "25"});
+        const auto r =
+            RunGenerator({"--sqlite", db->Name(), "--bibs", "120", "--seed", std::to_string(seed), "--matching", "25"});
         EXPECT_EQ(r.exitCode, 0) << r.output;
         odbc::Connection c;
         c.Connect(db->Dsn(), "dbwrite", "dbwrite-demo");
@@ -385,8 +393,9 @@ TEST_P(DemoDatabase, TheSameSeedGivesTheSameRowsOnEitherDatabase) {
     };
     const std::string sqlite = again(21);
     EXPECT_GT(here.size(), 100000u);
-    EXPECT_TRUE(here == sqlite) << "first difference at " << std::mismatch(here.begin(), here.end(), sqlite.begin(),
-                                                                           sqlite.end()).first - here.begin();
+    EXPECT_TRUE(here == sqlite) << "first difference at "
+                                << std::mismatch(here.begin(), here.end(), sqlite.begin(), sqlite.end()).first -
+                                       here.begin();
     EXPECT_NE(here, again(22)) << "another seed, another database";
 }
 

@@ -55,8 +55,8 @@ TEST(DemoGeneratorArguments, AFileThatIsNotAnEmptyDemoDatabaseIsLeftAsItWas) {
 
 TEST(DemoGeneratorArguments, AnUnreachablePostgresServerIsNamedInTheMessage) {
     // A port nothing listens on: psql's own words come through.
-    const auto r = RunGenerator({"--postgres", "host=127.0.0.1 port=1 dbname=nothing user=nobody connect_timeout=5",
-                                 "--bibs", "10"});
+    const auto r = RunGenerator(
+        {"--postgres", "host=127.0.0.1 port=1 dbname=nothing user=nobody connect_timeout=5", "--bibs", "10"});
     EXPECT_EQ(r.exitCode, 1) << r.output;
     EXPECT_NE(r.output.find("generate.py: psql failed: "), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("127.0.0.1"), std::string::npos) << r.output;
@@ -70,7 +70,8 @@ TEST_P(DemoGenerator, ADatabaseThatHoldsRecordsIsRefusedUnchangedAndReplacedOnRe
     args.insert(args.end(), {"--bibs", "60", "--seed", "32"});
     auto r = RunGenerator(args, TargetEnv());
     EXPECT_EQ(r.exitCode, 1) << r.output;
-    EXPECT_NE(r.output.find("already holds rows (table BIB_MASTER); nothing was changed"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("already holds rows (table BIB_MASTER); nothing was changed"), std::string::npos)
+        << r.output;
     EXPECT_EQ(DumpTables(Reader(), Prefix(), GeneratedTables()), before);
 
     args.push_back("--replace");
@@ -94,8 +95,8 @@ TEST_P(DemoGenerator, TheMatchingShareIsRoundedToTheNearestRecord) {
         SCOPED_TRACE(std::to_string(c.bibs) + " bibs, " + c.percent + "%");
         std::vector<std::string> args = TargetArgs();
         const std::string summary = work_.File("summary.json");
-        args.insert(args.end(), {"--bibs", std::to_string(c.bibs), "--matching", c.percent, "--replace", "--summary",
-                                 summary});
+        args.insert(args.end(),
+                    {"--bibs", std::to_string(c.bibs), "--matching", c.percent, "--replace", "--summary", summary});
         const auto r = RunGenerator(args, TargetEnv());
         ASSERT_EQ(r.exitCode, 0) << r.output;
         odbc::Connection fresh;

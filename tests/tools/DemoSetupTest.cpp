@@ -14,7 +14,7 @@
 #include "PgCluster.h"
 #include "TestDatabase.h"
 #include "TestSupport.h"
-#include "profile/INI.h"
+#include "base/INI.h"
 #include "profile/Password.h"
 
 namespace linkmend::test {
@@ -110,23 +110,25 @@ TEST(DemoSetup, TheSqliteDemoWorksWithBothAccountsAndStaysInItsFolder) {
     for (char& c : upperStem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     const auto summary = ReadSummary(run + "/demo-summary.json");
     const std::string found = Sql(env, "LinkmendDemoRO", "dbread", "dbread-demo",
-                                   "SELECT COUNT(DISTINCT RECORD_ID) FROM main.ELINK_INDEX WHERE RECORD_TYPE = 'B' AND "
-                                   "UPPER(LINK) LIKE '" + upperStem + "%'");
-    EXPECT_EQ(found, std::to_string(SummaryCount(summary, "bibs_matching") + SummaryCount(summary, "bibs_case_variant") +
-                                    SummaryCount(summary, "bibs_second_u")));
+                                  "SELECT COUNT(DISTINCT RECORD_ID) FROM main.ELINK_INDEX WHERE RECORD_TYPE = 'B' AND "
+                                  "UPPER(LINK) LIKE '" +
+                                      upperStem + "%'");
+    EXPECT_EQ(found,
+              std::to_string(SummaryCount(summary, "bibs_matching") + SummaryCount(summary, "bibs_case_variant") +
+                             SummaryCount(summary, "bibs_second_u")));
     EXPECT_EQ(SummaryCount(summary, "bibs_matching"), 30) << "20% of 150";
     EXPECT_TRUE(Contains(Sql(env, "LinkmendDemoRO", "dbread", "dbread-demo",
-                              "SELECT RAWTOHEX(RECORD_SEGMENT) FROM main.BIB_DATA WHERE BIB_ID = 1 AND SEQNUM = 1"),
+                             "SELECT RAWTOHEX(RECORD_SEGMENT) FROM main.BIB_DATA WHERE BIB_ID = 1 AND SEQNUM = 1"),
                          "3030"))  // "00" of the record length, in hexadecimal
         << "RAWTOHEX comes from the extension the data source loads";
     EXPECT_EQ(Sql(env, "LinkmendDemoRO", "dbread", "dbread-demo",
-                   "SELECT T2.LOCATION_ID FROM main.CAT_OPERATOR T1, main.CAT_SECURITY_LOCS T2, main.CAT_POLICY_LOCS T3 "
-                   "WHERE T1.OPERATOR_ID = 'cataloger' AND T2.CAT_PROFILE_ID = T1.CAT_PROFILE_ID AND T3.LOCATION_ID = "
-                   "T2.LOCATION_ID AND T3.CATALOGING_LOCATION = 'Y' AND T2.LOCATION_ID = 5"),
+                  "SELECT T2.LOCATION_ID FROM main.CAT_OPERATOR T1, main.CAT_SECURITY_LOCS T2, main.CAT_POLICY_LOCS T3 "
+                  "WHERE T1.OPERATOR_ID = 'cataloger' AND T2.CAT_PROFILE_ID = T1.CAT_PROFILE_ID AND T3.LOCATION_ID = "
+                  "T2.LOCATION_ID AND T3.CATALOGING_LOCATION = 'Y' AND T2.LOCATION_ID = 5"),
               "5");
-    EXPECT_TRUE(Contains(Sql(env, "LinkmendDemoRO", "dbread", "dbread-demo",
-                              "INSERT INTO main.LIBRARY (LIBRARY_ID) VALUES (99)"),
-                         "attempt to write a readonly database"));
+    EXPECT_TRUE(Contains(
+        Sql(env, "LinkmendDemoRO", "dbread", "dbread-demo", "INSERT INTO main.LIBRARY (LIBRARY_ID) VALUES (99)"),
+        "attempt to write a readonly database"));
     // The read-write source writes.
     EXPECT_EQ(Sql(env, "LinkmendDemo", "dbwrite", "dbwrite-demo", "INSERT INTO main.LIBRARY (LIBRARY_ID) VALUES (99)"),
               "");
@@ -158,7 +160,8 @@ TEST(DemoSetup, UnknownOptionsMissingValuesAndAMissingDemoAreRefused) {
     EXPECT_FALSE(FileExists(run + "/linkmend-demo.db"));
     EXPECT_FALSE(FileExists(run + "/profile/Linkmend.INI"));
     // Running the demo job where no demo was set up.
-    r = testdb::RunProcess({"sh", std::string(LINKMEND_SOURCE_DIR) + "/demo/run-demo.sh", LINKMEND_BINARY_DIR, "--run", run});
+    r = testdb::RunProcess(
+        {"sh", std::string(LINKMEND_SOURCE_DIR) + "/demo/run-demo.sh", LINKMEND_BINARY_DIR, "--run", run});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(Contains(r.output, "run-demo.sh: no demo in " + run + ": run demo/setup-demo.sh first")) << r.output;
 }
@@ -180,13 +183,15 @@ TEST(DemoSetup, ThePostgresDemoReadsThroughTheSelectOnlyRoleAndRunsTheJob) {
         std::string database;
         ~Drop() {
             try {
-                testdb::PgCluster::Superuser(cluster, "postgres", "DROP DATABASE IF EXISTS " + database + " WITH (FORCE)");
+                testdb::PgCluster::Superuser(cluster, "postgres",
+                                             "DROP DATABASE IF EXISTS " + database + " WITH (FORCE)");
             } catch (...) {
                 // The cluster goes at the end of the run anyway.
             }
         }
     } drop{cluster, database};
-    const auto r = RunSetup({"--bibs", "100", "--run", run, "--pg-cluster", state, "--pg-database", database}, base.Path());
+    const auto r =
+        RunSetup({"--bibs", "100", "--run", run, "--pg-cluster", state, "--pg-database", database}, base.Path());
     ASSERT_EQ(r.exitCode, 0) << r.output;
 
     const std::string profile = run + "/profile/Linkmend.INI";
@@ -202,16 +207,16 @@ TEST(DemoSetup, ThePostgresDemoReadsThroughTheSelectOnlyRoleAndRunsTheJob) {
 
     const auto env = DemoEnvironment(run);
     EXPECT_EQ(Sql(env, "LinkmendDemoPgRO", testdb::kPgReader, testdb::kPgReaderPassword,
-                   "SELECT COUNT(*) FROM linkmend_db.BIB_MASTER"),
+                  "SELECT COUNT(*) FROM linkmend_db.BIB_MASTER"),
               "100");
     EXPECT_TRUE(Contains(Sql(env, "LinkmendDemoPgRO", testdb::kPgReader, testdb::kPgReaderPassword,
-                              "INSERT INTO linkmend_db.LIBRARY (LIBRARY_ID) VALUES (99)"),
+                             "INSERT INTO linkmend_db.LIBRARY (LIBRARY_ID) VALUES (99)"),
                          "permission denied"));
     EXPECT_EQ(Sql(env, "LinkmendDemoPg", testdb::kPgOwner, testdb::kPgOwnerPassword,
-                   "INSERT INTO linkmend_db.LIBRARY (LIBRARY_ID) VALUES (99)"),
+                  "INSERT INTO linkmend_db.LIBRARY (LIBRARY_ID) VALUES (99)"),
               "");
     EXPECT_EQ(Sql(env, "LinkmendDemoPg", testdb::kPgOwner, testdb::kPgOwnerPassword,
-                   "SELECT COUNT(*) FROM linkmend_db.LIBRARY"),
+                  "SELECT COUNT(*) FROM linkmend_db.LIBRARY"),
               "4");
     ExpectTheDemoJobChangesWhatTheSummaryCounts(run);
 }

@@ -20,14 +20,16 @@ testdb::ProcessResult RunGenerator(const std::vector<std::string>& args, const s
 }
 
 testdb::ProcessResult RunSetup(const std::vector<std::string>& args, const std::string& home) {
-    std::vector<std::string> argv = {"sh", std::string(LINKMEND_SOURCE_DIR) + "/demo/setup-demo.sh", LINKMEND_BINARY_DIR};
+    std::vector<std::string> argv = {"sh", std::string(LINKMEND_SOURCE_DIR) + "/demo/setup-demo.sh",
+                                     LINKMEND_BINARY_DIR};
     argv.insert(argv.end(), args.begin(), args.end());
     return testdb::RunProcess(argv, {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config"});
 }
 
 std::map<std::string, std::string> DemoEnvironment(const std::string& run) {
-    const auto r = testdb::RunProcess({"sh", "-c", ". \"$RUN/env.sh\" && printf '%s\\n%s\\n%s\\n' \"$ODBCSYSINI\" "
-                                                   "\"$ODBCINI\" \"$LINKMEND_PROFILE_DIR\""},
+    const auto r = testdb::RunProcess({"sh", "-c",
+                                       ". \"$RUN/env.sh\" && printf '%s\\n%s\\n%s\\n' \"$ODBCSYSINI\" "
+                                       "\"$ODBCINI\" \"$LINKMEND_PROFILE_DIR\""},
                                       {"RUN=" + run});
     EXPECT_EQ(r.exitCode, 0) << r.output;
     std::istringstream in(r.output);
@@ -66,8 +68,8 @@ long SummaryCount(const std::map<std::string, std::string>& summary, const std::
 
 std::vector<StoredRecord> ReadStoredRecords(odbc::Connection& c, const std::string& prefix, const std::string& table) {
     const std::string id = table == "BIB_DATA" ? "BIB_ID" : table == "MFHD_DATA" ? "MFHD_ID" : "AUTH_ID";
-    auto st = c.Prepare("SELECT " + id + ", SEQNUM, RAWTOHEX(RECORD_SEGMENT) FROM " + prefix + table + " ORDER BY " + id +
-                        ", SEQNUM");
+    auto st = c.Prepare("SELECT " + id + ", SEQNUM, RAWTOHEX(RECORD_SEGMENT) FROM " + prefix + table + " ORDER BY " +
+                        id + ", SEQNUM");
     st.Execute();
     std::vector<StoredRecord> records;
     while (st.Fetch()) {
@@ -162,11 +164,12 @@ std::vector<Row> Query(odbc::Connection& c, const std::string& sql) {
 
 const std::vector<std::string>& GeneratedTables() {
     static const std::vector<std::string> tables = {
-        "VERSIONS", "BASE_CURRENCY", "LIBRARY", "LOCATION", "CAT_POLICY_LOCS", "CAT_PROFILE", "CAT_SECURITY_LOCS",
-        "OPERATOR", "CAT_OPERATOR", "ITEM_TYPE", "ITEM_STATUS_TYPE", "ITEM_NOTE_TYPE", "CALL_NO_TYPE", "BIB_MASTER",
-        "BIB_DATA", "BIB_HISTORY", "MFHD_MASTER", "MFHD_DATA", "MFHD_HISTORY", "AUTH_MASTER", "AUTH_DATA",
-        "AUTH_HISTORY", "BIB_MFHD", "ELINK_INDEX", "ITEM", "BIB_ITEM", "MFHD_ITEM", "ITEM_BARCODE", "ITEM_STATUS",
-        "ITEM_NOTE"};
+        "VERSIONS",         "BASE_CURRENCY",     "LIBRARY",      "LOCATION",     "CAT_POLICY_LOCS",
+        "CAT_PROFILE",      "CAT_SECURITY_LOCS", "OPERATOR",     "CAT_OPERATOR", "ITEM_TYPE",
+        "ITEM_STATUS_TYPE", "ITEM_NOTE_TYPE",    "CALL_NO_TYPE", "BIB_MASTER",   "BIB_DATA",
+        "BIB_HISTORY",      "MFHD_MASTER",       "MFHD_DATA",    "MFHD_HISTORY", "AUTH_MASTER",
+        "AUTH_DATA",        "AUTH_HISTORY",      "BIB_MFHD",     "ELINK_INDEX",  "ITEM",
+        "BIB_ITEM",         "MFHD_ITEM",         "ITEM_BARCODE", "ITEM_STATUS",  "ITEM_NOTE"};
     return tables;
 }
 
@@ -225,8 +228,8 @@ JobRun RunDemoJob(const std::string& runFolder, const std::vector<std::string>& 
     // A sanitizer build of the program would report the PostgreSQL driver's own unfreed blocks.
     TempDir scratch;
     WriteFile(scratch.File("lsan.supp"), "leak:psqlodbca.so\n");
-    const auto r = testdb::RunProcess(
-        argv, {"LSAN_OPTIONS=suppressions=" + scratch.File("lsan.supp") + ":print_suppressions=0"});
+    const auto r =
+        testdb::RunProcess(argv, {"LSAN_OPTIONS=suppressions=" + scratch.File("lsan.supp") + ":print_suppressions=0"});
     JobRun run{r.exitCode, r.output, {}, {}};
     std::istringstream out(r.output);
     std::string line;
@@ -271,6 +274,5 @@ void ExpectTheDemoJobChangesWhatTheSummaryCounts(const std::string& run) {
     ASSERT_EQ(again.exitCode, 0) << again.output;
     EXPECT_EQ(again.counters, (std::map<std::string, long>{{"records read", read - change}})) << again.report;
 }
-
 
 }  // namespace linkmend::test

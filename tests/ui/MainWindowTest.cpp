@@ -16,7 +16,7 @@
 #include <map>
 
 #include "UiTestSupport.h"
-#include "profile/INI.h"
+#include "base/INI.h"
 
 using namespace linkmend;
 using namespace linkmend::uitest;
@@ -153,11 +153,11 @@ void MainWindowTest::AcceleratorsAreUniqueAndTabOrderFollowsTheForm() {
     QVERIFY(keys.count >= 20);
 
     // Tab goes down the form: each of these comes after the one before it in the focus chain.
-    const QStringList order = {"txtOldUrlStem", "optWorkingEnd_0", "chkThingToChange_0", "optUrlAction_0",
-                               "txtNewUrlStem", "chkThingToChange_1", "txtSubfieldX", "chkThingToChange_2",
-                               "txtSubfieldY", "chkThingToChange_3", "txtSubfield3", "chkThingToChange_4",
-                               "txtSubfieldZ", "chkThingToChange_5", "chkLimitByLocation", "cmbLocation",
-                               "txtBibLimit", "chkProductionRun", "chkListChangedRecords"};
+    const QStringList order = {"txtOldUrlStem", "optWorkingEnd_0",    "chkThingToChange_0",   "optUrlAction_0",
+                               "txtNewUrlStem", "chkThingToChange_1", "txtSubfieldX",         "chkThingToChange_2",
+                               "txtSubfieldY",  "chkThingToChange_3", "txtSubfield3",         "chkThingToChange_4",
+                               "txtSubfieldZ",  "chkThingToChange_5", "chkLimitByLocation",   "cmbLocation",
+                               "txtBibLimit",   "chkProductionRun",   "chkListChangedRecords"};
     QStringList chain;
     QWidget* start = w.findChild<QWidget*>("txtOldUrlStem");
     QVERIFY(start);

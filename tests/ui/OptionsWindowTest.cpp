@@ -120,7 +120,8 @@ void OptionsWindowTest::OpeningFillsTheListsAndHidesTheMainWindow() {
     QCOMPARE(happening->currentText(), QString("LAW Law stacks"));
     QVERIFY(!happening->isEditable());
     QVERIFY(s.f.messages.empty());
-    for (const char* name : {"Command1_0", "Command1_1", "Command1_2", "Command1_3"}) QVERIFY2(s.Get<QPushButton>(name), name);
+    for (const char* name : {"Command1_0", "Command1_1", "Command1_2", "Command1_3"})
+        QVERIFY2(s.Get<QPushButton>(name), name);
     const Accelerators keys = AcceleratorsOf(s.dialog);
     QVERIFY2(keys.clashes.isEmpty(), qPrintable(keys.clashes.join("; ")));
     QVERIFY(keys.count >= 13);
@@ -176,8 +177,9 @@ void OptionsWindowTest::ChangingTheDsnRefillsBothListsAndTheMainWindowsLocations
     test::TestCatalog catalog(writer, other->Prefix());
     catalog.Basics();
     catalog.Exec("INSERT INTO main.LIBRARY (LIBRARY_ID, LIBRARY_NAME) VALUES (3, 'Art Library')");
-    catalog.Exec("INSERT INTO main.LOCATION (LOCATION_ID, LOCATION_CODE, LOCATION_NAME, LOCATION_DISPLAY_NAME, "
-                 "LIBRARY_ID) VALUES (13, 'ART', 'Art room', 'Art room', 3)");
+    catalog.Exec(
+        "INSERT INTO main.LOCATION (LOCATION_ID, LOCATION_CODE, LOCATION_NAME, LOCATION_DISPLAY_NAME, "
+        "LIBRARY_ID) VALUES (13, 'ART', 'Art room', 'Art room', 3)");
     catalog.Exec("INSERT INTO main.CAT_POLICY_LOCS (LOCATION_ID, CATALOGING_LOCATION) VALUES (13, 'Y')");
     catalog.Exec("INSERT INTO main.CAT_SECURITY_LOCS (CAT_PROFILE_ID, LOCATION_ID) VALUES (1, 13)");
 
@@ -189,7 +191,8 @@ void OptionsWindowTest::ChangingTheDsnRefillsBothListsAndTheMainWindowsLocations
     auto* libraries = s.Get<QListWidget>("lstOwningLibrary");
     QCOMPARE(Items(libraries), (QStringList{"Art Library", "Law Library", "Main Library"}));
     QCOMPARE(Items(libraries, true), QStringList{});
-    QCOMPARE(Items(s.Get<QComboBox>("cmbHappening")), (QStringList{"ART Art room", "LAW Law stacks", "MAIN Main stacks"}));
+    QCOMPARE(Items(s.Get<QComboBox>("cmbHappening")),
+             (QStringList{"ART Art room", "LAW Law stacks", "MAIN Main stacks"}));
 
     s.Ok();  // no library chosen in the new list
     QCOMPARE(s.f.messages.size(), std::size_t{2});
@@ -204,7 +207,8 @@ void OptionsWindowTest::ChangingTheDsnRefillsBothListsAndTheMainWindowsLocations
     QCOMPARE(s.f.Saved("Connection", "DSN"), other->ReadOnlyDsn());
     QCOMPARE(s.f.Saved("Miscellaneous", "OwningLibraryString"), std::string("3"));
     auto* locations = s.f.Main().findChild<QComboBox*>("cmbLocation");
-    QCOMPARE(Items(locations), (QStringList{"ART // Art room", "LAW // Law stacks", "MAIN // Main stacks", "STORE // Store"}));
+    QCOMPARE(Items(locations),
+             (QStringList{"ART // Art room", "LAW // Law stacks", "MAIN // Main stacks", "STORE // Store"}));
 }
 
 void OptionsWindowTest::EmptyReportsFolderSavesAsTheHomeFolder() {
@@ -230,8 +234,9 @@ void OptionsWindowTest::OperatorWithoutHappeningLocationsIsRefused() {
     const std::string before = ReadWholeFile(s.f.SettingsPath());
     Retype(s.Get<QLineEdit>("txtWriteUID"), "storeonly");
     s.Ok();
-    QCOMPARE(s.f.MessageTexts(),
-             std::vector<std::string>{"There don't seem to be any Voyager happening locations defined for this operator."});
+    QCOMPARE(
+        s.f.MessageTexts(),
+        std::vector<std::string>{"There don't seem to be any Voyager happening locations defined for this operator."});
     QVERIFY(s.dialog && s.dialog->isVisible());
     QCOMPARE(s.Get<QComboBox>("cmbHappening")->count(), 0);
     QCOMPARE(ReadWholeFile(s.f.SettingsPath()), before);

@@ -13,8 +13,8 @@
 #include <QLabel>
 #include <map>
 
+#include "base/INI.h"
 #include "base/MessagePump.h"
-#include "profile/INI.h"
 
 namespace linkmend::uitest {
 

@@ -3,8 +3,8 @@
 // database holding the reference catalogue, the program with its windows, message boxes caught
 // through the windows' job host, and look-ups of controls by object name.
 #include <QApplication>
-#include <QRegularExpression>
 #include <QObject>
+#include <QRegularExpression>
 #include <QString>
 #include <QTest>
 #include <functional>
@@ -85,7 +85,6 @@ private:
     std::unique_ptr<ui::frmArmatureMain> main_;
 };
 
-
 // A caption as shown: the accelerator marks dropped.
 QString Caption(const QString& text);
 
@@ -101,15 +100,15 @@ Accelerators AcceleratorsOf(QWidget* window);
 
 // Declares `var`, the control of that type and object name under `root`; the test fails when it
 // is missing.
-#define FIND(var, Type, root, name)                                        \
-    Type* var = (root)->findChild<Type*>(QStringLiteral(name));            \
+#define FIND(var, Type, root, name)                             \
+    Type* var = (root)->findChild<Type*>(QStringLiteral(name)); \
     QVERIFY2(var != nullptr, "no control named " name)
 
 // main() of a window test binary: the offscreen platform unless another is set.
-#define LINKMEND_UI_TEST_MAIN(TestClass)                                               \
-    int main(int argc, char** argv) {                                                  \
+#define LINKMEND_UI_TEST_MAIN(TestClass)                                                             \
+    int main(int argc, char** argv) {                                                                \
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen"); \
-        QApplication app(argc, argv);                                                  \
-        TestClass test;                                                                \
-        return QTest::qExec(&test, argc, argv);                                        \
+        QApplication app(argc, argv);                                                                \
+        TestClass test;                                                                              \
+        return QTest::qExec(&test, argc, argv);                                                      \
     }

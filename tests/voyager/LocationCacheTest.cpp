@@ -45,7 +45,7 @@ TEST(LocationCache, WhenAllReadTwiceFirstEntryAtTwoGoesThenAtThree) {
     LocationCache cache;
     for (int i = 1; i <= 25; ++i) cache.Add(Loc(i));
     for (int i = 1; i <= 25; ++i) cache.FindById(std::to_string(i));  // all at 2
-    cache.FindById("1");                                                 // 1 at 3
+    cache.FindById("1");                                              // 1 at 3
     ASSERT_TRUE(cache.Add(Loc(30)));
     EXPECT_EQ(cache.Entries()[1].id, "30");
     for (int i = 3; i <= 25; ++i) cache.FindById(std::to_string(i));  // all but 30 and 1 at 3

@@ -86,8 +86,12 @@ TEST_P(ReaderConnection, ColumnHeadersAndHeaderChecks) {
 }
 
 TEST_P(ReaderConnection, NonAsciiLiteralsSelectTheSameRowsAsPlainUtf8) {
-    const std::string names[] = {"caf\xC3\xA9", "\xC3\xBC" "ber", "\xE4\xB8\xAD\xE6\x96\x87", "plain"};
-    auto ins = Writer().Prepare("INSERT INTO " + P() + "LOCATION (LOCATION_ID, LOCATION_CODE, LOCATION_NAME) VALUES (?, ?, ?)");
+    const std::string names[] = {"caf\xC3\xA9",
+                                 "\xC3\xBC"
+                                 "ber",
+                                 "\xE4\xB8\xAD\xE6\x96\x87", "plain"};
+    auto ins = Writer().Prepare("INSERT INTO " + P() +
+                                "LOCATION (LOCATION_ID, LOCATION_CODE, LOCATION_NAME) VALUES (?, ?, ?)");
     for (int i = 0; i < 4; ++i) {
         ins.BindInt32(1, i + 1);
         ins.BindText(2, "L" + std::to_string(i + 1));
@@ -114,7 +118,11 @@ TEST_P(ReaderConnection, NonAsciiLiteralsSelectTheSameRowsAsPlainUtf8) {
         EXPECT_FALSE(r->GetNextRow(s));
     }
     std::int16_t s = 0;
-    r->ExecuteSQL("SELECT LOCATION_NAME FROM " + P() + "LOCATION WHERE LOCATION_NAME LIKE '%" "\xC3\xBC" "%'", s);
+    r->ExecuteSQL("SELECT LOCATION_NAME FROM " + P() +
+                      "LOCATION WHERE LOCATION_NAME LIKE '%"
+                      "\xC3\xBC"
+                      "%'",
+                  s);
     ASSERT_TRUE(r->GetNextRow(s));
     EXPECT_EQ(r->CurrentRow(1), names[1]);
 }
@@ -174,7 +182,8 @@ TEST(ReaderLostConnection, RaisesTheEnginesErrorNotAnEmptyRecord) {
     if (!db) return;
     odbc::Connection owner;
     owner.Connect(db->Dsn(), db->Uid(), db->Pwd());
-    auto st = owner.Prepare("INSERT INTO " + db->Prefix() + "BIB_DATA (BIB_ID, SEQNUM, RECORD_SEGMENT) VALUES (7, ?, ?)");
+    auto st =
+        owner.Prepare("INSERT INTO " + db->Prefix() + "BIB_DATA (BIB_ID, SEQNUM, RECORD_SEGMENT) VALUES (7, ?, ?)");
     const std::string record = RecordOf(1500);
     st.BindInt32(1, 1);
     st.BindBinary(2, record.substr(0, 990));

@@ -51,15 +51,17 @@ protected:
         for (std::size_t i = 0; i < record.size(); i += size) out.push_back(record.substr(i, size));
         return out;
     }
-    void InsertBib(int id, const std::string& record, const std::string& suppress = "N", const std::string& library = "1") {
+    void InsertBib(int id, const std::string& record, const std::string& suppress = "N",
+                   const std::string& library = "1") {
         InsertSegments("BIB_DATA", "BIB_ID", id, Cut(record, 990));
         Exec("INSERT INTO " + P() + "BIB_MASTER (BIB_ID, LIBRARY_ID, SUPPRESS_IN_OPAC) VALUES (" + std::to_string(id) +
              ", " + library + ", '" + suppress + "')");
     }
     void History(const std::string& kind, int id, const std::string& date, const std::string& op, int action) {
-        Exec("INSERT INTO " + P() + kind + "_HISTORY (" + (kind == "MFHD" ? "MFHD" : kind) + "_ID, ACTION_DATE, "
-             "OPERATOR_ID, ACTION_TYPE_ID) VALUES (" + std::to_string(id) + ", " + Timestamp(date) + ", '" + op + "', " +
-             std::to_string(action) + ")");
+        Exec("INSERT INTO " + P() + kind + "_HISTORY (" + (kind == "MFHD" ? "MFHD" : kind) +
+             "_ID, ACTION_DATE, "
+             "OPERATOR_ID, ACTION_TYPE_ID) VALUES (" +
+             std::to_string(id) + ", " + Timestamp(date) + ", '" + op + "', " + std::to_string(action) + ")");
     }
     // A timestamp literal each database stores as a date-time.
     std::string Timestamp(const std::string& text) const {

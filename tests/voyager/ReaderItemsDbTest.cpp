@@ -8,16 +8,18 @@ class ReaderItems : public ReaderDb {
 protected:
     void Location(int id, const std::string& suppress = "N") {
         const std::string n = std::to_string(id);
-        Exec("INSERT INTO " + P() + "LOCATION (LOCATION_ID, LOCATION_CODE, LOCATION_NAME, LOCATION_DISPLAY_NAME, "
-             "LOCATION_SPINE_LABEL, SUPPRESS_IN_OPAC) VALUES (" + n + ", 'c" + n + "', 'n" + n + "', 'd" + n + "', 's" +
-             n + "', '" + suppress + "')");
+        Exec("INSERT INTO " + P() +
+             "LOCATION (LOCATION_ID, LOCATION_CODE, LOCATION_NAME, LOCATION_DISPLAY_NAME, "
+             "LOCATION_SPINE_LABEL, SUPPRESS_IN_OPAC) VALUES (" +
+             n + ", 'c" + n + "', 'n" + n + "', 'd" + n + "', 's" + n + "', '" + suppress + "')");
     }
     // Item 100 on holdings 10 of bibs 5 and 3, two statuses, two notes, and two barcodes.
     void StandardItem() {
         Exec("INSERT INTO " + P() + "BASE_CURRENCY VALUES ('Norway', 'NOK', 'Krone', 2, ',')");
         Location(1);
         Location(2, "Y");
-        Exec("INSERT INTO " + P() + "ITEM (ITEM_ID, PERM_LOCATION, TEMP_LOCATION, ITEM_TYPE_ID, TEMP_ITEM_TYPE_ID, "
+        Exec("INSERT INTO " + P() +
+             "ITEM (ITEM_ID, PERM_LOCATION, TEMP_LOCATION, ITEM_TYPE_ID, TEMP_ITEM_TYPE_ID, "
              "COPY_NUMBER, PIECES, PRICE, SPINE_LABEL, MEDIA_TYPE_ID, CREATE_DATE, MODIFY_DATE, CREATE_OPERATOR_ID, "
              "MODIFY_OPERATOR_ID, MAGNETIC_MEDIA, SENSITIZE) VALUES (100, 1, 2, 4, 0, 2, 3, 1250, 'spine', 6, " +
              Timestamp("2015-06-07 08:09:10") + ", NULL, 'maker', NULL, 'N', 'Y')");
@@ -27,7 +29,8 @@ protected:
         Exec("INSERT INTO " + P() + "ITEM_STATUS_TYPE VALUES (1, 'Not Charged'), (2, 'Charged'), (7, 'Lost')");
         Exec("INSERT INTO " + P() + "ITEM_STATUS (ITEM_ID, ITEM_STATUS) VALUES (100, 2), (100, 7)");
         Exec("INSERT INTO " + P() + "ITEM_NOTE_TYPE VALUES (1, 'Staff'), (2, 'Public')");
-        Exec("INSERT INTO " + P() + "ITEM_NOTE (ITEM_NOTE_ID, ITEM_ID, ITEM_NOTE, ITEM_NOTE_TYPE) VALUES "
+        Exec("INSERT INTO " + P() +
+             "ITEM_NOTE (ITEM_NOTE_ID, ITEM_ID, ITEM_NOTE, ITEM_NOTE_TYPE) VALUES "
              "(1, 100, 'water damage', 1), (2, 100, 'ask at desk', 2)");
         Exec("INSERT INTO " + P() + "ITEM_TYPE (ITEM_TYPE_ID, ITEM_TYPE_CODE) VALUES (4, 'book')");
     }
@@ -100,7 +103,8 @@ TEST_P(ReaderItems, ByBarcodeFindsTheItemAndUnknownBarcodeEmptiesIt) {
     EXPECT_EQ(r->ItemRecordNumber(), "");
     ExpectError([&] { NewReader()->RetrieveItemRecordByBarcode(); }, ObjectError(1002), "VgerRead",
                 "No ItemBarcode supplied");
-    ExpectError([&] { NewReader()->RetrieveItemRecord(); }, ObjectError(1001), "VgerRead", "No ItemRecordNumber supplied");
+    ExpectError([&] { NewReader()->RetrieveItemRecord(); }, ObjectError(1001), "VgerRead",
+                "No ItemRecordNumber supplied");
 }
 
 TEST_P(ReaderItems, PricesShorterThanTheDecimalsAndStatusDescriptionsFromTheCache) {
@@ -161,7 +165,7 @@ TEST_P(ReaderItems, LocationCacheReplacesTheFirstOnceReadEntryAtTheTwentySixth) 
     r->TranslateLocationID("26", code, name, display, spine, suppressed);
     EXPECT_EQ(r->SqlStatementsSubmitted(), before + 1);
     ASSERT_EQ(r->Locations().Entries().size(), 25u);
-    EXPECT_EQ(r->Locations().Entries()[2].id, "26");  // 1 and 2 were read twice, 3 once
+    EXPECT_EQ(r->Locations().Entries()[2].id, "26");                         // 1 and 2 were read twice, 3 once
     r->TranslateLocationCode("c3", code, name, display, spine, suppressed);  // 3 is gone: read again
     EXPECT_EQ(r->SqlStatementsSubmitted(), before + 2);
     EXPECT_EQ(code, "3");
@@ -185,7 +189,8 @@ TEST_P(ReaderItems, LocationSuppressionNeedsAnUpperCaseYAndUnknownIdsAreEmpty) {
     EXPECT_EQ(r->SqlStatementsSubmitted(), before);
     ExpectError([&] { r->TranslateLocationID("1' OR '1'='1", code, name, display, spine, suppressed); }, 380,
                 "VgerRead", "Invalid value for location id: 1' OR '1'='1");
-    ExpectError([&] { r->RetrieveHoldNumberForItem("1'"); }, 380, "VgerRead", "Invalid value for ItemRecordNumber property");
+    ExpectError([&] { r->RetrieveHoldNumberForItem("1'"); }, 380, "VgerRead",
+                "Invalid value for ItemRecordNumber property");
     EXPECT_EQ(r->RetrieveHoldNumberForItem(""), "");
 }
 
@@ -230,7 +235,8 @@ TEST(ReaderItemCopy, ANumberThatIsNoNumberIsRefusedWithItsName) {
     if (!db) return;
     odbc::Connection owner;
     owner.Connect(db->Dsn(), db->Uid(), db->Pwd());
-    owner.Execute("INSERT INTO " + db->Prefix() + "ITEM (ITEM_ID, PERM_LOCATION, COPY_NUMBER, MAGNETIC_MEDIA) "
+    owner.Execute("INSERT INTO " + db->Prefix() +
+                  "ITEM (ITEM_ID, PERM_LOCATION, COPY_NUMBER, MAGNETIC_MEDIA) "
                   "VALUES (300, 4, 'two', 'maybe')");
     VgerReaderClass7 r;
     r.DSN(db->ReadOnlyDsn());

@@ -13,17 +13,19 @@ protected:
     void Profile(int id, const std::string& flags) {
         std::string values;
         for (char c : flags) values += c == '-' ? std::string(", NULL") : std::string(", '") + c + "'";
-        Exec("INSERT INTO " + P() + "CAT_PROFILE (CAT_PROFILE_ID, BIB_ADD, BIB_UPDATE, BIB_DELETE, HOLD_ADD, "
+        Exec("INSERT INTO " + P() +
+             "CAT_PROFILE (CAT_PROFILE_ID, BIB_ADD, BIB_UPDATE, BIB_DELETE, HOLD_ADD, "
              "HOLD_UPDATE, HOLD_DELETE, ITEM_ADD, ITEM_UPDATE, ITEM_DELETE, AUTH_ADD, AUTH_UPDATE, AUTH_DELETE, "
-             "CAT_PROFILE_NAME) VALUES (" + std::to_string(id) + values + ", 'p" + std::to_string(id) + "')");
+             "CAT_PROFILE_NAME) VALUES (" +
+             std::to_string(id) + values + ", 'p" + std::to_string(id) + "')");
     }
     void Operator(const std::string& op, int profile) {
         Exec("INSERT INTO " + P() + "CAT_OPERATOR VALUES ('" + op + "', " + std::to_string(profile) + ")");
     }
     static std::vector<bool> Flags(VgerReaderClass7& r) {
-        return {r.OperatorBibAdd(),  r.OperatorBibUpdate(),  r.OperatorBibDelete(),  r.OperatorHoldAdd(),
-                r.OperatorHoldUpdate(), r.OperatorHoldDelete(), r.OperatorItemAdd(), r.OperatorItemUpdate(),
-                r.OperatorItemDelete(), r.OperatorAuthAdd(), r.OperatorAuthUpdate(), r.OperatorAuthDelete()};
+        return {r.OperatorBibAdd(),     r.OperatorBibUpdate(),  r.OperatorBibDelete(),  r.OperatorHoldAdd(),
+                r.OperatorHoldUpdate(), r.OperatorHoldDelete(), r.OperatorItemAdd(),    r.OperatorItemUpdate(),
+                r.OperatorItemDelete(), r.OperatorAuthAdd(),    r.OperatorAuthUpdate(), r.OperatorAuthDelete()};
     }
     static std::vector<std::string> Sorted(const std::string& list) {
         std::istringstream in(list);
@@ -42,8 +44,8 @@ TEST_P(ReaderOperator, PermissionsAreTheUnionOfTheProfilesAndOnlyUpperCaseYGrant
     auto r = NewReader();
     r->RetrieveOperatorPermissions("cat1");
     EXPECT_EQ(r->OperatorId(), "cat1");
-    EXPECT_EQ(Flags(*r), (std::vector<bool>{false, true, false, false, true, false, false, false, false, false, false,
-                                            true}));
+    EXPECT_EQ(Flags(*r),
+              (std::vector<bool>{false, true, false, false, true, false, false, false, false, false, false, true}));
 }
 
 TEST_P(ReaderOperator, EmptyFirstColumnEndsTheScanAndUnknownOperatorsHaveNothing) {

@@ -12,14 +12,18 @@ protected:
     }
     void Holdings(int id, const std::string& record, const std::string& suppress, int location) {
         InsertSegments("MFHD_DATA", "MFHD_ID", id, Cut(record, 300));
-        Exec("INSERT INTO " + P() + "MFHD_MASTER (MFHD_ID, LOCATION_ID, SUPPRESS_IN_OPAC, NORMALIZED_CALL_NO, "
-             "DISPLAY_CALL_NO, CALL_NO_TYPE) VALUES (" + std::to_string(id) + ", " + std::to_string(location) + ", '" +
-             suppress + "', 'QA 76.73 C153', 'QA76.73.C153', '0')");
+        Exec("INSERT INTO " + P() +
+             "MFHD_MASTER (MFHD_ID, LOCATION_ID, SUPPRESS_IN_OPAC, NORMALIZED_CALL_NO, "
+             "DISPLAY_CALL_NO, CALL_NO_TYPE) VALUES (" +
+             std::to_string(id) + ", " + std::to_string(location) + ", '" + suppress +
+             "', 'QA 76.73 C153', 'QA76.73.C153', '0')");
     }
     void Location(int id, const std::string& code, const std::string& suppress = "N") {
-        Exec("INSERT INTO " + P() + "LOCATION (LOCATION_ID, LOCATION_CODE, LOCATION_NAME, LOCATION_DISPLAY_NAME, "
-             "LOCATION_SPINE_LABEL, SUPPRESS_IN_OPAC) VALUES (" + std::to_string(id) + ", '" + code + "', 'Name " + code +
-             "', 'Display " + code + "', 'Spine " + code + "', '" + suppress + "')");
+        Exec("INSERT INTO " + P() +
+             "LOCATION (LOCATION_ID, LOCATION_CODE, LOCATION_NAME, LOCATION_DISPLAY_NAME, "
+             "LOCATION_SPINE_LABEL, SUPPRESS_IN_OPAC) VALUES (" +
+             std::to_string(id) + ", '" + code + "', 'Name " + code + "', 'Display " + code + "', 'Spine " + code +
+             "', '" + suppress + "')");
     }
 };
 
@@ -162,11 +166,13 @@ TEST_P(ReaderRecords, DateTextsWithFractionsAndUnreadableDates) {
     InsertBib(1, RecordOf(100));
     InsertBib(2, RecordOf(100));
     if (IsSqlite()) {
-        Exec("INSERT INTO " + P() + "BIB_HISTORY (BIB_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID) VALUES "
+        Exec("INSERT INTO " + P() +
+             "BIB_HISTORY (BIB_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID) VALUES "
              "(1, '2019-03-04 05:06:07.250', 'a', 1), (2, 'last Tuesday', 'b', 1)");
     } else {
         History("BIB", 1, "2019-03-04 05:06:07", "a", 1);
-        Exec("INSERT INTO " + P() + "BIB_HISTORY (BIB_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID) VALUES "
+        Exec("INSERT INTO " + P() +
+             "BIB_HISTORY (BIB_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID) VALUES "
              "(2, NULL, 'b', 1)");
     }
     auto r = NewReader();
@@ -240,7 +246,8 @@ TEST_P(ReaderRecords, OwningLibraryLookUpKeepsTheCallersCurrentRow) {
 
 TEST_P(ReaderRecords, BadIdsAreRefusedBeforeAnyStatement) {
     auto r = NewReader();
-    ExpectError([&] { r->RetrieveBibRecord("12ab"); }, 380, "VgerRead", "Invalid value for BibRecordNumber property: 12ab");
+    ExpectError([&] { r->RetrieveBibRecord("12ab"); }, 380, "VgerRead",
+                "Invalid value for BibRecordNumber property: 12ab");
     ExpectError([&] { r->RetrieveHoldRecord("1'--"); }, 380, "VgerRead",
                 "Invalid value for HoldingsRecordNumber property\n\n1'--");
     ExpectError([&] { r->RetrieveAuthRecord("99999999999999999999"); }, 380, "VgerRead",

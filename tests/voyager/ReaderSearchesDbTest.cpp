@@ -17,10 +17,8 @@ protected:
         for (std::size_t i = 0; i < values.size(); ++i) marks += i ? ", ?" : "?";
         auto st = Writer().Prepare("INSERT INTO " + P() + table + " (" + columns + ") VALUES (" + marks + ")");
         for (std::size_t i = 0; i < values.size(); ++i) {
-            if (values[i] == "<null>")
-                st.BindNull(static_cast<int>(i + 1));
-            else
-                st.BindText(static_cast<int>(i + 1), values[i]);
+            if (values[i] == "<null>") st.BindNull(static_cast<int>(i + 1));
+            else st.BindText(static_cast<int>(i + 1), values[i]);
         }
         st.Execute();
     }
@@ -37,7 +35,8 @@ protected:
 using Rows = std::vector<std::string>;
 
 TEST_P(ReaderSearches, UrlSearchTruncatedFindsEveryLinkOfTheStemOnce) {
-    Exec("INSERT INTO " + P() + "ELINK_INDEX (RECORD_ID, RECORD_TYPE, LINK) VALUES (1, 'B', 'http://a.org/x'), "
+    Exec("INSERT INTO " + P() +
+         "ELINK_INDEX (RECORD_ID, RECORD_TYPE, LINK) VALUES (1, 'B', 'http://a.org/x'), "
          "(1, 'B', 'http://a.org/x'), (2, 'B', 'http://a.org/y'), (3, 'M', 'http://b.org/a.org/')");
     auto r = NewReader();
     std::int16_t s = 0;
@@ -84,12 +83,14 @@ TEST_P(ReaderSearches, BibStandardNumberWithAsteriskSearchesItsIndexList) {
 }
 
 TEST_P(ReaderSearches, AuthorityStandardNumberShowsItsCodeWithAZero) {
-    Row("AUTH_INDEX", "AUTH_ID, INDEX_CODE, NORMAL_HEADING, DISPLAY_HEADING", {"10", "A10Z", "N79021164", "n 79021164"});
+    Row("AUTH_INDEX", "AUTH_ID, INDEX_CODE, NORMAL_HEADING, DISPLAY_HEADING",
+        {"10", "A10Z", "N79021164", "n 79021164"});
     auto r = NewReader();
     std::int16_t s = 0;
     r->SearchAuthStandardNumber("010", "z", "N79021164", s, false, true);
     EXPECT_EQ(r->Engine().SQLString(), "SELECT AUTH_ID, INDEX_CODE, RAWTOHEX(DISPLAY_HEADING), NORMAL_HEADING FROM " +
-                                           P() + "AUTH_INDEX WHERE NORMAL_HEADING = 'N79021164' AND INDEX_CODE = 'A10Z'");
+                                           P() +
+                                           "AUTH_INDEX WHERE NORMAL_HEADING = 'N79021164' AND INDEX_CODE = 'A10Z'");
     ASSERT_TRUE(r->GetNextRow(s));
     EXPECT_EQ(r->CurrentRow(2), "010Z");
     EXPECT_EQ(r->CurrentRow(3), "n 79021164");
@@ -112,8 +113,9 @@ TEST_P(ReaderSearches, CallNumberNormalisedNativeAndThroughTheBibIndex) {
     EXPECT_EQ(r->CurrentRow(3), display);
     EXPECT_FALSE(r->GetNextRow(s));
     r->SearchCallNumber("*", "QA76.73", s, true, true);
-    EXPECT_EQ(r->Engine().SQLString(), "SELECT MFHD_ID, CALL_NO_TYPE, RAWTOHEX(DISPLAY_CALL_NO), NORMALIZED_CALL_NO FROM " +
-                                           P() + "MFHD_MASTER WHERE DISPLAY_CALL_NO LIKE 'QA76.73%'");
+    EXPECT_EQ(r->Engine().SQLString(),
+              "SELECT MFHD_ID, CALL_NO_TYPE, RAWTOHEX(DISPLAY_CALL_NO), NORMALIZED_CALL_NO FROM " + P() +
+                  "MFHD_MASTER WHERE DISPLAY_CALL_NO LIKE 'QA76.73%'");
     Rows ids = Column(*r, s, 1);
     std::sort(ids.begin(), ids.end());
     EXPECT_EQ(ids, (Rows{"30", "31"}));
@@ -127,7 +129,8 @@ TEST_P(ReaderSearches, CallNumberNormalisedNativeAndThroughTheBibIndex) {
     EXPECT_NE(r->Engine().SQLString().find("CALL_NO_TYPE = '7'"), std::string::npos);
     ExpectError([&] { r->SearchCallNumber("7 nlm", "x", s); }, 380, "VgerRead",
                 "Invalid value for CallNumberType property: $2 code unrecognized");
-    ExpectError([&] { r->SearchCallNumber("?", "x", s); }, 380, "VgerRead", "Invalid value for CallNumberType property: ?");
+    ExpectError([&] { r->SearchCallNumber("?", "x", s); }, 380, "VgerRead",
+                "Invalid value for CallNumberType property: ?");
 }
 
 class HeadingSearches : public ReaderSearches {
@@ -135,8 +138,9 @@ protected:
     void SetUp() override {
         ReaderSearches::SetUp();
         if (IsSkipped()) return;
-        const std::string columns = "HEADING_ID, INDEX_TYPE, HEADING_TYPE, NORMAL_HEADING, DISPLAY_HEADING, OPACBIBS, "
-                                    "STAFFBIBS, STAFFREFS";
+        const std::string columns =
+            "HEADING_ID, INDEX_TYPE, HEADING_TYPE, NORMAL_HEADING, DISPLAY_HEADING, OPACBIBS, "
+            "STAFFBIBS, STAFFREFS";
         Row("HEADING", columns, {"1", "n", "p", Heading("Smith, John"), "Smith, John", "1", "1", "2"});
         Row("HEADING", columns, {"2", "n", "p", Heading("Smith, Johnson"), "Smith, Johnson", "1", "1", "<null>"});
         Row("HEADING", columns, {"3", "s", "l", Heading(kCjk), kCjk, "1", "1", "1"});
@@ -150,7 +154,8 @@ TEST_P(HeadingSearches, ExactHeadingComesBackWithItsNormalFormAndReferenceFlag) 
     r->SearchHeading("Smith, John", s);
     EXPECT_EQ(r->Engine().SQLString(),
               "SELECT HEADING_ID, INDEX_TYPE, HEADING_TYPE, RAWTOHEX(NORMAL_HEADING), OPACBIBS, STAFFBIBS, STAFFREFS "
-              "FROM " + P() + "HEADING WHERE NORMAL_HEADING = '" + Heading("Smith, John") +
+              "FROM " +
+                  P() + "HEADING WHERE NORMAL_HEADING = '" + Heading("Smith, John") +
                   "' AND 'X' || STAFFREFS != 'X' ORDER BY NORMAL_HEADING");
     ASSERT_TRUE(r->GetNextRow(s));
     EXPECT_EQ(r->CurrentRow(1), "1");
@@ -214,14 +219,15 @@ TEST_P(HeadingSearches, EmptyHeadingRunsAndFindsNothing) {
 
 TEST_P(HeadingSearches, BibHeadingKeepsThreeCharacterCodeAndDecodesDisplay) {
     const std::string norm = marc_.NormalizeWholeField("V", "B", "100", "10", "Smith, John");
-    Row("BIB_INDEX", "BIB_ID, INDEX_CODE, NORMAL_HEADING, DISPLAY_HEADING", {"8", "700H", norm, "Smith, John " + kCafe});
+    Row("BIB_INDEX", "BIB_ID, INDEX_CODE, NORMAL_HEADING, DISPLAY_HEADING",
+        {"8", "700H", norm, "Smith, John " + kCafe});
     Row("BIB_INDEX", "BIB_ID, INDEX_CODE, NORMAL_HEADING, DISPLAY_HEADING", {"9", "650H", norm, "Smith, John"});
     auto r = NewReader();
     std::int16_t s = 0;
     r->SearchBibHeading("Personal", "10", "Smith, John", s, false);
     EXPECT_EQ(r->BibHeadingNormalized(), norm);
-    EXPECT_EQ(r->Engine().SQLString(), "SELECT BIB_ID, INDEX_CODE, NORMAL_HEADING, RAWTOHEX(DISPLAY_HEADING) FROM " + P() +
-                                           "BIB_INDEX WHERE NORMAL_HEADING = '" + norm +
+    EXPECT_EQ(r->Engine().SQLString(), "SELECT BIB_ID, INDEX_CODE, NORMAL_HEADING, RAWTOHEX(DISPLAY_HEADING) FROM " +
+                                           P() + "BIB_INDEX WHERE NORMAL_HEADING = '" + norm +
                                            "' AND INDEX_CODE IN ('100H', '400H', '600H', '700H', '800H') ORDER BY "
                                            "NORMAL_HEADING");
     ASSERT_TRUE(r->GetNextRow(s));
@@ -232,22 +238,28 @@ TEST_P(HeadingSearches, BibHeadingKeepsThreeCharacterCodeAndDecodesDisplay) {
 }
 
 TEST_P(HeadingSearches, HeadingAndSubdivisionIdSearchesDecodeColumnTwo) {
-    Row("AUTH_HEADING", "AUTH_ID, HEADING_ID_POINTER, HEADING_ID_POINTEE, REFERENCE_TYPE, SCOPE_NOTE_PRESENT, "
-        "DISPLAY_HEADING", {"20", "1", "2", "a", "N", "Smith, John " + kCafe});
+    Row("AUTH_HEADING",
+        "AUTH_ID, HEADING_ID_POINTER, HEADING_ID_POINTEE, REFERENCE_TYPE, SCOPE_NOTE_PRESENT, "
+        "DISPLAY_HEADING",
+        {"20", "1", "2", "a", "N", "Smith, John " + kCafe});
     Row("BIB_HEADING", "BIB_ID, HEADING_ID, DISPLAY_HEADING", {"21", "1", kCjk});
     Row("SUBDIVISION", "SUBDIV_ID, SUBDIV_TYPE, NORMAL_SUBDIV, AUTHORIZED, HEADING_TYPE",
         {"5", "x", Heading("History"), "Y", "l"});
     Row("SUBDIVISION", "SUBDIV_ID, SUBDIV_TYPE, NORMAL_SUBDIV, AUTHORIZED, HEADING_TYPE",
         {"6", "x", Heading("History and criticism"), "N", "l"});
-    Row("AUTH_SUBDIVISION", "AUTH_ID, SUBDIV_ID_POINTER, REFERENCE_TYPE, DISPLAY_SUBDIV", {"22", "5", "a", "Hist" + kCafe});
+    Row("AUTH_SUBDIVISION", "AUTH_ID, SUBDIV_ID_POINTER, REFERENCE_TYPE, DISPLAY_SUBDIV",
+        {"22", "5", "a", "Hist" + kCafe});
     Row("BIB_SUBDIVISION", "BIB_ID, SUBDIV_ID, DISPLAY_SUBDIV", {"23", "5", "History"});
     Exec("INSERT INTO " + P() + "HEADING_SUBDIVISION VALUES (1, 5), (2, 5)");
     auto r = NewReader();
     std::int16_t s = 0;
     r->SearchHeadingIDAuth("1", s);
-    EXPECT_EQ(r->Engine().SQLString(), "SELECT AUTH_ID, RAWTOHEX(DISPLAY_HEADING), REFERENCE_TYPE, SCOPE_NOTE_PRESENT, "
-                                       "HEADING_ID_POINTEE FROM " + P() + "AUTH_HEADING WHERE HEADING_ID_POINTER = 1 "
-                                       "ORDER BY AUTH_ID");
+    EXPECT_EQ(r->Engine().SQLString(),
+              "SELECT AUTH_ID, RAWTOHEX(DISPLAY_HEADING), REFERENCE_TYPE, SCOPE_NOTE_PRESENT, "
+              "HEADING_ID_POINTEE FROM " +
+                  P() +
+                  "AUTH_HEADING WHERE HEADING_ID_POINTER = 1 "
+                  "ORDER BY AUTH_ID");
     ASSERT_TRUE(r->GetNextRow(s));
     EXPECT_EQ(r->CurrentRow(1), "20");
     EXPECT_EQ(r->CurrentRow(2), "Smith, John " + kCafe);
@@ -259,19 +271,21 @@ TEST_P(HeadingSearches, HeadingAndSubdivisionIdSearchesDecodeColumnTwo) {
     r->SearchSubdivIDBib("5", s);
     EXPECT_EQ(Column(*r, s, 2), Rows{"History"});
     r->SearchSubdivIDHeading("5", s);
-    EXPECT_EQ(r->Engine().SQLString(), "SELECT T2.HEADING_ID, T2.INDEX_TYPE, T2.HEADING_TYPE, RAWTOHEX(T2.NORMAL_HEADING), "
-                                       "T2.OPACBIBS, T2.STAFFBIBS, T2.STAFFREFS FROM " + P() + "HEADING_SUBDIVISION T1, " +
-                                           P() + "HEADING T2 WHERE T1.SUBDIV_ID = 5 AND 'X' || T2.STAFFREFS != 'X' AND "
-                                                 "T2.HEADING_ID = T1.HEADING_ID");
+    EXPECT_EQ(r->Engine().SQLString(),
+              "SELECT T2.HEADING_ID, T2.INDEX_TYPE, T2.HEADING_TYPE, RAWTOHEX(T2.NORMAL_HEADING), "
+              "T2.OPACBIBS, T2.STAFFBIBS, T2.STAFFREFS FROM " +
+                  P() + "HEADING_SUBDIVISION T1, " + P() +
+                  "HEADING T2 WHERE T1.SUBDIV_ID = 5 AND 'X' || T2.STAFFREFS != 'X' AND "
+                  "T2.HEADING_ID = T1.HEADING_ID");
     EXPECT_EQ(Column(*r, s, 4), Rows{Heading("Smith, John")});  // heading 2 has no references
     r->SearchSubdivIDHeading("5", s, true);
     Rows both = Column(*r, s, 1);
     std::sort(both.begin(), both.end());
     EXPECT_EQ(both, (Rows{"1", "2"}));
     r->SearchSubdiv("l", "History", s);
-    EXPECT_EQ(r->Engine().SQLString(), "SELECT SUBDIV_ID, SUBDIV_TYPE, NORMAL_SUBDIV, AUTHORIZED, HEADING_TYPE FROM " + P() +
-                                           "SUBDIVISION WHERE HEADING_TYPE = 'l' AND NORMAL_SUBDIV = '" + Heading("History") +
-                                           "' AND AUTHORIZED = 'Y'");
+    EXPECT_EQ(r->Engine().SQLString(), "SELECT SUBDIV_ID, SUBDIV_TYPE, NORMAL_SUBDIV, AUTHORIZED, HEADING_TYPE FROM " +
+                                           P() + "SUBDIVISION WHERE HEADING_TYPE = 'l' AND NORMAL_SUBDIV = '" +
+                                           Heading("History") + "' AND AUTHORIZED = 'Y'");
     EXPECT_EQ(Column(*r, s, 1), Rows{"5"});
     r->SearchSubdiv("l", "History ", s, true, true, "x");
     EXPECT_EQ(Column(*r, s, 1), Rows{"6"});

@@ -2,12 +2,12 @@
 // input check that must fail before a statement is sent.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cctype>
+#include <cstdlib>
 
 #include "TestSupport.h"
 #include "base/Error.h"
-#include "profile/INI.h"
+#include "base/INI.h"
 #include "voyager/VgerReaderClass7.h"
 
 namespace linkmend {
@@ -76,7 +76,8 @@ TEST_F(ReaderOffline, RecordNumbersAreTrimmedAndBadOnesRefusedWithTheValue) {
     ExpectError([&] { r.BibRecordNumber("1; DELETE FROM BIB_DATA"); }, 380,
                 "Invalid value for BibRecordNumber property: 1; DELETE FROM BIB_DATA");
     // Ids travel as 32-bit numbers as well: an absurdly long one cannot name a record.
-    ExpectError([&] { r.BibRecordNumber("2147483648"); }, 380, "Invalid value for BibRecordNumber property: 2147483648");
+    ExpectError([&] { r.BibRecordNumber("2147483648"); }, 380,
+                "Invalid value for BibRecordNumber property: 2147483648");
     r.BibRecordNumber("2147483647");
     EXPECT_EQ(r.BibRecordNumber(), "2147483647");
     ExpectError([&] { r.BibRecordNumber(std::string(5000, '9')); }, 380,
@@ -119,23 +120,27 @@ TEST_F(ReaderOffline, SearchInputsAreCheckedBeforeAnyStatement) {
     ExpectError([&] { r.SearchUrl("", set); }, ObjectError(1072), "No URL supplied");
     ExpectError([&] { r.SearchStandardNumber("X", "020", "a", "1", set); }, ObjectError(1066),
                 "Unrecognized RecordType code (must be A or B)");
-    ExpectError([&] { r.SearchBibStandardNumber("20", "a", "1", set); }, 380, "Invalid value for StandardNumberTag property");
+    ExpectError([&] { r.SearchBibStandardNumber("20", "a", "1", set); }, 380,
+                "Invalid value for StandardNumberTag property");
     ExpectError([&] { r.SearchBibStandardNumber("02a", "a", "1", set); }, 380,
                 "Invalid value for StandardNumberTag property");
     ExpectError([&] { r.SearchBibStandardNumber("020", "$", "1", set); }, 380,
                 "Invalid value for StandardNumberSubfieldCode property");
     r.StandardNumberSubfieldCode("A");
     EXPECT_EQ(r.StandardNumberSubfieldCode(), "a");
-    ExpectError([&] { r.SearchBibStandardNumber("020", "a", "", set); }, ObjectError(1021), "No StandardNumber supplied");
+    ExpectError([&] { r.SearchBibStandardNumber("020", "a", "", set); }, ObjectError(1021),
+                "No StandardNumber supplied");
     ExpectError([&] { r.SearchAuthStandardNumber("020", "a", "x", set); }, ObjectError(1022),
                 "Invalid combination of tag and subfield code");
     ExpectError([&] { r.SearchBibStandardNumber("650", "*", "x", set); }, ObjectError(1022),
                 "Invalid combination of StandardNumberSubfieldCode and StandardNumberTag properties");
     // The call number and its type are kept between searches, so each check starts afresh.
-    ExpectError([&] { VgerReaderClass7().SearchCallNumber("0", "", set); }, ObjectError(1024), "No CallNumber supplied");
+    ExpectError([&] { VgerReaderClass7().SearchCallNumber("0", "", set); }, ObjectError(1024),
+                "No CallNumber supplied");
     ExpectError([&] { VgerReaderClass7().SearchCallNumber("", "QA76", set); }, ObjectError(1025),
                 "No CallNumberType supplied");
-    ExpectError([&] { r.SearchBibHeading("", "10", "x", set, false); }, ObjectError(1067), "No BibliographicTag supplied");
+    ExpectError([&] { r.SearchBibHeading("", "10", "x", set, false); }, ObjectError(1067),
+                "No BibliographicTag supplied");
     ExpectError([&] { r.SearchBibHeading("100", "", "x", set, false); }, ObjectError(1068),
                 "No BibliographicIndicators supplied");
     ExpectError([&] { r.SearchBibHeading("100", "10", "", set, false); }, ObjectError(1045),
@@ -151,7 +156,8 @@ TEST_F(ReaderOffline, SearchInputsAreCheckedBeforeAnyStatement) {
     ExpectError([&] { r.SearchSubdiv("'", "History", set); }, 380, "Invalid value for subject system code parameter");
     ExpectError([&] { r.SearchSubdiv("l", "", set); }, ObjectError(1045), "No Subdivision supplied");
     ExpectError([&] { r.SearchItemNumbersForHold("", set); }, ObjectError(1014), "No holdings record number supplied");
-    ExpectError([&] { r.SearchHoldNumbersForBib("", set); }, ObjectError(1012), "No BibliographicRecordNumber supplied");
+    ExpectError([&] { r.SearchHoldNumbersForBib("", set); }, ObjectError(1012),
+                "No BibliographicRecordNumber supplied");
     ExpectError([&] { r.SearchBibNumbersForHold("", set); }, ObjectError(1014), "No holding record number supplied");
     ExpectError([&] { r.SearchBarcodesForItem("", set); }, ObjectError(1001), "No item record number supplied");
     ExpectError([&] { r.SearchItemBarcode("", set); }, ObjectError(1002), "No ItemBarcode supplied");
@@ -199,16 +205,18 @@ TEST_F(ReaderOffline, SettingsWithoutVersionOrNotAutomaticAreNotRead) {
         r.ReadSettings();
         EXPECT_EQ(r.DSN(), "NONE");
     }
-    test::WriteFile(Ini(), "[General]\nVersion=1.0.0\nSettingsAreAutomatic=FALSE\nItemBarcodeIsNumeric=no\n"
-                           "[Login]\nDSN=ELSEWHERE\n");
+    test::WriteFile(Ini(),
+                    "[General]\nVersion=1.0.0\nSettingsAreAutomatic=FALSE\nItemBarcodeIsNumeric=no\n"
+                    "[Login]\nDSN=ELSEWHERE\n");
     VgerReaderClass7 r;
     EXPECT_FALSE(r.SettingsAreAutomatic());
     EXPECT_EQ(r.DSN(), "NONE");
     r.ReadSettings();  // explicit: stops at the switch
     EXPECT_EQ(r.DSN(), "NONE");
     EXPECT_TRUE(r.ItemBarcodeIsNumeric());
-    test::WriteFile(Ini(), "[General]\nVersion=1.0.0\nSettingsAreAutomatic=yes\nItemBarcodeIsNumeric=no\n"
-                           "ItemSequenceNewItemsAtTop=TRUEISH\n[Login]\nDSN=ELSEWHERE\n");
+    test::WriteFile(Ini(),
+                    "[General]\nVersion=1.0.0\nSettingsAreAutomatic=yes\nItemBarcodeIsNumeric=no\n"
+                    "ItemSequenceNewItemsAtTop=TRUEISH\n[Login]\nDSN=ELSEWHERE\n");
     r.ReadSettings();
     EXPECT_TRUE(r.SettingsAreAutomatic());
     EXPECT_EQ(r.DSN(), "ELSEWHERE");

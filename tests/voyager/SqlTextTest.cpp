@@ -19,10 +19,8 @@ TEST(EncodeSqlNonAscii, AsciiTextWithApostrophesAndAposEntityIsUntouched) {
 
 TEST(EncodeSqlNonAscii, AdjacentMultiOctetCharactersShareOneHexPiece) {
     // é, ü and a CJK ideograph in a row: one HEXTORAW with all their octets, in order.
-    EXPECT_EQ(EncodeSqlNonAscii("'x\xC3\xA9\xC3\xBC\xE4\xB8\xAD'"),
-              "'x' || HEXTORAW('C3A9C3BCE4B8AD') || ''");
-    EXPECT_EQ(EncodeSqlNonAscii("'\xC3\xA9t\xC3\xA9'"),
-              "'' || HEXTORAW('C3A9') || 't' || HEXTORAW('C3A9') || ''");
+    EXPECT_EQ(EncodeSqlNonAscii("'x\xC3\xA9\xC3\xBC\xE4\xB8\xAD'"), "'x' || HEXTORAW('C3A9C3BCE4B8AD') || ''");
+    EXPECT_EQ(EncodeSqlNonAscii("'\xC3\xA9t\xC3\xA9'"), "'' || HEXTORAW('C3A9') || 't' || HEXTORAW('C3A9') || ''");
 }
 
 TEST(EncodeSqlNonAscii, TextEndingOrStartingWithNonAsciiKeepsItsOuterQuote) {

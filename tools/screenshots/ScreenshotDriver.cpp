@@ -77,7 +77,9 @@ struct Session {
         Settle();
     }
     template <typename T>
-    T* Find(const char* name) { return main.findChild<T*>(name); }
+    T* Find(const char* name) {
+        return main.findChild<T*>(name);
+    }
     void Perform() { Find<QAction>("mnuPerform")->trigger(); }
 };
 

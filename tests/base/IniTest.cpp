@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "TestSupport.h"
+#include "base/INI.h"
 #include "base/MessagePump.h"
-#include "profile/INI.h"
 
 using namespace linkmend;
 using linkmend::test::ReadFile;
@@ -196,8 +196,8 @@ TEST_F(IniTest, TracedWriteAppendsFourLines) {
     WriteIniValue(File("t.ini"), "Report", "1", "Production run? False", n);
     WriteIniValue(File("t.ini"), "Report", "2", "x", 0);
     UnregisterIniTraceFile(n);
-    EXPECT_EQ(trace.str(), "File: " + File("t.ini") +
-                               "\r\n   [Report]\r\n   1=Production run? False\r\n   Returns:  1\r\n");
+    EXPECT_EQ(trace.str(),
+              "File: " + File("t.ini") + "\r\n   [Report]\r\n   1=Production run? False\r\n   Returns:  1\r\n");
 }
 
 TEST_F(IniTest, ReadsLetWindowMessagesRun) {

@@ -20,9 +20,8 @@ std::string ReadIniValue(const std::string& file, const std::string& section, co
 
 // The same with the caller's default in place of the sentinel; a missing key gives the default
 // (cut to size - 1 characters, as the platform does), an existing empty key gives "".
-std::string ReadIniValueOrDefault(const std::string& file, const std::string& section,
-                                  const std::string& key, const std::string& defaultValue,
-                                  std::int16_t size);
+std::string ReadIniValueOrDefault(const std::string& file, const std::string& section, const std::string& key,
+                                  const std::string& defaultValue, std::int16_t size);
 
 // Writes key = value. With traceFileNumber above 0 four lines go to that open trace file (see
 // RegisterIniTraceFile): "File: ", "   [section]", "   key=value", "   Returns: " + result.

@@ -1,4 +1,4 @@
-#include "profile/INI.h"
+#include "base/INI.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "base/MessagePump.h"
+#include "base/Text.h"
 
 namespace linkmend {
 namespace {
@@ -23,17 +24,6 @@ std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
     return s;
-}
-
-bool EqualsCaseBlind(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-        if (x != y) return false;
-    }
-    return true;
 }
 
 bool ReadWholeFile(const std::string& path, std::string& content) {
@@ -47,10 +37,10 @@ bool ReadWholeFile(const std::string& path, std::string& content) {
 
 // One line of an INI file as the reader sees it.
 struct Line {
-    std::string_view raw;   // without its line end
+    std::string_view raw;  // without its line end
     bool isSection = false;
-    std::string_view name;  // section name or key (trimmed)
-    std::string_view value; // key value (trimmed, quotes kept)
+    std::string_view name;   // section name or key (trimmed)
+    std::string_view value;  // key value (trimmed, quotes kept)
     bool isKey = false;
 };
 
@@ -108,8 +98,8 @@ std::string PlatformRead(const std::string& file, const std::string& section, co
             const Line line = Classify(raw);
             if (line.isSection) {
                 if (inSection) break;  // the first section of that name is the one read
-                inSection = EqualsCaseBlind(line.name, Trim(section));
-            } else if (inSection && line.isKey && EqualsCaseBlind(line.name, Trim(key))) {
+                inSection = EqualsAsciiCaseBlind(line.name, Trim(section));
+            } else if (inSection && line.isKey && EqualsAsciiCaseBlind(line.name, Trim(key))) {
                 value = std::string(StripQuotes(line.value));
                 break;
             }
@@ -164,8 +154,7 @@ int PlatformWrite(const std::string& file, const std::string& section, const std
                   const std::string& value) {
     const std::string path = ResolveIniPath(file);
     const auto slash = path.find_last_of('/');
-    if (file.find('/') == std::string::npos && slash != std::string::npos &&
-        !EnsureFolder(path.substr(0, slash))) {
+    if (file.find('/') == std::string::npos && slash != std::string::npos && !EnsureFolder(path.substr(0, slash))) {
         return 0;
     }
     std::string content;
@@ -184,10 +173,10 @@ int PlatformWrite(const std::string& file, const std::string& section, const std
         const Line line = Classify(lines[i]);
         if (line.isSection) {
             if (sectionLine >= 0) break;
-            if (EqualsCaseBlind(line.name, Trim(section))) sectionLine = lastContent = static_cast<long>(i);
+            if (EqualsAsciiCaseBlind(line.name, Trim(section))) sectionLine = lastContent = static_cast<long>(i);
         } else if (sectionLine >= 0 && line.isKey) {
             lastContent = static_cast<long>(i);
-            if (EqualsCaseBlind(line.name, Trim(key))) {
+            if (EqualsAsciiCaseBlind(line.name, Trim(key))) {
                 keyIndex = static_cast<long>(i);
                 break;
             }
@@ -252,9 +241,8 @@ std::string ReadIniValue(const std::string& file, const std::string& section, co
     return value;
 }
 
-std::string ReadIniValueOrDefault(const std::string& file, const std::string& section,
-                                  const std::string& key, const std::string& defaultValue,
-                                  std::int16_t size) {
+std::string ReadIniValueOrDefault(const std::string& file, const std::string& section, const std::string& key,
+                                  const std::string& defaultValue, std::int16_t size) {
     std::string value = PlatformRead(file, section, key, defaultValue, size);
     LetWindowMessagesRun();
     return value;
@@ -279,8 +267,7 @@ void WriteIniValue(const std::string& file, const std::string& section, const st
 bool IsIniKeyLine(const std::string& line, std::int16_t& equalsPosition) {
     static constexpr std::string_view kKeyStart = "_|ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     if (line.empty()) return false;
-    char first = line.front();
-    if (first >= 'a' && first <= 'z') first = static_cast<char>(first - 32);
+    const char first = AsciiUpper(line.front());
     if (kKeyStart.find(first) == std::string_view::npos) return false;
     const auto eq = line.find('=');
     if (eq == std::string::npos) return false;
@@ -297,7 +284,7 @@ std::vector<std::string> ReadIniSection(const std::string& file, const std::stri
             const Line line = Classify(raw);
             if (line.isSection) {
                 if (inSection) break;
-                inSection = EqualsCaseBlind(line.name, Trim(section));
+                inSection = EqualsAsciiCaseBlind(line.name, Trim(section));
             } else if (inSection) {
                 const std::string_view t = Trim(raw);
                 if (t.empty() || t.front() == ';') continue;

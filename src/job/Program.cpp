@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "base/MessagePump.h"
-#include "job/CatalogWriter.h"
+#include "catalog/CatalogWriter.h"
 #include "voyager/VgerReaderClass7.h"
 
 namespace linkmend {
@@ -12,7 +12,8 @@ Program::Program() = default;
 Program::~Program() = default;
 
 CatalogWriter& Program::Writer() {
-    if (!writer_) writer_ = std::make_unique<CatalogWriter>();
+    // The component dates what it writes by the program's clock, as it stands at each write.
+    if (!writer_) writer_ = std::make_unique<CatalogWriter>([this] { return now(); });
     return *writer_;
 }
 

@@ -26,7 +26,8 @@ struct Program {
     Utf8MarcRecordClass record;
     // Created on first use and kept for the life of the program.
     CatalogWriter& Writer();
-    // The clock the run reads (time stamps, the scheduled start); tests replace it.
+    // The clock the run reads (time stamps, the scheduled start, the dates the component writes);
+    // tests replace it.
     std::function<DateTime()> now = [] { return DateTime::Now(); };
     // The folder of the scratch work list; empty: the user's temporary folder.
     std::string temporaryFolder;

@@ -10,7 +10,7 @@
 #include "base/MessagePump.h"
 #include "base/Numeric.h"
 #include "base/Text.h"
-#include "job/CatalogWriter.h"
+#include "catalog/CatalogWriter.h"
 #include "job/JobHost.h"
 #include "job/Program.h"
 #include "job/RunState.h"

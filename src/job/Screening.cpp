@@ -5,7 +5,7 @@
 #include "base/Error.h"
 #include "base/MessagePump.h"
 #include "base/Numeric.h"
-#include "job/CatalogWriter.h"
+#include "catalog/CatalogWriter.h"
 #include "job/JobHost.h"
 #include "job/LinkRewriting.h"
 #include "job/Program.h"

@@ -2,10 +2,10 @@
 // production run; the bibliographic change limit stops the run right after the record that reaches it.
 #include "base/MessagePump.h"
 #include "base/Numeric.h"
-#include "job/CatalogWriter.h"
+#include "catalog/CatalogWriter.h"
+#include "catalog/ReturnCodes.h"
 #include "job/JobHost.h"
 #include "job/Program.h"
-#include "job/ReturnCodes.h"
 #include "job/RunState.h"
 
 namespace linkmend {
@@ -28,6 +28,7 @@ void Run::SignOnIfNeeded(bool forItem) {
         host_.ShowMessage(kProgramTitle, "Cannot sign on to Voyager.\nReason: " + std::to_string(code) + "\n" + text);
         signOnFailureText_ = "Cannot sign on to Voyager.  Reason: " + std::to_string(code) + " (" + text + ")";
         Log((forItem ? "Cannot connect to Voyager. Reason: " : "Cannot sign on. Reason: ") + std::to_string(code));
+        if (!Writer().LastDriverMessage().empty()) Log("Driver message: " + Writer().LastDriverMessage());
         throw EndRun{RunOutcome::SignOnFailed};
     }
     signedOn_ = true;
@@ -86,6 +87,7 @@ void Run::WriteBack(const std::string& id, const std::string& type) {
     AppendListLine(couldNotList_, entry);
     if (type == "B") problemRecords_ += text;
     ++couldNotUpdate_;
+    if (!Writer().LastDriverMessage().empty()) Log("Driver message: " + Writer().LastDriverMessage());
 }
 
 }  // namespace linkmend

@@ -5,8 +5,9 @@
 
 #include "JobDbFixture.h"
 #include "MarcBuilder.h"
+#include "base/INI.h"
 #include "base/MessagePump.h"
-#include "job/CatalogWriter.h"
+#include "catalog/CatalogWriter.h"
 #include "marc/Utf8MarcRecordClass.h"
 
 using namespace linkmend;
@@ -257,6 +258,20 @@ TEST_P(RunDb, WrongOperatorPasswordStopsBeforeAnyUpdate) {
     EXPECT_EQ(Catalog().Count("BIB_HISTORY WHERE ACTION_TYPE_ID = 2"), 0);
     const auto log = RunLog();
     EXPECT_EQ(log[log.size() - 2], "Cannot sign on. Reason: 27");
+}
+
+TEST_P(RunDb, SignOnWithoutItsDatabaseLogsTheDriversMessage) {
+    Catalog().AddBib(1, {k008, "245 00 $aT", "856 40 $uhttp://old.example/1"});
+    StemJob();
+    WriteIniValue(Folder() + "Voyager.INI", "Database", "DSN", "NoSuchDataSource", 0);
+    EXPECT_EQ(Perform(true), RunOutcome::SignOnFailed);
+    const auto log = RunLog();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[log.size() - 3], "Cannot sign on. Reason: 26");
+    EXPECT_EQ(
+        log[log.size() - 2].rfind("Driver message: Could not establish a database connection to NoSuchDataSource ", 0),
+        0u)
+        << log[log.size() - 2];
 }
 
 TEST_P(RunDb, OperatorRightsLocationsAndOwningLibraries) {

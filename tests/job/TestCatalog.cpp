@@ -1,7 +1,8 @@
 #include "TestCatalog.h"
 
 #include "MarcBuilder.h"
-#include "job/CatalogWriter.h"
+#include "catalog/OperatorPassword.h"
+#include "catalog/StoredRecord.h"
 
 namespace linkmend::test {
 

@@ -2,14 +2,14 @@
 // Our stand-in for the library system's batch-cataloguing component: signs an operator on and
 // replaces bibliographic, holdings and authority records in the database the way the library system
 // does, each in one transaction (segments, history row, master row, link index). Return codes are
-// the component's (0 success; ReturnCodeText gives the others).
+// the component's (0 success; ReturnCodeText in catalog/ReturnCodes.h gives the others).
 //
 // Its connection comes from "Voyager.INI" in the Voyager folder, section "Database": DSN, UID, PWD
 // (plain or scrambled) of a read-write account, and TableNamePrefix.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "base/DateTime.h"
 #include "voyager/CatalogItemData.h"
@@ -18,7 +18,8 @@ namespace linkmend {
 
 class CatalogWriter {
 public:
-    CatalogWriter();
+    // Every date the writer stores (history rows, the master row's UPDATE_DATE) is the clock's.
+    explicit CatalogWriter(std::function<DateTime()> clock = &DateTime::Now);
     ~CatalogWriter();
     CatalogWriter(const CatalogWriter&) = delete;
     CatalogWriter& operator=(const CatalogWriter&) = delete;
@@ -39,23 +40,14 @@ public:
                                         std::int32_t catalogingLocationId, const std::string& reserved1,
                                         const std::string& reserved2);
 
+    // The driver's diagnostic text, on one line, behind the last operation's 21 or 26; empty after
+    // a success and after a refusal that has no driver cause.
+    const std::string& LastDriverMessage() const;
+
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     CatalogItemData itemData_;
 };
-
-// One row of the link index: a $u of an 856, its scheme in upper case as the subtype, and the link
-// text (the field's first $y, else $z, else $3; empty for none).
-struct LinkIndexRow {
-    std::string subtype, link, text;
-};
-
-// The link-index rows of a record (octets as stored): one per $u of every 856, in record order.
-std::vector<LinkIndexRow> LinkIndexRows(const std::string& record);
-
-// The salted hash stored for an operator's password (SHA-512 crypt form, "$6$salt$hash").
-std::string HashOperatorPassword(const std::string& password, const std::string& salt);
-bool OperatorPasswordMatches(const std::string& password, const std::string& storedHash);
 
 }  // namespace linkmend

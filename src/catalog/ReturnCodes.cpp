@@ -1,4 +1,4 @@
-#include "job/ReturnCodes.h"
+#include "catalog/ReturnCodes.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,0 +1,110 @@
+#include "catalog/CatalogWriter.h"
+
+#include <cstdlib>
+#include <string_view>
+
+#include "base/Error.h"
+#include "catalog/CatalogSession.h"
+#include "catalog/RecordStore.h"
+#include "catalog/ReturnCodes.h"
+#include "catalog/StoredRecord.h"
+#include "odbc/OdbcHandles.h"
+
+namespace linkmend {
+using namespace catalog_code;
+
+struct CatalogWriter::Impl {
+    explicit Impl(std::function<DateTime()> clock) : store(session, std::move(clock)) {}
+
+    CatalogSession session;
+    RecordStore store;  // after the session: its statements go before the connection
+    StoredRecord record;
+    std::string lastDriverMessage;
+
+    // Starts an operation on a signed-on session: 26 without one, else the record's own checks.
+    std::int32_t CheckRecord(const std::string& text, const RecordKind& kind) {
+        lastDriverMessage.clear();
+        if (!session.SignedOn()) return kCannotConnect;
+        if (const std::int32_t code = record.Load(text); code != kSuccess) return code;
+        const char type = record.Type();
+        return std::string_view(kind.leaderTypes).find(type) == std::string_view::npos ? kWrongType : kSuccess;
+    }
+
+    // Runs the database part of an operation; a driver error answers `failure` and its text is
+    // kept, so that whoever gets the code can learn why.
+    template <typename Operation>
+    std::int32_t Guarded(std::int32_t failure, Operation&& operation) {
+        try {
+            return operation();
+        } catch (const LinkmendError& e) {
+            lastDriverMessage = odbc::CleanDiagnosticText(e.Description());
+            return failure;
+        }
+    }
+};
+
+CatalogWriter::CatalogWriter(std::function<DateTime()> clock) : impl_(std::make_unique<Impl>(std::move(clock))) {}
+CatalogWriter::~CatalogWriter() = default;
+
+const std::string& CatalogWriter::LastDriverMessage() const { return impl_->lastDriverMessage; }
+
+std::int32_t CatalogWriter::SignOn(const std::string& voyagerPath, const std::string& operatorId,
+                                   const std::string& password) {
+    Impl& w = *impl_;
+    w.lastDriverMessage.clear();
+    w.store.DropStatements();
+    return w.Guarded(kCannotConnect, [&] { return w.session.SignOn(voyagerPath, operatorId, password); });
+}
+
+std::int32_t CatalogWriter::ReplaceBibRecord(std::int32_t bibId, const std::string& record, DateTime lastModified,
+                                             std::int32_t owningLibraryId, std::int32_t catalogingLocationId,
+                                             bool suppressed, const std::string&, const std::string&) {
+    Impl& w = *impl_;
+    if (const std::int32_t code = w.CheckRecord(record, kBibKind); code != kSuccess) return code;
+    return w.Guarded(kModifyError, [&] {
+        if (bibId <= 0 || !w.session.RecordExists(kBibKind, bibId)) return kBadRecordId;
+        if (!w.session.LibraryExists(owningLibraryId)) return kBadOwningLibrary;
+        if (!w.session.CatalogingLocationValid(catalogingLocationId)) return kBadCatalogingLocation;
+        if (w.session.UpdatedSince(kBibKind, bibId, lastModified)) return kUpdatedSinceRead;
+        w.store.Write(kBibKind, bibId, record, w.record.LinkIndexRows(), catalogingLocationId,
+                      {owningLibraryId, std::string(suppressed ? "Y" : "N")});
+        return kSuccess;
+    });
+}
+
+std::int32_t CatalogWriter::ReplaceHoldingsRecord(std::int32_t mfhdId, const std::string& record, DateTime lastModified,
+                                                  std::int32_t catalogingLocationId, std::int32_t bibId, std::int32_t,
+                                                  bool suppressed, const std::string&, const std::string&) {
+    Impl& w = *impl_;
+    if (const std::int32_t code = w.CheckRecord(record, kHoldingsKind); code != kSuccess) return code;
+    // The holdings location comes from the record's 852 $b, not from the caller.
+    std::string code852b;
+    if (const std::int32_t code = w.record.LocationCode(code852b); code != kSuccess) return code;
+    return w.Guarded(kModifyError, [&] {
+        if (mfhdId <= 0 || !w.session.RecordExists(kHoldingsKind, mfhdId)) return kBadRecordId;
+        if (!w.session.HoldingsBelongToBib(mfhdId, bibId)) return kBadLinkedBib;
+        const auto locationId = w.session.LocationId(code852b);
+        if (!locationId) return kBadLocationCode;
+        if (!w.session.CatalogingLocationValid(catalogingLocationId)) return kBadCatalogingLocation;
+        if (w.session.UpdatedSince(kHoldingsKind, mfhdId, lastModified)) return kUpdatedSinceRead;
+        w.store.Write(kHoldingsKind, mfhdId, record, w.record.LinkIndexRows(), catalogingLocationId,
+                      {static_cast<std::int32_t>(std::atoi(locationId->c_str())), std::string(suppressed ? "Y" : "N")});
+        return kSuccess;
+    });
+}
+
+std::int32_t CatalogWriter::ReplaceAuthorityRecord(std::int32_t authId, const std::string& record,
+                                                   DateTime lastModified, std::int32_t catalogingLocationId,
+                                                   const std::string&, const std::string&) {
+    Impl& w = *impl_;
+    if (const std::int32_t code = w.CheckRecord(record, kAuthorityKind); code != kSuccess) return code;
+    return w.Guarded(kModifyError, [&] {
+        if (authId <= 0 || !w.session.RecordExists(kAuthorityKind, authId)) return kBadRecordId;
+        if (!w.session.CatalogingLocationValid(catalogingLocationId)) return kBadCatalogingLocation;
+        if (w.session.UpdatedSince(kAuthorityKind, authId, lastModified)) return kUpdatedSinceRead;
+        w.store.Write(kAuthorityKind, authId, record, w.record.LinkIndexRows(), catalogingLocationId, {});
+        return kSuccess;
+    });
+}
+
+}  // namespace linkmend

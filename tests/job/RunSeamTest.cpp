@@ -1,0 +1,227 @@
+// The run over an in-memory record source and sink: screening, rewriting, write-back and the report
+// depend on nothing but the seam.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "FakeHost.h"
+#include "MarcBuilder.h"
+#include "TestSupport.h"
+#include "base/INI.h"
+#include "job/Program.h"
+#include "job/RecordSink.h"
+#include "job/RecordSource.h"
+#include "job/ReturnCodes.h"
+#include "job/RunFiles.h"
+#include "job/UrlChangeRun.h"
+
+using namespace linkmend;
+using namespace linkmend::test;
+
+namespace {
+
+std::string Bib(const std::string& link) {
+    return BuildRecord({"008 240102s2024    xx            000 0 eng d", "245 00 $aT", "856 40 $u" + link});
+}
+
+class MemorySource : public RecordSource {
+public:
+    MemorySource() {
+        rights.authUpdate = false;
+        rights.allOwningLibraries = rights.allLocations = false;
+        rights.owningLibraries = " 1 ";
+        rights.locations = " 10 ";
+        auto add = [&](const std::string& type, const std::string& id, RetrievedRecord r) {
+            workList.push_back({id, type});
+            records[(type == "M" ? "H" : type) + " " + id] = std::move(r);
+        };
+        const std::string holdings = "856 41 $uhttp://old.example/h";
+        add("A", "30", {});                                                    // kind not allowed
+        add("B", "1", {Bib("http://old.example/1"), {}, "1", "", "", false});  // changed
+        add("M", "10", {BuildRecord({"852 0  $bMAIN", holdings}, 'y'), {}, "1", "10", "1", true});
+        add("H", "11", {BuildRecord({"852 0  $bLAW", holdings}, 'y'), {}, "1", "11", "1", false});  // location
+        add("X", "2", {});                                                      // skipped, not counted
+        add("B", "3", {Bib("http://old.example/3"), {}, "2", "", "", false});   // library left out
+        add("B", "4", {{}, {}, "1", "", "", false});                            // came up empty
+        add("I", "500", {{}, {}, "1", "", "", false});                          // an item: never changed
+        add("B", "5", {Bib("http://other.example/"), {}, "1", "", "", false});  // no matching link
+        add("B", "6", {Bib("http://old.example/6"), {}, "1", "", "", false});   // changed
+    }
+    void Open() override {}
+    void Close() override {}
+    std::string CharacterSet() override { return "U"; }
+    OperatorRights Rights() override { return rights; }
+    void SelectCandidates(const std::string& stem, RunContext& run) override {
+        run.Log().LogLine("Candidates for " + stem);
+    }
+    std::int32_t CandidateTotal() const override { return static_cast<std::int32_t>(workList.size()) - 1; }
+    std::vector<Candidate> NextCandidates(std::size_t most) override {
+        std::vector<Candidate> block;
+        while (block.size() < most && next < workList.size()) block.push_back(workList[next++]);
+        return block;
+    }
+    RetrievedRecord Retrieve(const Candidate& c) override {
+        calls.push_back(c.type + " " + c.id);
+        return records.at(c.type + " " + c.id);
+    }
+    void HandOverItem(const Candidate& c) override { calls.push_back("item " + c.id); }
+
+    OperatorRights rights;
+    std::vector<Candidate> workList;
+    std::map<std::string, RetrievedRecord> records;
+    std::size_t next = 0;
+    std::vector<std::string> calls;  // retrievals and items handed over, in order
+};
+
+class MemorySink : public RecordSink {
+public:
+    SinkAnswer SignOn() override {
+        ++signOns;
+        return {signOnCode, ReturnCodeText(signOnCode), {}, {}};
+    }
+    SinkAnswer Write(const Candidate& c, const std::string& octets, const RetrievedRecord& stored) override {
+        written.push_back(c.type + " " + c.id + (stored.suppressed ? " suppressed" : ""));
+        lastOctets = octets;
+        const auto refusal = refusals.find(c.id);
+        return refusal == refusals.end() ? SinkAnswer{} : refusal->second;
+    }
+    std::int32_t signOnCode = 0;
+    std::map<std::string, SinkAnswer> refusals;
+    int signOns = 0;
+    std::vector<std::string> written;
+    std::string lastOctets;
+};
+
+struct SeamCase {
+    const char* name;
+    bool production;
+    std::int32_t bibLimit;
+    std::int32_t signOnCode;
+    RunOutcome outcome;
+    std::vector<std::string> written;  // what the sink got, in order
+    std::string report;                // from "Run performed" to the end
+    std::string changedList;           // ".ChangedRecords.txt"
+    bool problems;                     // the refused bib went to ".UpdateProblems.mrc"
+};
+
+const std::string kRefused =
+    "These records couldn't be updated because of a Voyager problem (records saved to a file)\r\n"
+    "\tH 10.  Reason: 24 (Cataloging location ID is not valid) happening: 7\r\n"
+    "\tB 6.  Reason: 41 (Record updated since last read)\r\n\r\n";
+const std::string kScreened =
+    "These records came up 'empty' when retrieved\r\n\tB 4\r\n\r\n"
+    "These records couldn't be updated; operator not allowed\r\n\tA 30\r\n\r\n"
+    "These records couldn't be updated; operator not allowed in this location\r\n\tH 11\r\n\r\n";
+const std::string kStems = "Old stem: http://old.example/\r\nNew stem: https://new.example/\r\n\r\n";
+const std::string kConnection =
+    "Voyager connection information:\r\nData source:       \t\r\nTable name prefix: \t\r\n"
+    "Read-only UID:     \t\r\nVoyager UID:       \t\r\n\r\n";
+const std::string kScreenedCounts =
+    "       9 records read\r\n"
+    "       1 records recalled but empty (listed below)\r\n"
+    "       1 operator not allowed to update (listed below)\r\n"
+    "       1 operator not allowed to update this location (listed below)\r\n"
+    "       1 records excluded by owning library\r\n";
+
+TEST(RunSeamTest, ScreeningWriteBackAndReportOverAnyRecordSourceAndSink) {
+    const SeamCase cases[] = {
+        {"test run",
+         false,
+         0,
+         0,
+         RunOutcome::Completed,
+         {},
+         "Run performed as test\r\n\r\n" + kStems + kConnection + kScreenedCounts +
+             "       3 records needing the requested change\r\n"
+             "       3 records would have been updated\r\n\r\n" +
+             kScreened,
+         "",
+         false},
+        {"production, two refused",
+         true,
+         0,
+         0,
+         RunOutcome::Completed,
+         {"B 1", "H 10 suppressed", "B 6"},
+         "Run performed as production\r\n\r\n" + kStems + kConnection + kScreenedCounts +
+             "       1 records needing the requested change\r\n"
+             "       1 records updated\r\n"
+             "       2 could not be updated due to Voyager errors (listed below)\r\n\r\n" +
+             kScreened + kRefused,
+         "B\t1\r\n",
+         true},
+        {"bib limit",
+         true,
+         1,
+         0,
+         RunOutcome::Completed,
+         {"B 1"},
+         "Run performed as production\r\n\r\nCancelled because maximum number of bib changes reached\r\n\r\n" + kStems +
+             kConnection +
+             "       2 records read\r\n"
+             "       1 operator not allowed to update (listed below)\r\n"
+             "       1 records needing the requested change\r\n"
+             "       1 records updated\r\n\r\n"
+             "These records couldn't be updated; operator not allowed\r\n\tA 30\r\n\r\n",
+         "B\t1\r\n",
+         false},
+        {"sign-on refused",
+         true,
+         0,
+         27,
+         RunOutcome::SignOnFailed,
+         {},
+         "Run performed as production\r\n\r\n" + kStems + kConnection +
+             "       2 records read\r\n"
+             "       1 operator not allowed to update (listed below)\r\n\r\n"
+             "Cannot sign on to Voyager.  Reason: 27 (Invalid user name or password)\r\n\r\n"
+             "These records couldn't be updated; operator not allowed\r\n\tA 30\r\n\r\n",
+         "",
+         false},
+    };
+    for (const SeamCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        Program program;
+        program.settingsFile = dir.File("Linkmend.INI");
+        WriteIniValue(program.settingsFile, "General", "Debug", "True", 0);
+        program.profile.FolderForReports = dir.Path();
+        program.job.OldUrlStem = "http://old.example/";
+        program.job.NewUrlStem = "https://new.example/";
+        program.job.UrlAction = 1;
+        program.job.BibLimit = c.bibLimit;
+        program.job.ProductionRun = c.production;
+        program.job.ListChangedRecords = true;
+        MemorySource source;
+        MemorySink sink;
+        sink.signOnCode = c.signOnCode;
+        sink.refusals["10"] = {24, ReturnCodeText(24), " happening: 7", {}};
+        sink.refusals["6"] = {41, ReturnCodeText(41), {}, {}};
+        FakeHost host;
+
+        EXPECT_EQ(RunJob(program, host, source, sink), c.outcome);
+        EXPECT_EQ(sink.written, c.written);
+        EXPECT_EQ(sink.signOns, c.production ? 1 : 0);
+        const std::string report = ReadFile(program.reportPath);
+        const auto body = report.find("Run performed");
+        ASSERT_NE(body, std::string::npos) << report;
+        EXPECT_EQ(report.substr(body), c.report);
+
+        std::map<std::string, std::string> files;  // by suffix
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind("LINKMEND.", 0) == 0) files[name.substr(25)] = ReadFile(entry.path().string());
+        }
+        EXPECT_EQ(files["ChangedRecords.txt"], c.changedList);
+        // The problems file holds the refused bib as it was assembled for the sink.
+        EXPECT_EQ(files["UpdateProblems.mrc"], c.problems ? sink.lastOctets : "");
+        EXPECT_EQ(files.count("RecordsModified.txt"), c.production ? 0u : 1u);
+        if (c.outcome == RunOutcome::Completed && c.bibLimit == 0) {
+            // The kind refused before retrieval is never retrieved; the item is handed over.
+            EXPECT_EQ(source.calls, (std::vector<std::string>{"B 1", "H 10", "H 11", "B 3", "B 4", "I 500", "item 500",
+                                                              "B 5", "B 6"}));
+        }
+    }
+}
+
+}  // namespace

@@ -33,7 +33,8 @@ struct RetrievedRecord {
 };
 
 // What the operator may change: kinds of record, and the owning libraries and cataloguing
-// locations, as blank-separated ids with a blank at each end (" 1 2 ").
+// locations, as blank-separated ids with a blank at each end (" 1 2 "). The defaults allow all,
+// for a source where owning libraries and locations do not apply.
 struct OperatorRights {
     bool bibUpdate = true, holdUpdate = true, authUpdate = true, itemUpdate = true;
     bool allOwningLibraries = true;

@@ -12,8 +12,8 @@ GlobalReader::~GlobalReader() = default;
 void GlobalReader::RenewReader() {
     DropReader();
     reader_ = std::make_unique<VgerReaderClass7>();
-    standingSet = lookupSet = 0;
-    optionsSets[0] = optionsSets[1] = optionsSets[2] = 0;
+    standingSet = 0;
+    optionsSets[0] = optionsSets[1] = 0;
 }
 
 void GlobalReader::ConnectReader(const std::string& dsn, const std::string& prefix, const std::string& uid,

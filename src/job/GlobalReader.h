@@ -25,10 +25,9 @@ public:
     bool Exists() const { return reader_ != nullptr; }
     VgerReaderClass7& Reader();
 
-    // Remembered result sets: the job's standing and look-up sets, and the Options dialog's three.
+    // Remembered result sets: the job's standing set and the Options dialog's two.
     std::int16_t standingSet = 0;
-    std::int16_t lookupSet = 0;
-    std::int16_t optionsSets[3] = {0, 0, 0};
+    std::int16_t optionsSets[2] = {0, 0};
 
 private:
     std::unique_ptr<VgerReaderClass7> reader_;

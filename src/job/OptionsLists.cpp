@@ -1,5 +1,5 @@
-// The Options dialog's two lists, filled through the global reader's pass-through in the dialog's
-// three remembered result sets, so that repeated fillings reuse the same sets.
+// The Options dialog's two lists, filled through the global reader in the dialog's two remembered
+// result sets, so that repeated fillings reuse the same sets.
 #include <algorithm>
 
 #include "base/Error.h"
@@ -30,8 +30,7 @@ bool FillOwningLibraries(Program& program, OptionsLists& lists, OptionsFormState
     try {
         VgerReaderClass7& reader = program.reader.Reader();
         std::int16_t& set = program.reader.optionsSets[0];
-        reader.ExecuteSQL(
-            "SELECT LIBRARY_ID, LIBRARY_NAME FROM " + reader.TableNamePrefix() + "LIBRARY ORDER BY LIBRARY_NAME", set);
+        reader.SearchLibraries(set);
         while (NextRow(reader, set)) {
             lists.owningLibraries.push_back({reader.CurrentRow(1), reader.CurrentRow(2), -1});
         }
@@ -58,31 +57,20 @@ bool FillHappeningLocations(Program& program, OptionsLists& lists, OptionsFormSt
     try {
         VgerReaderClass7& reader = program.reader.Reader();
         std::int16_t* sets = program.reader.optionsSets;
-        const std::string prefix = reader.TableNamePrefix();
         std::vector<std::string> seen;
-        reader.ExecuteSQL(
-            "SELECT CAT_PROFILE_ID FROM " + prefix + "CAT_OPERATOR WHERE OPERATOR_ID = '" + operatorId + "'", sets[0]);
+        reader.SearchOperatorProfiles(operatorId, sets[0]);
         while (NextRow(reader, sets[0])) {
-            const std::string profileId = reader.CurrentRow(1);
-            reader.ExecuteSQL("SELECT T1.LOCATION_ID FROM " + prefix + "CAT_SECURITY_LOCS T1, " + prefix +
-                                  "CAT_POLICY_LOCS T2 WHERE T1.CAT_PROFILE_ID = " + profileId +
-                                  " AND T2.LOCATION_ID = T1.LOCATION_ID AND T2.CATALOGING_LOCATION = 'Y'",
-                              sets[1]);
+            reader.SearchProfileCatalogingLocations(reader.CurrentRow(1), sets[1]);
             while (NextRow(reader, sets[1])) {
                 const std::string locationId = reader.CurrentRow(1);
                 // Two profiles of one operator may share a location: it is listed once.
                 if (std::find(seen.begin(), seen.end(), locationId) != seen.end()) continue;
                 seen.push_back(locationId);
-                reader.ExecuteSQL("SELECT LOCATION_ID, LOCATION_CODE, LOCATION_NAME, LOCATION_DISPLAY_NAME FROM " +
-                                      prefix + "LOCATION WHERE LOCATION_ID = " + locationId,
-                                  sets[2]);
-                if (NextRow(reader, sets[2])) {
-                    lists.happeningLocations.push_back({RoundToInt32(Val(reader.CurrentRow(1))),
-                                                        TrimBlanks(reader.CurrentRow(2) + " " + reader.CurrentRow(3))});
+                std::string id, code, name;
+                if (reader.RetrieveLocationCodeAndName(locationId, id, code, name)) {
+                    lists.happeningLocations.push_back({RoundToInt32(Val(id)), TrimBlanks(code + " " + name)});
                 }
-                reader.ResultSet(sets[1]);
             }
-            reader.ResultSet(sets[0]);
         }
     } catch (const LinkmendError& e) {
         host.ShowMessage(

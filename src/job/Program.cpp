@@ -41,8 +41,7 @@ void FillLocationList(Program& program, MainFormState& form, const std::string& 
     if (p.DSN.empty() || p.TableNamePrefix.empty() || p.ReadUID.empty() || p.ReadPWD.empty()) return;
     VgerReaderClass7& reader = program.reader.Reader();
     std::int16_t& set = program.reader.standingSet;
-    reader.ExecuteSQL(
-        "SELECT LOCATION_CODE, LOCATION_NAME FROM " + p.TableNamePrefix + " LOCATION ORDER BY LOCATION_CODE", set);
+    reader.SearchLocationList(p.TableNamePrefix, set);
     std::vector<std::pair<std::string, std::string>> entries;
     while (reader.GetNextRow(set)) {
         entries.emplace_back(reader.CurrentRow(1), reader.CurrentRow(2));

@@ -1,5 +1,5 @@
 // The start of a run: time stamps, the deferred start, the run log, the stem, the diagnostic mode,
-// the record object and the operator's rights.
+// the record object and the operator's rights; and the run's entry points.
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -10,16 +10,23 @@
 #include "base/MessagePump.h"
 #include "base/Numeric.h"
 #include "base/Text.h"
-#include "catalog/CatalogWriter.h"
+#include "job/DatabaseRecords.h"
 #include "job/JobHost.h"
 #include "job/Program.h"
-#include "job/RunState.h"
+#include "job/RunFlow.h"
 #include "marc/Utf8CharClass.h"
-#include "voyager/VgerReaderClass7.h"
 
 namespace linkmend {
 
-RunOutcome RunUrlChangeJob(Program& program, JobHost& host) { return Run(program, host).Execute(); }
+RunOutcome RunUrlChangeJob(Program& program, JobHost& host) {
+    DatabaseSource source(program);
+    CatalogSink sink(program);
+    return RunJob(program, host, source, sink);
+}
+
+RunOutcome RunJob(Program& program, JobHost& host, RecordSource& source, RecordSink& sink) {
+    return Run(program, host, source, sink).Execute();
+}
 
 int ExitStatusOf(RunOutcome outcome) {
     switch (outcome) {
@@ -43,16 +50,10 @@ std::string DeferredDataSource(const std::string& settingsFile) {
     return ReadIniValue(settingsFile, "General", "DeferredDSN", 30);
 }
 
-Run::Run(Program& program, JobHost& host) : program_(program), host_(host) {}
+Run::Run(Program& program, JobHost& host, RecordSource& source, RecordSink& sink)
+    : program_(program), host_(host), source_(source), sink_(sink) {}
 
-VgerReaderClass7& Run::Reader() { return program_.reader.Reader(); }
-CatalogWriter& Run::Writer() { return program_.Writer(); }
-
-std::string Run::File(const std::string& suffix) const {
-    return WithFolderSeparator(program_.profile.FolderForReports) + "LINKMEND." + stamp_ + suffix;
-}
-
-void Run::CheckCancel(const char* number) {
+void Run::Checkpoint(const char* number) {
     LetWindowMessagesRun();
     if (host_.CancelRequested()) {
         Log(std::string("Cancel button clicked (") + number + ")");
@@ -64,7 +65,8 @@ RunOutcome Run::Execute() {
     try {
         try {
             Start();
-            SelectCandidates();
+            source_.SelectCandidates(stem_, *this);
+            host_.ProgressStep("Retrieving records");
             ProcessWorkList();
             return EndPhase(RunOutcome::Completed);
         } catch (const EndRun& end) {
@@ -73,22 +75,22 @@ RunOutcome Run::Execute() {
             }
             return EndPhase(end.outcome);
         } catch (const LinkmendError& e) {
-            // A statement outside the trapped link query failed: the run ends as after an SQL error.
+            // A database statement failed, the link query or any other: the report carries the error.
             host_.ShowMessage(kProgramTitle, "Error in SQL: " + e.Description());
-            sqlErrorText_ = "Error in SQL statement: " + e.Description();
+            reports_.sqlErrorText = "Error in SQL statement: " + e.Description();
             return EndPhase(RunOutcome::SqlError);
         }
     } catch (const RunFileError& e) {
         host_.ShowMessage(kProgramTitle, std::string(e.what()) + ".");
-        program_.reader.DropReader();
+        source_.Close();
         return RunOutcome::FileError;
     }
 }
 
 void Run::Start() {
-    start_ = program_.now();
-    startText_ = start_.Format();
-    stamp_ = start_.FileStamp();
+    const DateTime start = program_.now();
+    startText_ = start.Format();
+    reports_.Begin(program_.profile.FolderForReports, start);
 
     host_.ProgressStarted("Started: " + startText_);
     host_.ProgressChanged("");
@@ -106,20 +108,19 @@ void Run::Start() {
 
     program_.job.SiteOption = IsTrueText(ReadIniValueOrDefault(program_.settingsFile, "General", "HLD", "False", 15));
     const bool debug = IsTrueText(ReadIniValueOrDefault(program_.settingsFile, "General", "Debug", "False", 15));
-    log_.Open(File(".Debug.txt"), debug);
+    reports_.OpenLog(debug);
     Log(std::string("Production run? ") + (program_.job.ProductionRun ? "True" : "False"));
     Log(std::string("Halden? ") + (program_.job.SiteOption ? "True" : "False"));
 
     host_.HideMainWindow();
-    const ConnectionProfile& p = program_.profile;
-    program_.reader.ConnectReader(p.DSN, p.TableNamePrefix, p.ReadUID, p.ReadPWD);
+    source_.Open();
 
     PrepareStem();
     const std::string recordOfInterest = ReadIniValue(program_.settingsFile, "General", "RecordOfInterest", 30);
     if (!recordOfInterest.empty()) DumpRecordOfInterest(recordOfInterest);
     // The report is created now, so that an unusable report folder stops the run before it touches
     // the database; it is written at the end.
-    report_.Create(File(".Report.txt"));
+    reports_.CreateReport();
     PrepareRecordAndRights();
 }
 
@@ -127,13 +128,10 @@ void Run::WaitForDeferredStart() {
     host_.ShowProgress(false);
     if (!host_.WaitForScheduledStart()) throw EndRun{RunOutcome::CountdownCancelled};
     host_.ShowProgress(true);
-    // A fresh reader for the late start: the connection may have been idle for hours.
-    program_.reader.DropReader();
-    for (int i = 0; i < 4; ++i) LetWindowMessagesRun();
-    program_.reader.RenewReader();
-    for (int i = 0; i < 4; ++i) LetWindowMessagesRun();
-    const ConnectionProfile& p = program_.profile;
-    program_.reader.ConnectReader(p.DSN, p.TableNamePrefix, p.ReadUID, p.ReadPWD);
+    // A fresh connection for the late start: the old one may have been idle for hours.
+    source_.Close();
+    for (int i = 0; i < 8; ++i) LetWindowMessagesRun();
+    source_.Open();
 }
 
 void Run::PrepareStem() {
@@ -155,36 +153,27 @@ void Run::PrepareStem() {
 }
 
 void Run::DumpRecordOfInterest(const std::string& recordId) {
-    VgerReaderClass7& reader = Reader();
-    const std::string sql = "SELECT RECORD_TYPE, RECORD_ID, RAWTOHEX(LINK), RAWTOHEX(LINK_TEXT) FROM " +
-                            reader.TableNamePrefix() + "ELINK_INDEX WHERE RECORD_ID = " + recordId;
-    reader.ExecuteSQL(sql, program_.reader.standingSet);
+    const std::vector<std::string> links = source_.LinkDump(recordId);
     TextFile info;
     info.Create(WithFolderSeparator(program_.profile.FolderForReports) + "UrlInfo.txt");
     info.WriteLine("LOOKING FOR: " + TextToHex(stem_));
     info.WriteLine("");
-    while (reader.GetNextRow(program_.reader.standingSet)) {
-        LetWindowMessagesRun();
-        info.WriteLine(reader.CurrentRow(1) + "\t" + reader.CurrentRow(2) + "\t" + reader.CurrentRow(3) + "\t" +
-                       reader.CurrentRow(4));
-    }
+    for (const std::string& line : links) info.WriteLine(line);
     info.Close();
-    program_.reader.DropReader();
+    source_.Close();
     throw EndRun{RunOutcome::Diagnostic};
 }
 
 void Run::PrepareRecordAndRights() {
-    VgerReaderClass7& reader = Reader();
     Utf8MarcRecordClass& record = program_.record;
-    record.CharacterSetIn(reader.VgerCharacterSet());
-    record.CharacterSetOut(reader.VgerCharacterSet());
+    record.CharacterSetIn(source_.CharacterSet());
+    record.CharacterSetOut(source_.CharacterSet());
     record.FldOrderFolder(program_.profile.ValidationPath);
     record.NormalizationScheme("V");
     // Loaded UTF-8 records have their precomposed characters decomposed; the stem is compared with
     // them in the same form (the link index, queried with the stem as typed, holds the stored octets).
     matchStem_ = record.DecomposesOnLoad() ? record.DecomposeUnicodeCharactersInString(stem_) : stem_;
-    reader.RetrieveOperatorPermissions(program_.profile.WriteUID);
-    catLocations_ = " " + reader.RetrieveOperatorCatLocations(program_.profile.WriteUID) + " ";
+    rights_ = source_.Rights();
 }
 
 }  // namespace linkmend

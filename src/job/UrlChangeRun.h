@@ -8,6 +8,8 @@ namespace linkmend {
 
 struct Program;
 class JobHost;
+class RecordSink;
+class RecordSource;
 
 enum class RunOutcome {
     Completed,           // the work list was done, or the bib limit was reached
@@ -19,9 +21,12 @@ enum class RunOutcome {
     FileError,           // a report or list file could not be created or written
 };
 
-// The run, from its start to its report. Never throws for database or file trouble: the outcome says
-// how it ended and the host has been shown the message.
+// The run, from its start to its report, on the library system's database. Never throws for
+// database or file trouble: the outcome says how it ended and the host has been shown the message.
 RunOutcome RunUrlChangeJob(Program& program, JobHost& host);
+
+// The same run with its records read from `source` and written to `sink`.
+RunOutcome RunJob(Program& program, JobHost& host, RecordSource& source, RecordSink& sink);
 
 // The program's exit status after a run: 0 done (or the diagnostic dump), 3 SQL error or failed
 // sign-on, 4 cancelled, 5 countdown cancelled, 6 a report file could not be created.

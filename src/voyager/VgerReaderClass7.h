@@ -357,6 +357,31 @@ public:
     void SearchSubdivIDHeading(const std::string& sSubdivisionID, std::int16_t& iResultSet,
                                bool bIncludeBibsToo = false);
 
+    // ---- the URL-change job's statements and the windows' lists ------------------------------------
+    // The link-index query for links that begin (or, fromRight, end) with the stem, compared
+    // case-blind (ASCII letters upper-cased); with a location id, only links of bibliographic and
+    // holdings records with holdings in that location. The stem goes in as given: quotes are not
+    // doubled, "%" and "_" act as wildcards. Returns the text; the caller logs it and runs it with
+    // ExecuteSQL (rows: RECORD_ID, RECORD_TYPE, LINK).
+    std::string LinkIndexSql(const std::string& stem, bool fromRight, const std::string& locationId) const;
+    // One record's links as stored: RECORD_TYPE, RECORD_ID, then LINK and LINK_TEXT in hexadecimal.
+    void SearchLinksOfRecord(const std::string& recordId, std::int16_t& iResultSet);
+    // Single values in a retrieval frame of their own (the caller's result set keeps its row); ""
+    // when there is none. A holdings link's bib is the first BIB_MFHD row the database gives.
+    std::string LocationIdForCode(const std::string& locationCode);
+    std::string BibNumberForHoldLink(const std::string& holdRecordNumber);
+    std::string OwningLibraryForItem(const std::string& itemRecordNumber);
+    // LOCATION_CODE, LOCATION_NAME by code, the table named with the prefix as the profile holds it.
+    void SearchLocationList(const std::string& profilePrefix, std::int16_t& iResultSet);
+    // LIBRARY_ID, LIBRARY_NAME by name; an operator's CAT_PROFILE_IDs; a profile's cataloguing
+    // LOCATION_IDs. The operator id goes in as given (a quote in it breaks the statement).
+    void SearchLibraries(std::int16_t& iResultSet);
+    void SearchOperatorProfiles(const std::string& operatorId, std::int16_t& iResultSet);
+    void SearchProfileCatalogingLocations(const std::string& profileId, std::int16_t& iResultSet);
+    // One location's id, code and name; false when LOCATION has no such row.
+    bool RetrieveLocationCodeAndName(const std::string& locationId, std::string& sLocationId,
+                                     std::string& sLocationCode, std::string& sLocationName);
+
     // The engine, for callers that must reach below the reader (tests, diagnostics).
     VgerReaderDllClass6& Engine();
 

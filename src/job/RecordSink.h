@@ -1,0 +1,33 @@
+#pragma once
+// Where the run's changed records go: written back in place of the stored ones. The run knows no
+// more of the place than this.
+#include <cstdint>
+#include <string>
+
+#include "job/RecordSource.h"
+
+namespace linkmend {
+
+// A sink's answer: code 0 done, otherwise the reason code with its text (the component's return
+// codes); `detail` is added to the record's line in the report, `message` holds the driver's own
+// words when it gave any.
+struct SinkAnswer {
+    std::int32_t code = 0;
+    std::string text;
+    std::string detail;
+    std::string message;
+};
+
+class RecordSink {
+public:
+    virtual ~RecordSink() = default;
+
+    // Makes the sink ready to write (the operator signs on); asked once per run, at the first need.
+    virtual SinkAnswer SignOn() = 0;
+    // Writes a changed record ("B", "H" or "A") in place of the stored one: `octets` as assembled
+    // after the change, `stored` as it was retrieved (its last-modified date lets the sink refuse a
+    // record changed meanwhile).
+    virtual SinkAnswer Write(const Candidate& candidate, const std::string& octets, const RetrievedRecord& stored) = 0;
+};
+
+}  // namespace linkmend

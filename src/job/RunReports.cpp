@@ -1,0 +1,148 @@
+#include "job/RunReports.h"
+
+#include "base/Text.h"
+#include "job/JobSettings.h"
+
+namespace linkmend {
+
+void RunReports::Begin(const std::string& folder, const DateTime& start) {
+    front_ = WithFolderSeparator(folder) + "LINKMEND." + start.FileStamp();
+}
+
+std::string RunReports::Path(ReportFile file) const {
+    return front_ + kReportFileSuffixes[static_cast<std::size_t>(file)];
+}
+
+void RunReports::OpenLog(bool on) { log_.Open(Path(ReportFile::RunLog), on); }
+
+void RunReports::CreateReport() { File(ReportFile::Report).Create(Path(ReportFile::Report)); }
+
+void RunReports::AddLine(ReportFile file, const std::string& text) {
+    TextFile& f = File(file);
+    if (!f.IsOpen()) f.Create(Path(file));
+    f.WriteLine(text);
+}
+
+void RunReports::Close(ReportFile file) { File(file).Close(); }
+
+void RunReports::Screened(Verdict verdict, const std::string& entry) {
+    switch (verdict) {
+        case Verdict::NotAllowed:
+            AppendListLine(notAllowedList_, entry);
+            ++counts_.notAllowed;
+            break;
+        case Verdict::WrongOwningLibrary:
+            ++counts_.excludedByLibrary;
+            log_.LogLine("Rejected: wrong owning library");
+            break;
+        case Verdict::LocationNotAllowed:
+            AppendListLine(notInLocationList_, entry);
+            ++counts_.notInLocation;
+            log_.LogLine("Rejected: location not allowed for this operator");
+            break;
+        case Verdict::Empty:
+            AppendListLine(emptyList_, entry);
+            ++counts_.empty;
+            break;
+        case Verdict::Item: log_.LogLine("Record NOT changed"); break;
+        case Verdict::Passed:
+        case Verdict::OtherType: break;
+    }
+}
+
+void RunReports::WouldUpdate(const std::string& displayText) {
+    ++counts_.updated;
+    ++counts_.needing;
+    AddLine(ReportFile::RecordsModified, displayText);
+    AddLine(ReportFile::RecordsModified, "");
+}
+
+void RunReports::Updated(const std::string& line, bool listChanged) {
+    ++counts_.updated;
+    ++counts_.needing;
+    if (listChanged) AddLine(ReportFile::ChangedRecords, line);
+}
+
+void RunReports::NotUpdated(const std::string& entry, const std::string& octetsToKeep) {
+    AppendListLine(couldNotList_, entry);
+    problemRecords_ += octetsToKeep;
+    ++counts_.couldNotUpdate;
+}
+
+void RunReports::WriteReport(const ReportHeader& h, std::string& reportPath) {
+    const std::string stars(38, '*');
+    TextFile& r = File(ReportFile::Report);
+    if (!r.IsOpen()) r.Create(Path(ReportFile::Report));
+    r.WriteLine(stars);
+    r.WriteLine("*");
+    r.WriteLine(std::string("* ") + kProgramTitle);
+    r.WriteLine("*");
+    r.WriteLine("* Run started: " + h.started);
+    r.WriteLine("* Run ended:   " + h.ended);
+    r.WriteLine("*");
+    r.WriteLine(stars);
+    r.WriteLine("");
+    r.WriteLine(h.production ? "Run performed as production" : "Run performed as test");
+    r.WriteLine("");
+    if (!stopReason.empty()) {
+        r.WriteLine(stopReason);
+        r.WriteLine("");
+    }
+    r.WriteLine("Old stem: " + h.oldStem);
+    r.WriteLine("New stem: " + h.newStem);
+    r.WriteLine("");
+    r.WriteLine("Voyager connection information:");
+    r.WriteLine("Data source:       \t" + h.dataSource);
+    r.WriteLine("Table name prefix: \t" + h.tableNamePrefix);
+    r.WriteLine("Read-only UID:     \t" + h.readUid);
+    r.WriteLine("Voyager UID:       \t" + h.writeUid);
+    r.WriteLine("");
+    const RunCounters& c = counts_;
+    WriteCountLine(r, c.read, "records read", true);
+    WriteCountLine(r, c.empty, "records recalled but empty (listed below)", false);
+    WriteCountLine(r, c.notAllowed, "operator not allowed to update (listed below)", false);
+    WriteCountLine(r, c.notInLocation, "operator not allowed to update this location (listed below)", false);
+    WriteCountLine(r, c.excludedByLibrary, "records excluded by owning library", false);
+    WriteCountLine(r, c.needing, "records needing the requested change", false);
+    WriteCountLine(r, c.updated, h.production ? "records updated" : "records would have been updated", false);
+    WriteCountLine(r, c.couldNotUpdate, "could not be updated due to Voyager errors (listed below)", false);
+    r.WriteLine("");
+    if (File(ReportFile::BibsWithNoUrls).IsOpen()) {
+        r.WriteLine("SEE SEPARATE FILE of bib records with no URLs");
+        r.WriteLine("");
+    }
+    for (const std::string* text : {&sqlErrorText, &signOnFailureText}) {
+        if (!text->empty()) {
+            r.WriteLine(*text);
+            r.WriteLine("");
+        }
+    }
+    auto list = [&](const std::string& heading, const std::string& entries) {
+        if (entries.empty()) return;
+        r.WriteLine(heading);
+        r.WriteLine(entries);
+        r.WriteLine("");
+    };
+    list("These records came up 'empty' when retrieved", emptyList_);
+    list("These records couldn't be updated; operator not allowed", notAllowedList_);
+    list("These records couldn't be updated; operator not allowed in this location", notInLocationList_);
+    reportPath = r.Path();
+    list(problemRecords_.empty()
+             ? "These records couldn't be updated because of a Voyager problem"
+             : "These records couldn't be updated because of a Voyager problem (records saved to a file)",
+         couldNotList_);
+    r.Close();
+}
+
+void RunReports::Finish() {
+    if (!problemRecords_.empty()) {
+        TextFile& problems = File(ReportFile::UpdateProblems);
+        problems.Create(Path(ReportFile::UpdateProblems));
+        problems.WriteRaw(problemRecords_);
+        problems.Close();
+    }
+    for (TextFile& file : files_) file.Close();
+    log_.Close();
+}
+
+}  // namespace linkmend

@@ -1,0 +1,87 @@
+#pragma once
+// What a run leaves in the report folder and keeps for its report: the files, each named
+// "LINKMEND." + stamp + its suffix, the counters and the lists of records.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "base/DateTime.h"
+#include "job/RunFiles.h"
+#include "job/Screening.h"
+
+namespace linkmend {
+
+// The run's files. A new one is a name here and its suffix below; list files are created at their
+// first line and closed at the end.
+enum class ReportFile : std::size_t {
+    RunLog,           // "[Report]" with the steps, when "General"/"Debug" is on
+    Report,           // the report, created at run start and written at the end
+    BibsWithNoUrls,   // ids of records left without 856 fields
+    RecordsModified,  // test run: each changed record as display text
+    ChangedRecords,   // production run, when asked: type TAB id of each record written back
+    UpdateProblems,   // the bibliographic records the sink refused, as MARC
+    Count
+};
+inline constexpr std::array<const char*, static_cast<std::size_t>(ReportFile::Count)> kReportFileSuffixes = {
+    ".Debug.txt",           ".Report.txt",         ".BibsWithNoURLs.txt",
+    ".RecordsModified.txt", ".ChangedRecords.txt", ".UpdateProblems.mrc"};
+
+// The counters the report prints.
+struct RunCounters {
+    std::int32_t read = 0, empty = 0, notAllowed = 0, notInLocation = 0, excludedByLibrary = 0;
+    std::int32_t needing = 0, updated = 0, couldNotUpdate = 0;
+};
+
+// The report's head: the run's times, kind, stems and connection.
+struct ReportHeader {
+    std::string started, ended;
+    bool production = false;
+    std::string oldStem, newStem;
+    std::string dataSource, tableNamePrefix, readUid, writeUid;
+};
+
+class RunReports {
+public:
+    // Names the files after the run's start in `folder`.
+    void Begin(const std::string& folder, const DateTime& start);
+    std::string Path(ReportFile file) const;
+    // Creates the run log when `on`, else every entry is dropped.
+    void OpenLog(bool on);
+    RunLog& Log() { return log_; }
+    // Creates the report now, so that an unusable folder stops the run before it does anything.
+    void CreateReport();
+    // Adds a line to a list file, creating the file at its first line.
+    void AddLine(ReportFile file, const std::string& text);
+    void Close(ReportFile file);
+
+    const RunCounters& Counts() const { return counts_; }
+    void Read() { ++counts_.read; }
+    // A refusal of screening, counted, listed ("type id") and logged as the report shows it.
+    void Screened(Verdict verdict, const std::string& entry);
+    // A changed record: test run, its display text; production, written back (listed when asked) or
+    // refused (listed with its reason; a bibliographic record's octets are kept for the problems file).
+    void WouldUpdate(const std::string& displayText);
+    void Updated(const std::string& line, bool listChanged);
+    void NotUpdated(const std::string& entry, const std::string& octetsToKeep);
+
+    // Printed after the counters: why the run stopped early, and what failed.
+    std::string stopReason, sqlErrorText, signOnFailureText;
+
+    // Writes the report; `reportPath` is set once the lists before the last are written.
+    void WriteReport(const ReportHeader& header, std::string& reportPath);
+    // Writes the problems file when records were kept, closes the other files and the run log.
+    void Finish();
+
+private:
+    TextFile& File(ReportFile file) { return files_[static_cast<std::size_t>(file)]; }
+
+    std::string front_;  // folder + "LINKMEND." + stamp
+    RunLog log_;         // writes through its own file
+    std::array<TextFile, static_cast<std::size_t>(ReportFile::Count)> files_;
+    RunCounters counts_;
+    std::string emptyList_, notAllowedList_, notInLocationList_, couldNotList_;
+    std::string problemRecords_;
+};
+
+}  // namespace linkmend

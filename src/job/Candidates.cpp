@@ -31,7 +31,7 @@ std::string Run::LinkQuery(const std::string& locationId) {
     const std::string prefix = Reader().TableNamePrefix();
     // ASCII letters only, as the database upper-cases the link; UTF-8 octets pass through untouched.
     const std::string stem = AsciiUpper(stem_);
-    const bool fromLeft = program_.job.MatchEnd == 0;
+    const bool fromLeft = program_.job.MatchEnd == MatchEnd::Left;
     if (!program_.job.LimitByLocation) {
         return "SELECT RECORD_ID, RECORD_TYPE, LINK FROM " + prefix + "ELINK_INDEX WHERE UPPER(LINK) LIKE '" +
                (fromLeft ? stem + "%'" : "%" + stem + "'");

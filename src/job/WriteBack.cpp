@@ -36,7 +36,7 @@ void Run::SignOnIfNeeded(bool forItem) {
 void Run::WriteBack(const std::string& id, const std::string& type) {
     Utf8MarcRecordClass& record = program_.record;
     const JobSettings& job = program_.job;
-    if (job.DeleteField == 3 && !record.FldFindFirst("856")) {
+    if (job.DeleteField == FieldAction::Delete && !record.FldFindFirst("856")) {
         if (!bibsWithNoUrls_.IsOpen()) bibsWithNoUrls_.Create(File(".BibsWithNoURLs.txt"));
         bibsWithNoUrls_.WriteLine(id);
     }

@@ -20,17 +20,18 @@ struct SubfieldActionRow {
 // In the window's order, which is also the order the settings are checked in. The settings digits,
 // and the rewriting that follows them, put $z before $3: settings files already written hold them so,
 // and the window shows $3 before $z.
-inline constexpr std::array<SubfieldActionRow, 4> kSubfieldActions{{
+inline constexpr auto kSubfieldActions = std::to_array<SubfieldActionRow>({
     {'x', 1, "NewSubfieldX", "Change the non-pu&blic note (subfield $x)",
      "You must supply the new text for subfield $x"},
     {'y', 2, "NewSubfieldY", "Change the link &text (subfield $y)", "You must supply the new text for subfield $y"},
     {'3', 4, "NewSubfield3", "Change the &materials specified note (subfield $3)",
      "You must supply the new text for subfield $3"},
     {'z', 3, "NewSubfieldZ", "Change the public note (subfield $&z)", "You must supply the new text for subfield $z"},
-}};
+});
 inline constexpr std::size_t kSubfieldActionCount = kSubfieldActions.size();
 
-// The other two digits of "UrlActions": the URL action first, deleting the whole field last.
+// The other two digits of "UrlActions": the URL action first, deleting the whole field sixth. A further
+// action takes a digit after these, so that files already written keep their meaning.
 inline constexpr std::size_t kUrlActionDigit = 0;
 inline constexpr std::size_t kDeleteFieldDigit = 5;
 inline constexpr std::size_t kActionDigitCount = kSubfieldActionCount + 2;

@@ -57,7 +57,7 @@ void DatabaseSource::SelectCandidates(const std::string& stem, RunContext& run) 
         locationId = reader.LocationIdForCode(job.LimitingLocation);
         if (locationId.empty()) locationId = "0";  // matches no holdings
     }
-    const std::string sql = reader.LinkIndexSql(stem, job.MatchEnd != 0, locationId);
+    const std::string sql = reader.LinkIndexSql(stem, job.MatchEnd == MatchEnd::Right, locationId);
     log.LogLine("SQL command to retrieve records: " + sql);
     reader.ExecuteSQL(sql, standing);
     log.LogLine("SQL command returned OK");

@@ -1,5 +1,7 @@
 #include "job/JobSettings.h"
 
+#include <algorithm>
+
 #include "base/INI.h"
 #include "base/Numeric.h"
 #include "base/Text.h"
@@ -14,28 +16,26 @@ std::int16_t Digit(const std::string& actions, std::size_t position) {
     return position < actions.size() ? static_cast<std::int16_t>(RoundToInt32(Val(actions.substr(position, 1)))) : 0;
 }
 
-std::int16_t SubfieldActionOrZero(std::int16_t action) { return action >= 0 && action <= 4 ? action : 0; }
+// A digit above the highest action (replace) becomes 0, for the URL action as for the subfields.
+std::int16_t ActionOrZero(std::int16_t action) {
+    return action >= 0 && action <= StoredValue(SubfieldAction::Replace) ? action : 0;
+}
 
-// One subfield's check box, option pair and text box on the form.
-struct SubfieldControls {
-    int box;
-    int* option;
-    std::string* text;
-    std::int16_t* action;
-    std::string* newText;
-    const char* missingText;
-};
+// The stored value of every action, in the order of the "UrlActions" digits.
+std::array<std::int16_t, kActionDigitCount> ActionValues(const JobSettings& job) {
+    std::array<std::int16_t, kActionDigitCount> values{};
+    values[kUrlActionDigit] = StoredValue(job.UrlAction);
+    for (std::size_t row = 0; row < kSubfieldActionCount; ++row) {
+        values[kSubfieldActions[row].digit] = StoredValue(job.Subfields[row].Action);
+    }
+    values[kDeleteFieldDigit] = StoredValue(job.DeleteField);
+    return values;
+}
 
-// Form order of the subfield boxes: $x, $y, $3, $z (the settings digits put $z before $3).
-std::array<SubfieldControls, 4> SubfieldControlsOf(JobSettings& job, MainFormState& form) {
-    return {{{1, &form.optSubfieldX, &form.txtSubfieldX, &job.ActionX, &job.NewSubfieldX,
-              "You must supply the new text for subfield $x"},
-             {2, &form.optSubfieldY, &form.txtSubfieldY, &job.ActionY, &job.NewSubfieldY,
-              "You must supply the new text for subfield $y"},
-             {3, &form.optSubfield3, &form.txtSubfield3, &job.Action3, &job.NewSubfield3,
-              "You must supply the new text for subfield $3"},
-             {4, &form.optSubfieldZ, &form.txtSubfieldZ, &job.ActionZ, &job.NewSubfieldZ,
-              "You must supply the new text for subfield $z"}}};
+// No action asked for (none of the stored values is negative).
+bool AsksForNothing(const JobSettings& job) {
+    const auto values = ActionValues(job);
+    return std::all_of(values.begin(), values.end(), [](std::int16_t v) { return v == 0; });
 }
 
 }  // namespace
@@ -63,54 +63,53 @@ void LoadJobSettings(const std::string& file, JobSettings& job, MainFormState& f
     job.NewUrlStem = ReadIniValue(file, "UrlStem", "New", 4000);
     job.BibLimit = RoundToInt32(Val(ReadIniValueOrDefault(file, "UrlStem", "BibLimit", "20000", 15)));
     const std::int32_t matchEnd = RoundToInt32(Val(ReadIniValueOrDefault(file, "UrlStem", "MatchEnd", "0", 15)));
-    job.MatchEnd = static_cast<std::int16_t>(matchEnd == 1 ? 1 : 0);
-    form.optWorkingEnd = job.MatchEnd;
+    job.MatchEnd = matchEnd == StoredValue(MatchEnd::Right) ? MatchEnd::Right : MatchEnd::Left;
+    form.optWorkingEnd = StoredValue(job.MatchEnd);
 
     const std::string actions = ReadIniValue(file, "UrlStem", "UrlActions", 50);
     if (!actions.empty()) {
-        job.UrlAction = SubfieldActionOrZero(Digit(actions, 0));
-        job.ActionX = SubfieldActionOrZero(Digit(actions, 1));
-        job.ActionY = SubfieldActionOrZero(Digit(actions, 2));
-        job.ActionZ = SubfieldActionOrZero(Digit(actions, 3));
-        job.Action3 = SubfieldActionOrZero(Digit(actions, 4));
-        job.DeleteField = Digit(actions, 5) == 3 ? 3 : 0;
+        job.UrlAction = static_cast<UrlAction>(ActionOrZero(Digit(actions, kUrlActionDigit)));
+        for (std::size_t row = 0; row < kSubfieldActionCount; ++row) {
+            job.Subfields[row].Action =
+                static_cast<SubfieldAction>(ActionOrZero(Digit(actions, kSubfieldActions[row].digit)));
+        }
+        job.DeleteField = Digit(actions, kDeleteFieldDigit) == StoredValue(FieldAction::Delete) ? FieldAction::Delete
+                                                                                                : FieldAction::Keep;
     } else {
         // The older single-action key: empty means change the stem, "1" add the suffix.
         const std::string older = ReadIniValue(file, "UrlStem", "UrlAction", 15);
         if (older.empty()) {
-            job.UrlAction = 1;
-            job.ActionX = job.ActionY = job.ActionZ = job.Action3 = job.DeleteField = 0;
+            job.UrlAction = UrlAction::ChangeStem;
+            for (SubfieldChange& change : job.Subfields) change.Action = SubfieldAction::None;
+            job.DeleteField = FieldAction::Keep;
         } else {
-            job.UrlAction = older == "1" ? 2 : 1;
+            job.UrlAction = older == "1" ? UrlAction::AddSuffix : UrlAction::ChangeStem;
         }
     }
-    if (job.UrlAction + job.ActionX + job.ActionY + job.ActionZ + job.Action3 + job.DeleteField == 0) {
-        job.UrlAction = 1;
+    if (AsksForNothing(job)) job.UrlAction = UrlAction::ChangeStem;
+
+    for (std::size_t row = 0; row < kSubfieldActionCount; ++row) {
+        form.txtSubfield[row] = ReadIniValue(file, "UrlStem", kSubfieldActions[row].textKey, 3000);
     }
 
-    form.txtSubfieldX = ReadIniValue(file, "UrlStem", "NewSubfieldX", 3000);
-    form.txtSubfieldY = ReadIniValue(file, "UrlStem", "NewSubfieldY", 3000);
-    form.txtSubfieldZ = ReadIniValue(file, "UrlStem", "NewSubfieldZ", 3000);
-    form.txtSubfield3 = ReadIniValue(file, "UrlStem", "NewSubfield3", 3000);
-
-    if (job.UrlAction == 0) {
+    // An action value no option stands for leaves the URL option as it is.
+    if (job.UrlAction == UrlAction::Leave) {
         form.optUrlAction = 0;
-    } else if (job.UrlAction == 1) {
+    } else if (job.UrlAction == UrlAction::ChangeStem) {
         form.optUrlAction = 0;
-        form.chkThingToChange[0] = true;
-    } else if (job.UrlAction == 2) {
+        form.chkThingToChange[kUrlBox] = true;
+    } else if (job.UrlAction == UrlAction::AddSuffix) {
         form.optUrlAction = 1;
-        form.chkThingToChange[0] = true;
+        form.chkThingToChange[kUrlBox] = true;
     }
-    for (const SubfieldControls& c : SubfieldControlsOf(job, form)) {
-        if (*c.action == 3 || *c.action == 4) {
-            *c.option = *c.action == 3 ? 0 : 1;
-            form.chkThingToChange[static_cast<std::size_t>(c.box)] = true;
-        } else {
-            *c.option = 0;
+    for (std::size_t row = 0; row < kSubfieldActionCount; ++row) {
+        const SubfieldAction action = job.Subfields[row].Action;
+        form.optSubfield[row] = action == SubfieldAction::Replace ? 1 : 0;
+        if (action == SubfieldAction::Delete || action == SubfieldAction::Replace) {
+            form.chkThingToChange[SubfieldBox(row)] = true;
         }
     }
-    form.chkThingToChange[5] = job.DeleteField == 3;
+    form.chkThingToChange[kDeleteFieldBox] = job.DeleteField == FieldAction::Delete;
 }
 
 void ShowJobSettings(const JobSettings& job, MainFormState& form) {
@@ -138,47 +137,45 @@ bool ValidateAndSaveJobSettings(const std::string& file, JobSettings& job, MainF
         return refuse("If you want to limit by location, then you need to select a location");
     }
 
-    job.MatchEnd = static_cast<std::int16_t>(form.optWorkingEnd == 0 ? 0 : 1);
+    job.MatchEnd = form.optWorkingEnd == 0 ? MatchEnd::Left : MatchEnd::Right;
     WriteIniValue(file, "UrlStem", "Old", job.OldUrlStem, 0);
     WriteIniValue(file, "UrlStem", "New", job.NewUrlStem, 0);
     WriteIniValue(file, "UrlStem", "BibLimit", std::to_string(job.BibLimit), 0);
-    WriteIniValue(file, "UrlStem", "MatchEnd", std::to_string(job.MatchEnd), 0);
+    WriteIniValue(file, "UrlStem", "MatchEnd", std::to_string(StoredValue(job.MatchEnd)), 0);
 
-    if (form.chkThingToChange[0]) {
-        job.UrlAction = static_cast<std::int16_t>(form.optUrlAction == 0 ? 1 : 2);
+    if (form.chkThingToChange[kUrlBox]) {
+        job.UrlAction = form.optUrlAction == 0 ? UrlAction::ChangeStem : UrlAction::AddSuffix;
         if (job.NewUrlStem.empty()) {
-            return refuse(job.UrlAction == 1
+            return refuse(job.UrlAction == UrlAction::ChangeStem
                               ? "You must supply the subfield $u stem to which the program should change matching URLs"
                               : "You must supply the subfield $u suffix the program should add");
         }
     } else {
-        job.UrlAction = 0;
+        job.UrlAction = UrlAction::Leave;
     }
 
-    for (const SubfieldControls& c : SubfieldControlsOf(job, form)) {
-        if (!form.chkThingToChange[static_cast<std::size_t>(c.box)]) {
-            *c.action = 0;
-        } else if (*c.option == 0) {
-            *c.action = 3;
+    // A new text is taken only for the replace option: the others keep what they held.
+    for (std::size_t row = 0; row < kSubfieldActionCount; ++row) {
+        SubfieldChange& change = job.Subfields[row];
+        if (!form.chkThingToChange[SubfieldBox(row)]) {
+            change.Action = SubfieldAction::None;
+        } else if (form.optSubfield[row] == 0) {
+            change.Action = SubfieldAction::Delete;
         } else {
-            *c.action = 4;
-            *c.newText = TrimBlanks(*c.text);
-            if (c.newText->empty()) return refuse(c.missingText);
+            change.Action = SubfieldAction::Replace;
+            change.NewText = TrimBlanks(form.txtSubfield[row]);
+            if (change.NewText.empty()) return refuse(kSubfieldActions[row].missingText);
         }
     }
-    job.DeleteField = static_cast<std::int16_t>(form.chkThingToChange[5] ? 3 : 0);
+    job.DeleteField = form.chkThingToChange[kDeleteFieldBox] ? FieldAction::Delete : FieldAction::Keep;
 
-    if (job.UrlAction + job.ActionX + job.ActionY + job.ActionZ + job.Action3 + job.DeleteField == 0) {
-        return refuse("You must select some kind of action for the program to perform.");
-    }
-    const std::string digits = std::to_string(job.UrlAction) + std::to_string(job.ActionX) +
-                               std::to_string(job.ActionY) + std::to_string(job.ActionZ) + std::to_string(job.Action3) +
-                               std::to_string(job.DeleteField);
+    if (AsksForNothing(job)) return refuse("You must select some kind of action for the program to perform.");
+    std::string digits;
+    for (std::int16_t value : ActionValues(job)) digits += std::to_string(value);
     WriteIniValue(file, "UrlStem", "UrlActions", digits, 0);
-    WriteIniValue(file, "UrlStem", "NewSubfieldX", job.NewSubfieldX, 0);
-    WriteIniValue(file, "UrlStem", "NewSubfieldY", job.NewSubfieldY, 0);
-    WriteIniValue(file, "UrlStem", "NewSubfieldZ", job.NewSubfieldZ, 0);
-    WriteIniValue(file, "UrlStem", "NewSubfield3", job.NewSubfield3, 0);
+    for (std::size_t row : kSubfieldRowsByDigit) {
+        WriteIniValue(file, "UrlStem", kSubfieldActions[row].textKey, job.Subfields[row].NewText, 0);
+    }
     return true;
 }
 
@@ -192,11 +189,11 @@ bool PrepareToPerform(const std::string& file, JobSettings& job, MainFormState& 
         return false;
     }
     job.NewUrlStem = TrimBlanks(form.txtNewUrlStem);
-    if (job.NewUrlStem.empty() && form.chkThingToChange[0] && form.optWorkingEnd == 0) {
+    if (job.NewUrlStem.empty() && form.chkThingToChange[kUrlBox] && form.optWorkingEnd == 0) {
         host.ShowMessage(kProgramTitle, "Please supply a 'new' URL stem");
         return false;
     }
-    if (job.NewUrlStem == job.OldUrlStem && form.chkThingToChange[0]) {
+    if (job.NewUrlStem == job.OldUrlStem && form.chkThingToChange[kUrlBox]) {
         host.ShowMessage(kProgramTitle, "The 'old' and 'new' URL stems must be different");
         return false;
     }
@@ -206,11 +203,11 @@ bool PrepareToPerform(const std::string& file, JobSettings& job, MainFormState& 
 void ActionBoxClicked(MainFormState& form, int /*index*/) {
     if (form.actionBoxGuard) return;
     form.actionBoxGuard = true;
-    if (form.chkThingToChange[5]) {
-        for (int i = 0; i < 5; ++i) form.chkThingToChange[static_cast<std::size_t>(i)] = false;
-    } else if (!form.chkThingToChange[0] && !form.chkThingToChange[1] && !form.chkThingToChange[2] &&
-               !form.chkThingToChange[3] && !form.chkThingToChange[4]) {
-        form.chkThingToChange[0] = true;
+    auto& boxes = form.chkThingToChange;
+    if (boxes[kDeleteFieldBox]) {
+        for (std::size_t box = 0; box < kActionBoxCount; ++box) boxes[box] = box == kDeleteFieldBox;
+    } else if (std::none_of(boxes.begin(), boxes.end(), [](bool checked) { return checked; })) {
+        boxes[kUrlBox] = true;
     }
     form.actionBoxGuard = false;
 }

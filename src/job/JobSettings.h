@@ -4,7 +4,10 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
+
+#include "job/SubfieldActions.h"
 
 namespace linkmend {
 
@@ -14,32 +17,63 @@ class JobHost;
 inline constexpr const char* kProgramTitle = "Linkmend program";
 inline constexpr const char* kDefaultMessageTitle = "Linkmend";
 
+// The job's choices, with the values the settings file stores ("UrlActions" digits, "MatchEnd").
+enum class MatchEnd : std::int16_t { Left = 0, Right = 1 };
+enum class UrlAction : std::int16_t { Leave = 0, ChangeStem = 1, AddSuffix = 2 };
+enum class SubfieldAction : std::int16_t { None = 0, Delete = 3, Replace = 4 };  // all occurrences
+enum class FieldAction : std::int16_t { Keep = 0, Delete = 3 };                  // the matching 856 as a whole
+
+// The stored value of a choice. An older settings file can hold digits no enumerator names (an action
+// 1 or 2 for a subfield); they are kept as read, and act as nothing.
+template <class Choice>
+requires std::is_enum_v<Choice>
+constexpr std::int16_t StoredValue(Choice choice) { return static_cast<std::int16_t>(choice); }
+
+struct SubfieldChange {
+    SubfieldAction Action = SubfieldAction::None;
+    std::string NewText;  // for Replace (trimmed)
+};
+
 struct JobSettings {
     std::string OldUrlStem;
     std::string NewUrlStem;
-    std::int16_t MatchEnd = 0;                                        // 0 = match from left, 1 = from right
-    std::int16_t UrlAction = 0;                                       // 0 leave $u, 1 change the stem, 2 add the suffix
-    std::int16_t ActionX = 0, ActionY = 0, ActionZ = 0, Action3 = 0;  // 0, 3 delete, 4 replace
-    std::string NewSubfieldX, NewSubfieldY, NewSubfieldZ, NewSubfield3;
-    std::int16_t DeleteField = 0;  // 0 or 3
-    std::int32_t BibLimit = 0;     // 0 = no limit
+    linkmend::MatchEnd MatchEnd = linkmend::MatchEnd::Left;
+    linkmend::UrlAction UrlAction = linkmend::UrlAction::Leave;
+    std::array<SubfieldChange, kSubfieldActionCount> Subfields{};  // by row of kSubfieldActions
+    FieldAction DeleteField = FieldAction::Keep;
+    std::int32_t BibLimit = 0;  // 0 = no limit
     bool LimitByLocation = false;
     std::string LimitingLocation;  // LOCATION_CODE
     bool ProductionRun = false;
     bool ListChangedRecords = false;
     bool SiteOption = false;  // "HLD", read at run start
+
+    // Each subfield's action and new text by its own name.
+    SubfieldAction& ActionX() { return Subfields[kRow<'x'>].Action; }
+    SubfieldAction& ActionY() { return Subfields[kRow<'y'>].Action; }
+    SubfieldAction& ActionZ() { return Subfields[kRow<'z'>].Action; }
+    SubfieldAction& Action3() { return Subfields[kRow<'3'>].Action; }
+    std::string& NewSubfieldX() { return Subfields[kRow<'x'>].NewText; }
+    std::string& NewSubfieldY() { return Subfields[kRow<'y'>].NewText; }
+    std::string& NewSubfieldZ() { return Subfields[kRow<'z'>].NewText; }
+    std::string& NewSubfield3() { return Subfields[kRow<'3'>].NewText; }
+
+private:
+    template <char Code>
+    static constexpr std::size_t kRow = SubfieldRow(Code);
 };
 
 // The main window's controls as plain values. Option-button groups hold the index of the selected
-// button; check boxes of the control array chkThingToChange are indexed 0 to 5.
+// button; the check boxes of chkThingToChange are indexed as SubfieldActions.h lays them out, and
+// optSubfield/txtSubfield hold the controls optSubfieldX, txtSubfieldX ... by table row.
 struct MainFormState {
     std::string txtOldUrlStem;
     std::string txtNewUrlStem;
     int optWorkingEnd = 0;
-    std::array<bool, 6> chkThingToChange{};
+    std::array<bool, kActionBoxCount> chkThingToChange{};
     int optUrlAction = 0;
-    int optSubfieldX = 0, optSubfieldY = 0, optSubfieldZ = 0, optSubfield3 = 0;
-    std::string txtSubfieldX, txtSubfieldY, txtSubfieldZ, txtSubfield3;
+    std::array<int, kSubfieldActionCount> optSubfield{};  // 0 delete, 1 replace
+    std::array<std::string, kSubfieldActionCount> txtSubfield;
     bool chkLimitByLocation = false;
     std::vector<std::string> cmbLocation;  // entries "CODE // name"
     int cmbLocationIndex = -1;             // selected entry, -1 none
@@ -67,7 +101,7 @@ bool ValidateAndSaveJobSettings(const std::string& settingsFile, JobSettings& jo
 bool PrepareToPerform(const std::string& settingsFile, JobSettings& job, MainFormState& form, JobHost& host);
 
 // The rule of the action boxes: checking "Delete the matching 856 field" clears the others; otherwise
-// at least one box stays checked (box 0). Call after box `index` changed.
+// at least one box stays checked (the URL box). Call after box `index` changed.
 void ActionBoxClicked(MainFormState& form, int index);
 
 // Fills the location entries ("CODE // name") and selects the last one whose code equals `code`

@@ -25,15 +25,15 @@ std::int32_t InStr(const std::string& text, const std::string& find) {
     return at == std::string::npos ? 0 : static_cast<std::int32_t>(at + 1);
 }
 
-void ApplySubfieldAction(Utf8MarcRecordClass& record, const std::string& code, std::int16_t action,
+void ApplySubfieldAction(Utf8MarcRecordClass& record, const std::string& code, SubfieldAction action,
                          const std::string& newText, bool& changed) {
-    if (action == 3) {
+    if (action == SubfieldAction::Delete) {
         while (record.SfdFindFirst(code)) {
             LetWindowMessagesRun();
             record.SfdDelete();
             changed = true;
         }
-    } else if (action == 4) {
+    } else if (action == SubfieldAction::Replace) {
         if (record.SfdFindFirst(code)) {
             record.SfdText(newText);
             changed = true;
@@ -59,7 +59,7 @@ bool RewriteLinks(Utf8MarcRecordClass& record, const JobSettings& job, const std
         const std::string t = record.SfdText();
         std::int32_t p = 0;
         bool matches = false;
-        if (job.MatchEnd == 0) {
+        if (job.MatchEnd == MatchEnd::Left) {
             p = InStr(t, stem);
             if (log.IsOn()) log.LogLine("Field to consider: >" + FieldForLog(record) + "< " + std::to_string(p));
             matches = p == 1;
@@ -69,22 +69,24 @@ bool RewriteLinks(Utf8MarcRecordClass& record, const JobSettings& job, const std
         }
         if (!matches) continue;
 
-        if (job.DeleteField == 3) {
+        if (job.DeleteField == FieldAction::Delete) {
             record.FldDelete();
             changed = true;
             continue;
         }
-        if (job.UrlAction == 1) {
+        if (job.UrlAction == UrlAction::ChangeStem) {
             record.SfdText(Utf8MarcRecordClass::SafeStuff(t, p, stemLength, job.NewUrlStem));
             changed = true;
-        } else if (job.UrlAction == 2) {
+        } else if (job.UrlAction == UrlAction::AddSuffix) {
             record.SfdText(t + job.NewUrlStem);
             changed = true;
         }
-        ApplySubfieldAction(record, "x", job.ActionX, job.NewSubfieldX, changed);
-        ApplySubfieldAction(record, "y", job.ActionY, job.NewSubfieldY, changed);
-        ApplySubfieldAction(record, "z", job.ActionZ, job.NewSubfieldZ, changed);
-        ApplySubfieldAction(record, "3", job.Action3, job.NewSubfield3, changed);
+        // In the order of the settings digits: $x, $y, $z, $3.
+        for (std::size_t row : kSubfieldRowsByDigit) {
+            const SubfieldChange& change = job.Subfields[row];
+            ApplySubfieldAction(record, std::string(1, kSubfieldActions[row].code), change.Action, change.NewText,
+                                changed);
+        }
         log.LogLine(std::string("Changed? ") + (changed ? "True" : "False"));
 
         if (job.SiteOption && changed) {

@@ -16,9 +16,10 @@ class RunLog;
 // 590 fields get the stem replaced too.
 bool RewriteLinks(Utf8MarcRecordClass& record, const JobSettings& job, const std::string& stem, RunLog& log);
 
-// Applies one subfield action to the current field: 3 deletes every subfield with the code, 4 leaves
-// exactly one, with the new text, in the place of the first (adding it when there is none).
-void ApplySubfieldAction(Utf8MarcRecordClass& record, const std::string& code, std::int16_t action,
+// Applies one subfield action to the current field: Delete removes every subfield with the code,
+// Replace leaves exactly one, with the new text, in the place of the first (adding it when there is
+// none); any other value does nothing.
+void ApplySubfieldAction(Utf8MarcRecordClass& record, const std::string& code, SubfieldAction action,
                          const std::string& newText, bool& changed);
 
 // 1-based position of the first occurrence of `find` in `text` (exact octets), 0 when absent.

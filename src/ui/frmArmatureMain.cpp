@@ -66,14 +66,10 @@ void frmArmatureMain::ShowForm() {
     txtNewUrlStem_->setText(Q(form_.txtNewUrlStem));
     Select(optWorkingEnd_, form_.optWorkingEnd);
     Select(optUrlAction_, form_.optUrlAction);
-    Select(optSubfieldX_, form_.optSubfieldX);
-    Select(optSubfieldY_, form_.optSubfieldY);
-    Select(optSubfieldZ_, form_.optSubfieldZ);
-    Select(optSubfield3_, form_.optSubfield3);
-    txtSubfieldX_->setText(Q(form_.txtSubfieldX));
-    txtSubfieldY_->setText(Q(form_.txtSubfieldY));
-    txtSubfieldZ_->setText(Q(form_.txtSubfieldZ));
-    txtSubfield3_->setText(Q(form_.txtSubfield3));
+    for (std::size_t row = 0; row < kSubfieldActionCount; ++row) {
+        Select(optSubfield_[row], form_.optSubfield[row]);
+        txtSubfield_[row]->setText(Q(form_.txtSubfield[row]));
+    }
     chkLimitByLocation_->setChecked(form_.chkLimitByLocation);
     ShowLocationList();
     updBibLimit_->setValue(form_.updBibLimit);
@@ -91,25 +87,25 @@ void frmArmatureMain::ShowLocationList() {
 void frmArmatureMain::ShowActionBoxes() {
     // The window's own changes to the boxes must not run the action-box rule again.
     form_.actionBoxGuard = true;
-    for (std::size_t i = 0; i < 6; ++i) chkThingToChange_[i]->setChecked(form_.chkThingToChange[i]);
+    for (std::size_t i = 0; i < kActionBoxCount; ++i) chkThingToChange_[i]->setChecked(form_.chkThingToChange[i]);
     form_.actionBoxGuard = false;
     for (std::size_t i = 0; i < subOptions_.size(); ++i) subOptions_[i]->setEnabled(form_.chkThingToChange[i]);
+}
+
+void frmArmatureMain::ReadActionBoxes() {
+    for (std::size_t i = 0; i < kActionBoxCount; ++i) form_.chkThingToChange[i] = chkThingToChange_[i]->isChecked();
 }
 
 void frmArmatureMain::ReadForm() {
     form_.txtOldUrlStem = S(txtOldUrlStem_->text());
     form_.txtNewUrlStem = S(txtNewUrlStem_->text());
     form_.optWorkingEnd = Selected(optWorkingEnd_);
-    for (std::size_t i = 0; i < 6; ++i) form_.chkThingToChange[i] = chkThingToChange_[i]->isChecked();
+    ReadActionBoxes();
     form_.optUrlAction = Selected(optUrlAction_);
-    form_.optSubfieldX = Selected(optSubfieldX_);
-    form_.optSubfieldY = Selected(optSubfieldY_);
-    form_.optSubfieldZ = Selected(optSubfieldZ_);
-    form_.optSubfield3 = Selected(optSubfield3_);
-    form_.txtSubfieldX = S(txtSubfieldX_->text());
-    form_.txtSubfieldY = S(txtSubfieldY_->text());
-    form_.txtSubfieldZ = S(txtSubfieldZ_->text());
-    form_.txtSubfield3 = S(txtSubfield3_->text());
+    for (std::size_t row = 0; row < kSubfieldActionCount; ++row) {
+        form_.optSubfield[row] = Selected(optSubfield_[row]);
+        form_.txtSubfield[row] = S(txtSubfield_[row]->text());
+    }
     form_.chkLimitByLocation = chkLimitByLocation_->isChecked();
     form_.cmbLocationIndex = cmbLocation_->currentIndex();
     updBibLimit_->interpretText();
@@ -120,7 +116,7 @@ void frmArmatureMain::ReadForm() {
 
 void frmArmatureMain::ActionBoxToggled(int index) {
     if (form_.actionBoxGuard) return;
-    for (std::size_t i = 0; i < 6; ++i) form_.chkThingToChange[i] = chkThingToChange_[i]->isChecked();
+    ReadActionBoxes();
     ActionBoxClicked(form_, index);
     ShowActionBoxes();
 }

@@ -54,11 +54,12 @@ private:
     QWidget* BuildChangesFrame();
     QWidget* BuildLimitsFrame();
     QWidget* BuildRunTypeFrame();
-    QWidget* SubfieldBlock(int box, const char* letter, QButtonGroup*& group, QLineEdit*& text);
+    QWidget* SubfieldBlock(std::size_t row);
 
     void ShowForm();
     void ShowLocationList();
     void ShowActionBoxes();
+    void ReadActionBoxes();
     void ReadForm();
     void ActionBoxToggled(int index);
 
@@ -79,19 +80,14 @@ private:
     QAction* mnuExit_ = nullptr;
     QLineEdit* txtOldUrlStem_ = nullptr;
     QButtonGroup* optWorkingEnd_ = nullptr;
-    std::array<QCheckBox*, 6> chkThingToChange_{};
+    std::array<QCheckBox*, kActionBoxCount> chkThingToChange_{};
     QButtonGroup* optUrlAction_ = nullptr;
     QLineEdit* txtNewUrlStem_ = nullptr;
-    QButtonGroup* optSubfieldX_ = nullptr;
-    QButtonGroup* optSubfieldY_ = nullptr;
-    QButtonGroup* optSubfieldZ_ = nullptr;
-    QButtonGroup* optSubfield3_ = nullptr;
-    QLineEdit* txtSubfieldX_ = nullptr;
-    QLineEdit* txtSubfieldY_ = nullptr;
-    QLineEdit* txtSubfieldZ_ = nullptr;
-    QLineEdit* txtSubfield3_ = nullptr;
-    // The controls under each action box, enabled while it is checked.
-    std::array<QWidget*, 5> subOptions_{};
+    // optSubfieldX, txtSubfieldX ... by row of the subfield actions.
+    std::array<QButtonGroup*, kSubfieldActionCount> optSubfield_{};
+    std::array<QLineEdit*, kSubfieldActionCount> txtSubfield_{};
+    // The controls under each action box but the last (deleting the field), enabled while it is checked.
+    std::array<QWidget*, kDeleteFieldBox> subOptions_{};
     QCheckBox* chkLimitByLocation_ = nullptr;
     QComboBox* cmbLocation_ = nullptr;
     UpDownBox* updBibLimit_ = nullptr;

@@ -111,24 +111,24 @@ QWidget* frmArmatureMain::BuildIdentifyFrame() {
     return frame;
 }
 
-QWidget* frmArmatureMain::SubfieldBlock(int box, const char* letter, QButtonGroup*& group, QLineEdit*& text) {
-    static const char* const captions[] = {
-        nullptr, "Change the non-pu&blic note (subfield $x)", "Change the link &text (subfield $y)",
-        "Change the &materials specified note (subfield $3)", "Change the public note (subfield $&z)"};
+QWidget* frmArmatureMain::SubfieldBlock(std::size_t row) {
+    const SubfieldActionRow& action = kSubfieldActions[row];
+    const std::size_t box = SubfieldBox(row);
     auto* block = new QWidget(this);
-    auto* check = new QCheckBox(captions[box], block);
+    auto* check = new QCheckBox(action.boxCaption, block);
     check->setObjectName(QString("chkThingToChange_%1").arg(box));
-    chkThingToChange_[static_cast<std::size_t>(box)] = check;
+    chkThingToChange_[box] = check;
 
     auto* sub = new QWidget(block);
-    const QString name = QString("optSubfield") + letter;
-    group = OptionGroup(name.toLatin1().constData(), this);
-    const QString code = QString(letter).toLower();
+    // Control names carry the code in capitals: optSubfieldX, txtSubfieldX.
+    const QString code = QChar(action.code), letter = code.toUpper();
+    const QString name = "optSubfield" + letter;
+    QButtonGroup* group = optSubfield_[row] = OptionGroup(name.toLatin1().constData(), this);
     auto* remove = Option(group, name, 0, QString("Delete all occurrences of subfield $%1").arg(code), sub);
     auto* replace =
         Option(group, name, 1,
                QString("Replace all occurrences of subfield $%1 (if any) with a new subfield $%1:").arg(code), sub);
-    text = TextBox((QString("txtSubfield") + letter).toLatin1().constData(), sub);
+    QLineEdit* text = txtSubfield_[row] = TextBox(("txtSubfield" + letter).toLatin1().constData(), sub);
     auto* textRow = new QHBoxLayout;
     textRow->setContentsMargins(SubOptionIndent(this), 0, 0, 0);
     textRow->addWidget(text);
@@ -137,7 +137,7 @@ QWidget* frmArmatureMain::SubfieldBlock(int box, const char* letter, QButtonGrou
     subLayout->addWidget(remove);
     subLayout->addWidget(replace);
     subLayout->addLayout(textRow);
-    subOptions_[static_cast<std::size_t>(box)] = sub;
+    subOptions_[box] = sub;
 
     auto* layout = new QVBoxLayout(block);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -152,8 +152,8 @@ QWidget* frmArmatureMain::BuildChangesFrame() {
     frame->setObjectName("fraChanges");
 
     auto* url = new QWidget(frame);
-    chkThingToChange_[0] = new QCheckBox("Change the &URL (subfield $u)", url);
-    chkThingToChange_[0]->setObjectName("chkThingToChange_0");
+    chkThingToChange_[kUrlBox] = new QCheckBox("Change the &URL (subfield $u)", url);
+    chkThingToChange_[kUrlBox]->setObjectName(QString("chkThingToChange_%1").arg(kUrlBox));
     auto* urlSub = new QWidget(url);
     optUrlAction_ = OptionGroup("optUrlAction", this);
     auto* urlOptions = new QHBoxLayout;
@@ -164,7 +164,7 @@ QWidget* frmArmatureMain::BuildChangesFrame() {
     auto* urlSubLayout = new QVBoxLayout(urlSub);
     urlSubLayout->setContentsMargins(SubOptionIndent(this), 0, 0, 0);
     urlSubLayout->addLayout(urlOptions);
-    subOptions_[0] = urlSub;
+    subOptions_[kUrlBox] = urlSub;
     // The new stem also serves the site's own rewriting, so it stays editable with the box cleared.
     txtNewUrlStem_ = TextBox("txtNewUrlStem", url);
     SelectAllOnFocus(txtNewUrlStem_);
@@ -176,36 +176,36 @@ QWidget* frmArmatureMain::BuildChangesFrame() {
     newRow->addWidget(txtNewUrlStem_, 1);
     auto* urlLayout = new QVBoxLayout(url);
     urlLayout->setContentsMargins(0, 0, 0, 0);
-    urlLayout->addWidget(chkThingToChange_[0]);
+    urlLayout->addWidget(chkThingToChange_[kUrlBox]);
     urlLayout->addWidget(urlSub);
     urlLayout->addLayout(newRow);
 
     auto* remove = new QWidget(frame);
-    chkThingToChange_[5] = new QCheckBox("&Delete the matching 856 field", remove);
-    chkThingToChange_[5]->setObjectName("chkThingToChange_5");
+    QCheckBox*& removeBox = chkThingToChange_[kDeleteFieldBox];
+    removeBox = new QCheckBox("&Delete the matching 856 field", remove);
+    removeBox->setObjectName(QString("chkThingToChange_%1").arg(kDeleteFieldBox));
     auto* untouched =
         NamedLabel("lblOtherFieldsUntouched", "Other 856 fields in the record will remain untouched", remove);
     untouched->setContentsMargins(SubOptionIndent(this), 0, 0, 0);
     auto* removeLayout = new QVBoxLayout(remove);
     removeLayout->setContentsMargins(0, 0, 0, 0);
-    removeLayout->addWidget(chkThingToChange_[5]);
+    removeLayout->addWidget(removeBox);
     removeLayout->addWidget(untouched);
 
     auto* grid = new QGridLayout(frame);
     grid->setVerticalSpacing(12);
     grid->setHorizontalSpacing(24);
     grid->addWidget(url, 0, 0, 1, 2);
-    grid->addWidget(SubfieldBlock(1, "X", optSubfieldX_, txtSubfieldX_), 1, 0);
-    grid->addWidget(SubfieldBlock(2, "Y", optSubfieldY_, txtSubfieldY_), 1, 1);
-    grid->addWidget(SubfieldBlock(3, "3", optSubfield3_, txtSubfield3_), 2, 0);
-    grid->addWidget(SubfieldBlock(4, "Z", optSubfieldZ_, txtSubfieldZ_), 2, 1);
-    grid->addWidget(remove, 3, 0, 1, 2);
+    // The subfield blocks two to a line, in table order, between the URL and the delete box.
+    for (std::size_t row = 0; row < kSubfieldActionCount; ++row) {
+        grid->addWidget(SubfieldBlock(row), static_cast<int>(1 + row / 2), static_cast<int>(row % 2));
+    }
+    grid->addWidget(remove, static_cast<int>(1 + (kSubfieldActionCount + 1) / 2), 0, 1, 2);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
 
-    for (int i = 0; i < 6; ++i) {
-        connect(chkThingToChange_[static_cast<std::size_t>(i)], &QCheckBox::toggled, this,
-                [this, i] { ActionBoxToggled(i); });
+    for (std::size_t i = 0; i < kActionBoxCount; ++i) {
+        connect(chkThingToChange_[i], &QCheckBox::toggled, this, [this, i] { ActionBoxToggled(static_cast<int>(i)); });
     }
     return frame;
 }
@@ -257,35 +257,19 @@ QWidget* frmArmatureMain::BuildRunTypeFrame() {
 }
 
 void frmArmatureMain::SetTabOrder() {
-    const QList<QWidget*> order = {txtOldUrlStem_,
-                                   optWorkingEnd_->button(0),
-                                   optWorkingEnd_->button(1),
-                                   chkThingToChange_[0],
-                                   optUrlAction_->button(0),
-                                   optUrlAction_->button(1),
-                                   txtNewUrlStem_,
-                                   chkThingToChange_[1],
-                                   optSubfieldX_->button(0),
-                                   optSubfieldX_->button(1),
-                                   txtSubfieldX_,
-                                   chkThingToChange_[2],
-                                   optSubfieldY_->button(0),
-                                   optSubfieldY_->button(1),
-                                   txtSubfieldY_,
-                                   chkThingToChange_[3],
-                                   optSubfield3_->button(0),
-                                   optSubfield3_->button(1),
-                                   txtSubfield3_,
-                                   chkThingToChange_[4],
-                                   optSubfieldZ_->button(0),
-                                   optSubfieldZ_->button(1),
-                                   txtSubfieldZ_,
-                                   chkThingToChange_[5],
-                                   chkLimitByLocation_,
-                                   cmbLocation_,
-                                   updBibLimit_,
-                                   chkProductionRun_,
-                                   chkListChangedRecords_};
+    QList<QWidget*> order = {txtOldUrlStem_,
+                             optWorkingEnd_->button(0),
+                             optWorkingEnd_->button(1),
+                             chkThingToChange_[kUrlBox],
+                             optUrlAction_->button(0),
+                             optUrlAction_->button(1),
+                             txtNewUrlStem_};
+    for (std::size_t row = 0; row < kSubfieldActionCount; ++row) {
+        order << chkThingToChange_[SubfieldBox(row)] << optSubfield_[row]->button(0) << optSubfield_[row]->button(1)
+              << txtSubfield_[row];
+    }
+    order << chkThingToChange_[kDeleteFieldBox] << chkLimitByLocation_ << cmbLocation_ << updBibLimit_
+          << chkProductionRun_ << chkListChangedRecords_;
     for (int i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 

@@ -9,6 +9,7 @@
 
 using namespace linkmend;
 using linkmend::test::FakeHost;
+using linkmend::test::ReadFile;
 using linkmend::test::TempDir;
 using linkmend::test::WriteFile;
 
@@ -32,6 +33,13 @@ protected:
         form_.txtOldUrlStem = "http://old.example/";
         form_.txtNewUrlStem = "https://new.example/";
     }
+    bool Perform() { return PrepareToPerform(File(), job_, form_, host_); }
+    // The action boxes, checked or not, as "1" and "0" from box 0 on.
+    std::string Boxes() const {
+        std::string boxes;
+        for (bool checked : form_.chkThingToChange) boxes += checked ? '1' : '0';
+        return boxes;
+    }
     std::string OnlyMessage() {
         EXPECT_EQ(host_.messages.size(), 1u);
         return host_.messages.empty() ? std::string() : host_.messages.back().second;
@@ -48,108 +56,84 @@ TEST_F(JobSettingsTest, EmptySettingsFileGivesDefaults) {
     Load();
     EXPECT_EQ(job_.BibLimit, 20000);
     EXPECT_EQ(form_.updBibLimit, 20000);
-    EXPECT_EQ(job_.MatchEnd, 0);
+    EXPECT_EQ(job_.MatchEnd, MatchEnd::Left);
     EXPECT_EQ(form_.optWorkingEnd, 0);
-    EXPECT_EQ(job_.UrlAction, 1);
-    EXPECT_TRUE(form_.chkThingToChange[0]);
+    EXPECT_EQ(job_.UrlAction, UrlAction::ChangeStem);
     EXPECT_EQ(form_.optUrlAction, 0);
-    for (int i = 1; i < 6; ++i) EXPECT_FALSE(form_.chkThingToChange[i]) << i;
-    EXPECT_EQ(job_.ActionX + job_.ActionY + job_.ActionZ + job_.Action3 + job_.DeleteField, 0);
+    EXPECT_EQ(Boxes(), "100000");
+    for (const SubfieldChange& change : job_.Subfields) EXPECT_EQ(change.Action, SubfieldAction::None);
+    EXPECT_EQ(job_.DeleteField, FieldAction::Keep);
     EXPECT_FALSE(job_.LimitByLocation);
 }
 
-TEST_F(JobSettingsTest, UrlActionsDigitsMapToBoxesWithZBeforeThree) {
-    Settings("[UrlStem]\nUrlActions=240340\nNewSubfieldZ=  public note \nNewSubfieldX=gone\n");
-    Load();
-    EXPECT_EQ(job_.UrlAction, 2);
-    EXPECT_EQ(job_.ActionX, 4);
-    EXPECT_EQ(job_.ActionY, 0);
-    EXPECT_EQ(job_.ActionZ, 3);
-    EXPECT_EQ(job_.Action3, 4);
-    EXPECT_EQ(form_.optUrlAction, 1);
-    EXPECT_TRUE(form_.chkThingToChange[0]);
-    EXPECT_TRUE(form_.chkThingToChange[1]);
-    EXPECT_EQ(form_.optSubfieldX, 1);
-    EXPECT_FALSE(form_.chkThingToChange[2]);
-    EXPECT_TRUE(form_.chkThingToChange[3]);  // box 3 is $3
-    EXPECT_EQ(form_.optSubfield3, 1);
-    EXPECT_TRUE(form_.chkThingToChange[4]);  // box 4 is $z
-    EXPECT_EQ(form_.optSubfieldZ, 0);
-    EXPECT_EQ(form_.txtSubfieldZ, "public note");  // blanks around values are dropped by the file
-    EXPECT_EQ(job_.NewSubfieldX, "");              // loading fills the text boxes only
-}
-
-TEST_F(JobSettingsTest, DeleteFieldOnlyAndOutOfRangeDigits) {
-    Settings("[UrlStem]\nUrlActions=000003\n");
-    Load();
-    EXPECT_TRUE(form_.chkThingToChange[5]);
-    for (int i = 0; i < 5; ++i) EXPECT_FALSE(form_.chkThingToChange[i]) << i;
-    EXPECT_EQ(job_.UrlAction, 0);
-
-    Settings("[UrlStem]\nUrlActions=9\n");
-    Load();
-    EXPECT_EQ(job_.UrlAction, 1);  // 9 becomes 0, and all zero means change the stem
-    EXPECT_TRUE(form_.chkThingToChange[0]);
-
-    Settings("[UrlStem]\nUrlActions=058004\n");
-    Load();
-    EXPECT_EQ(job_.ActionX, 0);
-    EXPECT_EQ(job_.ActionY, 0);
-    EXPECT_EQ(job_.DeleteField, 0);
-    EXPECT_EQ(job_.UrlAction, 1);
+TEST_F(JobSettingsTest, UrlActionsDigitsGiveTheBoxes) {
+    const std::pair<const char*, const char*> digitsAndBoxes[] = {
+        {"240340", "110110"},  // $z's digit comes before $3's, its box after
+        {"000003", "000001"},  // deleting the field only
+        {"9", "100000"},       // 9 becomes 0, and nothing asked means change the stem
+        {"058004", "100000"},  // digits out of range become 0
+        {"010000", "000000"},  // a subfield's 1 is kept: something is asked, though no box shows it
+    };
+    for (const auto& [digits, boxes] : digitsAndBoxes) {
+        Settings(std::string("[UrlStem]\nUrlActions=") + digits + "\n");
+        Load();
+        EXPECT_EQ(Boxes(), boxes) << digits;
+    }
+    EXPECT_EQ(job_.UrlAction, UrlAction::Leave);
+    EXPECT_EQ(StoredValue(job_.ActionX()), 1);
 }
 
 TEST_F(JobSettingsTest, OlderUrlActionKey) {
     Settings("[UrlStem]\nUrlAction=1\n");
     Load();
-    EXPECT_EQ(job_.UrlAction, 2);
+    EXPECT_EQ(job_.UrlAction, UrlAction::AddSuffix);
     EXPECT_EQ(form_.optUrlAction, 1);
     Settings("[UrlStem]\nUrlAction=0\n");
     Load();
-    EXPECT_EQ(job_.UrlAction, 1);
+    EXPECT_EQ(job_.UrlAction, UrlAction::ChangeStem);
     Settings("[UrlStem]\nUrlActions=\nUrlAction=1\n");
     Load();
-    EXPECT_EQ(job_.UrlAction, 2);
+    EXPECT_EQ(job_.UrlAction, UrlAction::AddSuffix);
 }
 
 TEST_F(JobSettingsTest, MatchEndBibLimitAndLocation) {
     Settings("[UrlStem]\nMatchEnd=1\nBibLimit=250x\n[General]\nLimitByLocation=yes\nLimitingLocation=MAIN\n");
     Load();
-    EXPECT_EQ(job_.MatchEnd, 1);
+    EXPECT_EQ(job_.MatchEnd, MatchEnd::Right);
     EXPECT_EQ(form_.optWorkingEnd, 1);
     EXPECT_EQ(job_.BibLimit, 250);
     EXPECT_TRUE(form_.chkLimitByLocation);
     EXPECT_EQ(job_.LimitingLocation, "MAIN");
     Settings("[UrlStem]\nMatchEnd=2\n");
     Load();
-    EXPECT_EQ(job_.MatchEnd, 0);
+    EXPECT_EQ(job_.MatchEnd, MatchEnd::Left);
 }
 
 TEST_F(JobSettingsTest, PerformChecksInOrder) {
     Settings("");
     ReadyForm();
     form_.txtOldUrlStem = "   ";
-    EXPECT_FALSE(PrepareToPerform(File(), job_, form_, host_));
+    EXPECT_FALSE(Perform());
     EXPECT_EQ(host_.messages.back(),
               std::make_pair(std::string("Linkmend program"), std::string("Please supply an 'old' URL stem")));
     host_.messages.clear();
 
     ReadyForm();
     form_.txtNewUrlStem = "";
-    EXPECT_FALSE(PrepareToPerform(File(), job_, form_, host_));
+    EXPECT_FALSE(Perform());
     EXPECT_EQ(OnlyMessage(), "Please supply a 'new' URL stem");
     EXPECT_EQ(host_.messages.back().first, "Linkmend program");
     host_.messages.clear();
 
     ReadyForm();
     form_.txtNewUrlStem = " http://old.example/ ";
-    EXPECT_FALSE(PrepareToPerform(File(), job_, form_, host_));
+    EXPECT_FALSE(Perform());
     EXPECT_EQ(OnlyMessage(), "The 'old' and 'new' URL stems must be different");
     host_.messages.clear();
 
     ReadyForm();
     form_.txtNewUrlStem = "HTTP://OLD.EXAMPLE/";  // differs in case only: accepted
-    EXPECT_TRUE(PrepareToPerform(File(), job_, form_, host_));
+    EXPECT_TRUE(Perform());
     EXPECT_TRUE(host_.messages.empty());
 }
 
@@ -159,7 +143,7 @@ TEST_F(JobSettingsTest, EmptyNewStemAllowedWhenMatchingFromRightOrNotChangingUrl
     form_.txtNewUrlStem = "";
     form_.optWorkingEnd = 1;
     // Matching from the right passes Perform's own check, but saving needs the stem for action 1.
-    EXPECT_FALSE(PrepareToPerform(File(), job_, form_, host_));
+    EXPECT_FALSE(Perform());
     EXPECT_EQ(OnlyMessage(), "You must supply the subfield $u stem to which the program should change matching URLs");
     EXPECT_EQ(host_.messages.back().first, kDefaultMessageTitle);
     host_.messages.clear();
@@ -168,7 +152,7 @@ TEST_F(JobSettingsTest, EmptyNewStemAllowedWhenMatchingFromRightOrNotChangingUrl
     form_.txtNewUrlStem = "";
     form_.optUrlAction = 1;
     form_.optWorkingEnd = 1;
-    EXPECT_FALSE(PrepareToPerform(File(), job_, form_, host_));
+    EXPECT_FALSE(Perform());
     EXPECT_EQ(OnlyMessage(), "You must supply the subfield $u suffix the program should add");
     host_.messages.clear();
 
@@ -176,7 +160,7 @@ TEST_F(JobSettingsTest, EmptyNewStemAllowedWhenMatchingFromRightOrNotChangingUrl
     form_.txtNewUrlStem = "";
     form_.chkThingToChange[0] = false;
     form_.chkThingToChange[5] = true;
-    EXPECT_TRUE(PrepareToPerform(File(), job_, form_, host_));
+    EXPECT_TRUE(Perform());
     EXPECT_EQ(Read("UrlStem", "UrlActions"), "000003");
 }
 
@@ -186,76 +170,107 @@ TEST_F(JobSettingsTest, LocationMessageComesFirstAndItsValuesAreAlreadyWritten) 
     form_.chkLimitByLocation = true;
     form_.cmbLocation = {"no separator here"};
     form_.cmbLocationIndex = 0;
-    EXPECT_FALSE(PrepareToPerform(File(), job_, form_, host_));
+    EXPECT_FALSE(Perform());
     EXPECT_EQ(OnlyMessage(), "If you want to limit by location, then you need to select a location");
     EXPECT_EQ(Read("General", "LimitByLocation"), "True");
     EXPECT_EQ(Read("General", "LimitingLocation"), "");
     EXPECT_EQ(Read("UrlStem", "Old"), "");  // stems are written only after the location check
 }
 
+// Each subfield action in the window's order: its message, the first when the later boxes lack their
+// texts too; its digit and text in the file; and its box and option when loaded again.
+TEST_F(JobSettingsTest, EachSubfieldActionIsCheckedSavedAndLoadedBack) {
+    struct Case {
+        char code;
+        std::size_t box;
+        const char *key, *message, *deleteDigits, *replaceDigits;
+    };
+    const Case cases[] = {
+        {'x', 1, "NewSubfieldX", "You must supply the new text for subfield $x", "030000", "040000"},
+        {'y', 2, "NewSubfieldY", "You must supply the new text for subfield $y", "003000", "004000"},
+        {'3', 3, "NewSubfield3", "You must supply the new text for subfield $3", "000030", "000040"},
+        {'z', 4, "NewSubfieldZ", "You must supply the new text for subfield $z", "000300", "000400"},
+    };
+    ASSERT_EQ(std::size(cases), kSubfieldActionCount);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        const std::size_t row = SubfieldRow(c.code);
+        Settings("");
+        ReadyForm();
+        host_.messages.clear();
+        form_.chkThingToChange[0] = false;
+        for (std::size_t box = c.box; box <= 4; ++box) form_.chkThingToChange[box] = true;
+        form_.optSubfield.fill(1);
+        EXPECT_FALSE(Perform());
+        EXPECT_EQ(OnlyMessage(), c.message);
+        EXPECT_EQ(Read("UrlStem", "UrlActions"), "");
+
+        for (std::size_t box = c.box + 1; box <= 4; ++box) form_.chkThingToChange[box] = false;
+        form_.txtSubfield[row] = "  New text ";
+        ASSERT_TRUE(Perform());
+        EXPECT_EQ(Read("UrlStem", "UrlActions"), c.replaceDigits);
+        EXPECT_EQ(Read("UrlStem", c.key), "New text");
+        Load();
+        EXPECT_EQ(Boxes(), std::string(6, '0').replace(c.box, 1, "1"));
+        EXPECT_EQ(form_.optSubfield[row], 1);
+        EXPECT_EQ(form_.txtSubfield[row], "New text");
+
+        // Deleting writes no text: only the replace option takes the text box.
+        form_.optSubfield[row] = 0;
+        ASSERT_TRUE(Perform());
+        EXPECT_EQ(Read("UrlStem", "UrlActions"), c.deleteDigits);
+        EXPECT_EQ(Read("UrlStem", c.key), "");
+        Load();
+        EXPECT_EQ(Boxes(), std::string(6, '0').replace(c.box, 1, "1"));
+        EXPECT_EQ(form_.optSubfield[row], 0);
+    }
+}
+
 TEST_F(JobSettingsTest, MissingSubfieldTextAfterStemsAreWritten) {
     Settings("");
     ReadyForm();
     form_.chkThingToChange[4] = true;
-    form_.optSubfieldZ = 1;
-    form_.txtSubfieldZ = "  ";
+    form_.optSubfield[SubfieldRow('z')] = 1;
+    form_.txtSubfield[SubfieldRow('z')] = "  ";
     form_.updBibLimit = 5;
     form_.optWorkingEnd = 1;
     form_.cmbLocation = {"MAIN // Main library", "LAW // Law library"};
     form_.cmbLocationIndex = 0;
-    EXPECT_FALSE(PrepareToPerform(File(), job_, form_, host_));
+    EXPECT_FALSE(Perform());
     EXPECT_EQ(OnlyMessage(), "You must supply the new text for subfield $z");
-    EXPECT_EQ(Read("General", "LimitingLocation"), "MAIN");
-    EXPECT_EQ(Read("UrlStem", "Old"), "http://old.example/");
-    EXPECT_EQ(Read("UrlStem", "New"), "https://new.example/");
-    EXPECT_EQ(Read("UrlStem", "BibLimit"), "5");
-    EXPECT_EQ(Read("UrlStem", "MatchEnd"), "1");
-    EXPECT_EQ(Read("UrlStem", "UrlActions"), "");
-}
-
-TEST_F(JobSettingsTest, SubfieldMessagesInFormOrder) {
-    const char* texts[] = {
-        "You must supply the new text for subfield $x", "You must supply the new text for subfield $y",
-        "You must supply the new text for subfield $3", "You must supply the new text for subfield $z"};
-    for (int box = 1; box <= 4; ++box) {
-        Settings("");
-        ReadyForm();
-        host_.messages.clear();
-        for (int b = box; b <= 4; ++b) form_.chkThingToChange[b] = true;
-        form_.optSubfieldX = form_.optSubfieldY = form_.optSubfieldZ = form_.optSubfield3 = 1;
-        EXPECT_FALSE(PrepareToPerform(File(), job_, form_, host_));
-        EXPECT_EQ(OnlyMessage(), texts[box - 1]) << box;
-    }
+    EXPECT_EQ(ReadFile(File()),
+              "[General]\nLimitByLocation=False\nLimitingLocation=MAIN\n\n[UrlStem]\nOld=http://old.example/\n"
+              "New=https://new.example/\nBibLimit=5\nMatchEnd=1\n");
 }
 
 TEST_F(JobSettingsTest, NothingToDo) {
     Settings("");
     ReadyForm();
     form_.chkThingToChange[0] = false;
-    EXPECT_FALSE(PrepareToPerform(File(), job_, form_, host_));
+    EXPECT_FALSE(Perform());
     EXPECT_EQ(OnlyMessage(), "You must select some kind of action for the program to perform.");
 }
 
-TEST_F(JobSettingsTest, SaveWritesActionsAndTextsAndReloads) {
+TEST_F(JobSettingsTest, SaveWritesTheWholeJobAndReloads) {
     Settings("");
     ReadyForm();
     form_.chkThingToChange[1] = true;  // $x delete
     form_.chkThingToChange[4] = true;  // $z replace
-    form_.optSubfieldZ = 1;
-    form_.txtSubfieldZ = "  Access restricted  ";
-    form_.txtSubfieldY = "ignored: box not checked";
+    form_.optSubfield[SubfieldRow('z')] = 1;
+    form_.txtSubfield[SubfieldRow('z')] = "  Access restricted  ";
+    form_.txtSubfield[SubfieldRow('y')] = "ignored: box not checked";
     form_.chkProductionRun = true;
-    EXPECT_TRUE(PrepareToPerform(File(), job_, form_, host_));
+    EXPECT_TRUE(Perform());
     EXPECT_TRUE(job_.ProductionRun);
-    EXPECT_EQ(Read("UrlStem", "UrlActions"), "130400");
-    EXPECT_EQ(Read("UrlStem", "NewSubfieldZ"), "Access restricted");
-    EXPECT_EQ(Read("UrlStem", "NewSubfieldY"), "");
-    EXPECT_EQ(Read("General", "LimitByLocation"), "False");
+    EXPECT_EQ(ReadFile(File()),
+              "[General]\nLimitByLocation=False\nLimitingLocation=\n\n[UrlStem]\nOld=http://old.example/\n"
+              "New=https://new.example/\nBibLimit=20000\nMatchEnd=0\nUrlActions=130400\nNewSubfieldX=\n"
+              "NewSubfieldY=\nNewSubfieldZ=Access restricted\nNewSubfield3=\n");
     Load();
-    EXPECT_EQ(job_.ActionZ, 4);
-    EXPECT_EQ(job_.ActionX, 3);
+    EXPECT_EQ(job_.ActionZ(), SubfieldAction::Replace);
+    EXPECT_EQ(job_.ActionX(), SubfieldAction::Delete);
     EXPECT_EQ(form_.txtOldUrlStem, "http://old.example/");
-    EXPECT_EQ(form_.txtSubfieldZ, "Access restricted");
+    EXPECT_EQ(form_.txtSubfield[SubfieldRow('z')], "Access restricted");
 }
 
 TEST(ActionBoxTest, DeleteExcludesOthersAndOneBoxStaysChecked) {

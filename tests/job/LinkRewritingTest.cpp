@@ -51,7 +51,7 @@ protected:
 };
 
 TEST_F(LinkRewritingTest, ChangesStemAtStartOfFirstUOnly) {
-    job_.UrlAction = 1;
+    job_.UrlAction = UrlAction::ChangeStem;
     job_.NewUrlStem = "https://new.example/";
     Load({"856 40 $uhttp://old.example/a$uhttp://old.example/b", "856 41 $3TOC$uhttp://other/x$zNote"});
     EXPECT_TRUE(Rewrite());
@@ -61,7 +61,7 @@ TEST_F(LinkRewritingTest, ChangesStemAtStartOfFirstUOnly) {
 }
 
 TEST_F(LinkRewritingTest, MatchIsCaseSensitiveAndAtTheStartOnly) {
-    job_.UrlAction = 1;
+    job_.UrlAction = UrlAction::ChangeStem;
     job_.NewUrlStem = "https://new.example/";
     Load({"856 40 $uHTTP://OLD.EXAMPLE/a", "856 40 $uproxy?url=http://old.example/a"});
     EXPECT_FALSE(Rewrite());
@@ -69,8 +69,8 @@ TEST_F(LinkRewritingTest, MatchIsCaseSensitiveAndAtTheStartOnly) {
 }
 
 TEST_F(LinkRewritingTest, MatchFromRight) {
-    job_.UrlAction = 1;
-    job_.MatchEnd = 1;
+    job_.UrlAction = UrlAction::ChangeStem;
+    job_.MatchEnd = MatchEnd::Right;
     job_.NewUrlStem = "xy";
     stem_ = "c";
     Load({"856 40 $uabc", "856 40 $uc", "856 40 $ucab"});
@@ -80,8 +80,8 @@ TEST_F(LinkRewritingTest, MatchFromRight) {
 }
 
 TEST_F(LinkRewritingTest, MatchFromRightNeedsAUAtLeastAsLongAsTheStem) {
-    job_.UrlAction = 1;
-    job_.MatchEnd = 1;
+    job_.UrlAction = UrlAction::ChangeStem;
+    job_.MatchEnd = MatchEnd::Right;
     job_.NewUrlStem = "Z";
     stem_ = "abcd";
     Load({"856 40 $ubcd"});
@@ -89,7 +89,7 @@ TEST_F(LinkRewritingTest, MatchFromRightNeedsAUAtLeastAsLongAsTheStem) {
 }
 
 TEST_F(LinkRewritingTest, StemAtTheStartAsInTheExample) {
-    job_.UrlAction = 1;
+    job_.UrlAction = UrlAction::ChangeStem;
     job_.NewUrlStem = "xy";
     stem_ = "a";
     Load({"856 40 $uabc"});
@@ -98,47 +98,51 @@ TEST_F(LinkRewritingTest, StemAtTheStartAsInTheExample) {
 }
 
 TEST_F(LinkRewritingTest, SuffixIsAddedEvenWhenAlreadyThere) {
-    job_.UrlAction = 2;
+    job_.UrlAction = UrlAction::AddSuffix;
     job_.NewUrlStem = "?proxy=1";
     Load({"856 40 $uhttp://old.example/a?proxy=1"});
     EXPECT_TRUE(Rewrite());
     EXPECT_EQ(Fields()[1], "856 40 $uhttp://old.example/a?proxy=1?proxy=1");
 }
 
-TEST_F(LinkRewritingTest, ReplaceLeavesOneSubfieldInThePlaceOfTheFirst) {
-    job_.UrlAction = 0;
-    job_.ActionZ = 4;
-    job_.NewSubfieldZ = "Access for members";
-    Load({"856 40 $zFirst note$uhttp://old.example/a$zSecond note"});
-    EXPECT_TRUE(Rewrite());
-    EXPECT_EQ(Fields()[1], "856 40 $zAccess for members$uhttp://old.example/a");
-}
-
-TEST_F(LinkRewritingTest, ReplaceAddsTheSubfieldWhenMissingAndCountsItAsAChange) {
-    job_.ActionY = 4;
-    job_.NewSubfieldY = "Full text";
-    Load({"856 40 $uhttp://old.example/a"});
-    EXPECT_TRUE(Rewrite());
-    EXPECT_EQ(Fields()[1], "856 40 $uhttp://old.example/a$yFull text");
-}
-
-TEST_F(LinkRewritingTest, DeleteAllOccurrences) {
-    job_.ActionX = 3;
-    job_.Action3 = 3;
-    Load({"856 40 $xa$3b$uhttp://old.example/a$xc$3d$zkeep"});
-    EXPECT_TRUE(Rewrite());
-    EXPECT_EQ(Fields()[1], "856 40 $uhttp://old.example/a$zkeep");
-}
-
-TEST_F(LinkRewritingTest, DeletingAMissingSubfieldIsNoChange) {
-    job_.ActionX = 3;
-    Load({"856 40 $uhttp://old.example/a$znote"});
-    EXPECT_FALSE(Rewrite());
+// Delete removes every occurrence; replace leaves one, with the new text, in the place of the first,
+// or adds it to a field without one.
+TEST_F(LinkRewritingTest, SubfieldActions) {
+    using enum SubfieldAction;
+    struct Case {
+        std::vector<std::pair<char, SubfieldAction>> actions;
+        std::string field, after;
+        bool changed;
+    };
+    const Case cases[] = {
+        {{{'z', Replace}},
+         "856 40 $zFirst note$uhttp://old.example/a$zSecond note",
+         "856 40 $zNew$uhttp://old.example/a",
+         true},
+        {{{'y', Replace}}, "856 40 $uhttp://old.example/a", "856 40 $uhttp://old.example/a$yNew", true},
+        {{{'x', Delete}, {'3', Delete}},
+         "856 40 $xa$3b$uhttp://old.example/a$xc$3d$zkeep",
+         "856 40 $uhttp://old.example/a$zkeep",
+         true},
+        {{{'x', Delete}}, "856 40 $uhttp://old.example/a$znote", "856 40 $uhttp://old.example/a$znote", false},
+        {{{'3', Replace}, {'z', Replace}, {'y', Replace}, {'x', Replace}},
+         "856 40 $uhttp://old.example/a",
+         "856 40 $uhttp://old.example/a$xNew$yNew$zNew$3New",
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        job_ = JobSettings{};
+        for (const auto& [code, action] : c.actions) job_.Subfields[SubfieldRow(code)] = {action, "New"};
+        Load({c.field});
+        EXPECT_EQ(Rewrite(), c.changed);
+        EXPECT_EQ(Fields()[1], c.after);
+    }
 }
 
 TEST_F(LinkRewritingTest, DeleteFieldRemovesEveryMatchingFieldOnly) {
-    job_.DeleteField = 3;
-    job_.UrlAction = 1;  // ignored for deleted fields
+    job_.DeleteField = FieldAction::Delete;
+    job_.UrlAction = UrlAction::ChangeStem;  // ignored for deleted fields
     job_.NewUrlStem = "zzz";
     Load({"856 40 $uhttp://old.example/a", "856 40 $uhttp://keep.example/", "856 42 $uhttp://old.example/b"});
     EXPECT_TRUE(Rewrite());
@@ -146,14 +150,14 @@ TEST_F(LinkRewritingTest, DeleteFieldRemovesEveryMatchingFieldOnly) {
 }
 
 TEST_F(LinkRewritingTest, FieldWithoutUIsLeftAlone) {
-    job_.UrlAction = 1;
+    job_.UrlAction = UrlAction::ChangeStem;
     job_.NewUrlStem = "n";
     Load({"856 40 $zhttp://old.example/ in a note"});
     EXPECT_FALSE(Rewrite());
 }
 
 TEST_F(LinkRewritingTest, SiteOptionReplacesStemInZAnd590OfChangedRecords) {
-    job_.UrlAction = 2;
+    job_.UrlAction = UrlAction::AddSuffix;
     job_.NewUrlStem = "https://new.example/";
     job_.SiteOption = true;
     Load({"590    $aSee http://old.example/ for access$bhttp://old.example/",
@@ -166,7 +170,7 @@ TEST_F(LinkRewritingTest, SiteOptionReplacesStemInZAnd590OfChangedRecords) {
 }
 
 TEST_F(LinkRewritingTest, SiteOptionLeavesUnchangedRecordsAlone) {
-    job_.UrlAction = 1;
+    job_.UrlAction = UrlAction::ChangeStem;
     job_.NewUrlStem = "https://new.example/";
     job_.SiteOption = true;
     Load({"590    $aSee http://old.example/", "856 40 $uhttp://elsewhere/"});
@@ -177,7 +181,7 @@ TEST_F(LinkRewritingTest, SiteOptionLeavesUnchangedRecordsAlone) {
 TEST_F(LinkRewritingTest, RunLogShowsTheFieldsConsidered) {
     TempDir dir;
     log_.Open(dir.File("log.txt"), true);
-    job_.UrlAction = 1;
+    job_.UrlAction = UrlAction::ChangeStem;
     job_.NewUrlStem = "https://new.example/";
     Load({"856 40 $uhttp://old.example/a$zNote", "856 40 $uhttp://other/"});
     EXPECT_TRUE(Rewrite());

@@ -137,7 +137,7 @@ TEST(RunSeamTest, ScreeningWriteBackAndReportOverAnyRecordSourceAndSink) {
         program.profile.FolderForReports = dir.Path();
         program.job.OldUrlStem = "http://old.example/";
         program.job.NewUrlStem = "https://new.example/";
-        program.job.UrlAction = 1;
+        program.job.UrlAction = UrlAction::ChangeStem;
         program.job.ProductionRun = c.production;
         program.job.ListChangedRecords = true;
         MemorySource source;

@@ -1,9 +1,8 @@
 #pragma once
-// What differs between the databases behind the data source, one row per kind of database, chosen
-// by the DBMS name the driver reports. The reader speaks Oracle SQL. Elsewhere "SELECT UNIQUE"
-// becomes "SELECT DISTINCT" and nothing else is rewritten: the Oracle functions the others lack
-// (RAWTOHEX, HEXTORAW, CHR) come from the database side, which a probe checks. A new kind of
-// database is a new row.
+// What differs between databases: one row per kind, chosen by the DBMS name the driver reports; a
+// new kind of database is a new row. The reader speaks Oracle SQL; elsewhere only "SELECT UNIQUE"
+// becomes "SELECT DISTINCT", and the Oracle functions the others lack (RAWTOHEX, HEXTORAW, CHR)
+// come from the database side, which a probe checks.
 #include <cstdint>
 #include <span>
 #include <string>
@@ -28,8 +27,8 @@ struct DriverSettings {
     std::span<const std::string_view> onConnect = {};
 
     bool Recognises(std::string_view name) const;
-    // The statement to send: sql itself when nothing changes, otherwise the adapted copy held in
-    // scratch.
+    // The statement to send: sql itself when nothing changes, otherwise RewriteSelectUnique's copy
+    // held in scratch.
     std::string_view Adapt(std::string_view sql, std::string& scratch) const;
 };
 

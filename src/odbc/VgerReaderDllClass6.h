@@ -1,8 +1,7 @@
 #pragma once
 // The statement engine: one ODBC connection with numbered result sets, each with its own statement,
-// SQL text, column metadata and current row, read column by column as text. Errors are raised as
-// LinkmendError with source "VgerReadDLL". Single-threaded; one engine per connection. Its callers
-// need no ODBC header: handles are untyped pointers here, and the per-set state is the engine's own.
+// SQL text, column metadata and current row, read column by column as text. Errors: LinkmendError,
+// source "VgerReadDLL". Single-threaded. Callers need no ODBC header (handles are untyped pointers).
 #include <array>
 #include <cstdint>
 #include <functional>

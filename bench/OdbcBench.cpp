@@ -15,6 +15,7 @@
 #include "Process.h"
 #include "TestDatabase.h"
 #include "odbc/Connection.h"
+#include "odbc/OdbcHandles.h"
 #include "odbc/VgerReaderDllClass6.h"
 
 using namespace linkmend;
@@ -135,8 +136,7 @@ void RawOdbc(benchmark::State& state, DbKind kind, bool scan) {
     for (auto _ : state) {
         const std::string sql = scan ? ScanSql(*db) : OneRowSql(*db, id++ % kRows + 1);
         SQLFreeStmt(stmt.Get(), SQL_CLOSE);
-        SQLExecDirect(stmt.Get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())),
-                      static_cast<SQLINTEGER>(sql.size()));
+        SQLExecDirect(stmt.Get(), odbc::Chars(sql), static_cast<SQLINTEGER>(sql.size()));
         while (SQL_SUCCEEDED(SQLFetch(stmt.Get()))) {
             for (SQLUSMALLINT col = 1; col <= 3; ++col)
                 SQLGetData(stmt.Get(), col, SQL_C_CHAR, buffer, sizeof buffer, &length);

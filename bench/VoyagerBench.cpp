@@ -189,7 +189,7 @@ void EngineBib(benchmark::State& state, DbKind kind) {
     e.ConnectToVoyager();
     e.IsRetrieval(true);
     const std::string& p = db->Prefix();
-    SQLHSTMT st = e.RetrieveStatement();
+    odbc::RawHandle st = e.RetrieveStatement();
     auto run = [&](const std::string& sql, std::int16_t columns) {
         e.MyExecuteSQL(sql, st, false);
         e.ResultSetColumns(columns);

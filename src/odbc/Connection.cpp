@@ -1,13 +1,17 @@
 #include "odbc/Connection.h"
 
 #include "base/Error.h"
+#include "odbc/OdbcHandles.h"
 
 namespace linkmend::odbc {
-namespace {
 
-SQLCHAR* Chars(std::string_view s) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.data())); }
-
-}  // namespace
+struct Statement::Param {
+    Kind kind = Kind::Unset;
+    std::string bytes;
+    std::int32_t int32 = 0;
+    std::int64_t int64 = 0;
+    SQLLEN indicator = 0;
+};
 
 Connection::~Connection() { Disconnect(); }
 
@@ -32,7 +36,7 @@ void Connection::Connect(const std::string& dsn, const std::string& uid, const s
             "Could not establish a database connection to " + dsn + "\n\n" + text + "\n" + NumberWithSign(rc));
     }
     dbmsName_ = odbc::DbmsName(dbc_.Get());
-    dialect_ = SqlDialect::ForDbms(dbmsName_);
+    driver_ = &DriverFor(dbmsName_);
 }
 
 void Connection::Disconnect() noexcept {
@@ -58,7 +62,8 @@ void Connection::Begin() {
     inTransaction_ = true;
 }
 
-void Connection::EndTransaction(SQLSMALLINT completion) {
+void Connection::EndTransaction(bool commit) {
+    const SQLSMALLINT completion = commit ? SQL_COMMIT : SQL_ROLLBACK;
     if (!inTransaction_)
         throw LinkmendError(
             ObjectError(1000), kErrorSource,
@@ -77,12 +82,13 @@ void Connection::EndTransaction(SQLSMALLINT completion) {
     SetAutocommit(true);
 }
 
-void Connection::Commit() { EndTransaction(SQL_COMMIT); }
+void Connection::Commit() { EndTransaction(true); }
 
-void Connection::Rollback() { EndTransaction(SQL_ROLLBACK); }
+void Connection::Rollback() { EndTransaction(false); }
 
-void Connection::Fail(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, std::string_view sql) {
-    std::string text = std::string(sql) + " : " + FormatDiagnostics(ReadDiagnostics(handleType, handle)) +
+void Connection::Fail(std::int16_t rc, HandleType type, RawHandle handle, std::string_view sql) {
+    std::string text = std::string(sql) + " : " +
+                       FormatDiagnostics(ReadDiagnostics(static_cast<SQLSMALLINT>(type), handle)) +
                        "\nReturn: " + NumberWithSign(rc);
     if (inTransaction_) {
         inTransaction_ = false;
@@ -105,13 +111,17 @@ long long Connection::Execute(std::string_view sql) {
 Statement::Statement(Connection& connection, std::string sql) : connection_(&connection), sql_(std::move(sql)) {
     if (!connection.dbc_) throw LinkmendError(ObjectError(1005), kErrorSource, "Not connected: " + sql_);
     if (!Succeeded(stmt_.Allocate(connection.dbc_.Get())))
-        connection.Fail(SQL_ERROR, SQL_HANDLE_DBC, connection.dbc_.Get(), sql_);
+        connection.Fail(SQL_ERROR, HandleType::Connection, connection.dbc_.Get(), sql_);
     std::string scratch;
-    const std::string_view text = connection.dialect_.Adapt(sql_, scratch);
+    const std::string_view text = connection.driver_->Adapt(sql_, scratch);
     const SQLRETURN rc =
         Traced("SQLPrepare", SQLPrepare(stmt_.Get(), Chars(text), static_cast<SQLINTEGER>(text.size())));
-    if (!Succeeded(rc)) connection.Fail(rc, SQL_HANDLE_STMT, stmt_.Get(), sql_);
+    if (!Succeeded(rc)) connection.Fail(rc, HandleType::Statement, stmt_.Get(), sql_);
 }
+
+Statement::Statement(Statement&&) noexcept = default;
+Statement& Statement::operator=(Statement&&) noexcept = default;
+Statement::~Statement() = default;
 
 Statement::Param& Statement::Slot(int index) {
     if (index < 1)
@@ -186,11 +196,11 @@ long long Statement::Execute() {
                                       p.bytes.data(), static_cast<SQLLEN>(p.bytes.size()), &p.indicator);
                 break;
         }
-        if (!Succeeded(Traced("SQLBindParameter", rc))) connection_->Fail(rc, SQL_HANDLE_STMT, stmt, sql_);
+        if (!Succeeded(Traced("SQLBindParameter", rc))) connection_->Fail(rc, HandleType::Statement, stmt, sql_);
     }
     const SQLRETURN rc = Traced("SQLExecute", SQLExecute(stmt));
     if (rc == SQL_NO_DATA) return 0;  // a searched UPDATE or DELETE that touched no row
-    if (!Succeeded(rc)) connection_->Fail(rc, SQL_HANDLE_STMT, stmt, sql_);
+    if (!Succeeded(rc)) connection_->Fail(rc, HandleType::Statement, stmt, sql_);
     SQLLEN rows = -1;
     if (!Succeeded(Traced("SQLRowCount", SQLRowCount(stmt, &rows)))) rows = -1;
     return rows;
@@ -199,7 +209,7 @@ long long Statement::Execute() {
 bool Statement::Fetch() {
     const SQLRETURN rc = Traced("SQLFetch", SQLFetch(stmt_.Get()));
     if (rc == SQL_NO_DATA) return false;
-    if (!Succeeded(rc)) connection_->Fail(rc, SQL_HANDLE_STMT, stmt_.Get(), sql_);
+    if (!Succeeded(rc)) connection_->Fail(rc, HandleType::Statement, stmt_.Get(), sql_);
     return true;
 }
 
@@ -209,7 +219,8 @@ std::int16_t Statement::ColumnCount() const {
     return count;
 }
 
-std::optional<std::string> Statement::Read(int column, SQLSMALLINT cType) {
+std::optional<std::string> Statement::Read(int column, bool binary) {
+    const SQLSMALLINT cType = binary ? SQL_C_BINARY : SQL_C_CHAR;
     std::string out;
     char buffer[8192];
     // Character data ends each piece with a terminator; binary data fills the whole buffer.
@@ -219,7 +230,7 @@ std::optional<std::string> Statement::Read(int column, SQLSMALLINT cType) {
         const SQLRETURN rc = Traced("SQLGetData", SQLGetData(stmt_.Get(), static_cast<SQLUSMALLINT>(column), cType,
                                                              buffer, sizeof buffer, &indicator));
         if (rc == SQL_NO_DATA) break;
-        if (!Succeeded(rc)) connection_->Fail(rc, SQL_HANDLE_STMT, stmt_.Get(), sql_);
+        if (!Succeeded(rc)) connection_->Fail(rc, HandleType::Statement, stmt_.Get(), sql_);
         if (indicator == SQL_NULL_DATA) return std::nullopt;
         const bool whole = indicator != SQL_NO_TOTAL && static_cast<std::size_t>(indicator) <= piece;
         out.append(buffer, whole ? static_cast<std::size_t>(indicator) : piece);
@@ -228,8 +239,8 @@ std::optional<std::string> Statement::Read(int column, SQLSMALLINT cType) {
     return out;
 }
 
-std::optional<std::string> Statement::Text(int column) { return Read(column, SQL_C_CHAR); }
+std::optional<std::string> Statement::Text(int column) { return Read(column, false); }
 
-std::optional<std::string> Statement::Binary(int column) { return Read(column, SQL_C_BINARY); }
+std::optional<std::string> Statement::Binary(int column) { return Read(column, true); }
 
 }  // namespace linkmend::odbc

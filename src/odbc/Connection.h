@@ -1,7 +1,8 @@
 #pragma once
 // A plain ODBC connection for writing: transactions committed by hand, statements prepared once and
 // executed many times with text, integer, NULL and binary parameters, rows read as text or octets.
-// Errors are LinkmendError with source "VgerReadDLL" and the driver's diagnostics.
+// Errors are LinkmendError with source "VgerReadDLL" and the driver's diagnostics. Its callers need
+// no ODBC header.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,7 +10,7 @@
 #include <vector>
 
 #include "odbc/Dialect.h"
-#include "odbc/OdbcHandles.h"
+#include "odbc/HandleOwner.h"
 
 namespace linkmend::odbc {
 
@@ -27,7 +28,7 @@ public:
     void Disconnect() noexcept;
     bool Connected() const { return static_cast<bool>(dbc_); }
     const std::string& DbmsName() const { return dbmsName_; }
-    SQLHDBC Handle() const { return dbc_.Get(); }
+    RawHandle Handle() const { return dbc_.Get(); }
 
     // Outside a transaction every statement commits by itself. Inside one, nothing is kept until
     // Commit; a statement that fails rolls the whole transaction back before its error is raised.
@@ -43,22 +44,23 @@ public:
 
 private:
     friend class Statement;
-    [[noreturn]] void Fail(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, std::string_view sql);
+    [[noreturn]] void Fail(std::int16_t rc, HandleType type, RawHandle handle, std::string_view sql);
     void SetAutocommit(bool on);
-    void EndTransaction(SQLSMALLINT completion);
+    void EndTransaction(bool commit);
 
     EnvHandle env_;
     DbcHandle dbc_;
     std::string dsn_;
     std::string dbmsName_;
-    SqlDialect dialect_;
+    const DriverSettings* driver_ = &DriverFor({});
     bool inTransaction_ = false;
 };
 
 class Statement {
 public:
-    Statement(Statement&&) noexcept = default;
-    Statement& operator=(Statement&&) noexcept = default;
+    Statement(Statement&&) noexcept;
+    Statement& operator=(Statement&&) noexcept;
+    ~Statement();
 
     // Parameters are numbered from 1 and keep their value until bound again.
     void BindText(int index, std::string_view text);
@@ -81,15 +83,9 @@ private:
     Statement(Connection& connection, std::string sql);
 
     enum class Kind { Unset, Null, Text, Int32, Int64, Binary };
-    struct Param {
-        Kind kind = Kind::Unset;
-        std::string bytes;
-        std::int32_t int32 = 0;
-        std::int64_t int64 = 0;
-        SQLLEN indicator = 0;
-    };
+    struct Param;  // holds an ODBC length indicator
     Param& Slot(int index);
-    std::optional<std::string> Read(int column, SQLSMALLINT cType);
+    std::optional<std::string> Read(int column, bool binary);
 
     Connection* connection_ = nullptr;
     StmtHandle stmt_;

@@ -1,6 +1,5 @@
 #include "odbc/Dialect.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <utility>
 
@@ -101,27 +100,68 @@ bool RewriteSelectUnique(std::string_view sql, std::string& out) {
     return true;
 }
 
-SqlDialect SqlDialect::ForDbms(std::string_view dbmsName) {
-    SqlDialect d;
-    if (dbmsName.empty() || WordIs(dbmsName.substr(0, std::min<std::size_t>(6, dbmsName.size())), "ORACLE")) return d;
-    d.rewriteUnique_ = true;
-    if (WordIs(dbmsName, "SQLITE")) {
-        d.probe_ = "SELECT RAWTOHEX('A'), HEXTORAW('41'), CHR(65)";
-        d.missing_ =
-            "The SQLite extension linkmend_sqlite (RAWTOHEX, HEXTORAW, CHR) is not loaded: name the module "
-            "linkmend_sqlite.so in the data source's LoadExt setting";
-    } else if (WordIs(dbmsName, "POSTGRESQL")) {
-        d.probe_ = "SELECT RAWTOHEX('A'), HEXTORAW('41'), CHR(65)";
-        d.missing_ =
-            "The database lacks the functions rawtohex and hextoraw: load the Linkmend schema script "
-            "(demo/schema-postgresql.sql) into it";
+namespace {
+
+constexpr std::string_view kFunctionProbe = "SELECT RAWTOHEX('A'), HEXTORAW('41'), CHR(65)";
+
+// One row per kind of database, most specific first; the last row takes any other name.
+constexpr DriverSettings kDrivers[] = {
+    {.dbmsName = "Oracle",
+     .match = NameMatch::Prefix,
+     .unnamed = true,
+     .rewriteSelectUnique = false,
+     .functionProbe = "",
+     .missingFunctions = "",
+     .onConnect = {}},
+    {.dbmsName = "SQLite",
+     .match = NameMatch::Whole,
+     .unnamed = false,
+     .rewriteSelectUnique = true,
+     .functionProbe = kFunctionProbe,
+     .missingFunctions = "The SQLite extension linkmend_sqlite (RAWTOHEX, HEXTORAW, CHR) is not loaded: name the "
+                         "module linkmend_sqlite.so in the data source's LoadExt setting",
+     .onConnect = {}},
+    {.dbmsName = "PostgreSQL",
+     .match = NameMatch::Whole,
+     .unnamed = false,
+     .rewriteSelectUnique = true,
+     .functionProbe = kFunctionProbe,
+     .missingFunctions = "The database lacks the functions rawtohex and hextoraw: load the Linkmend schema script "
+                         "(demo/schema-postgresql.sql) into it",
+     .onConnect = {}},
+    {.dbmsName = "",
+     .match = NameMatch::Any,
+     .unnamed = false,
+     .rewriteSelectUnique = true,
+     .functionProbe = "",
+     .missingFunctions = "",
+     .onConnect = {}},
+};
+
+}  // namespace
+
+bool DriverSettings::Recognises(std::string_view name) const {
+    if (name.empty()) return unnamed;
+    switch (match) {
+        case NameMatch::Whole: return EqualsAsciiCaseBlind(name, dbmsName);
+        case NameMatch::Prefix:
+            return name.size() >= dbmsName.size() && EqualsAsciiCaseBlind(name.substr(0, dbmsName.size()), dbmsName);
+        case NameMatch::Any: return true;
     }
-    return d;
+    return false;
 }
 
-std::string_view SqlDialect::Adapt(std::string_view sql, std::string& scratch) const {
-    if (rewriteUnique_ && RewriteSelectUnique(sql, scratch)) return scratch;
+std::string_view DriverSettings::Adapt(std::string_view sql, std::string& scratch) const {
+    if (rewriteSelectUnique && RewriteSelectUnique(sql, scratch)) return scratch;
     return sql;
+}
+
+std::span<const DriverSettings> DriverTable() { return kDrivers; }
+
+const DriverSettings& DriverFor(std::string_view name, std::span<const DriverSettings> table) {
+    for (const DriverSettings& row : table)
+        if (row.Recognises(name)) return row;
+    return table.back();
 }
 
 }  // namespace linkmend::odbc

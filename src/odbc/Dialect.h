@@ -1,35 +1,42 @@
 #pragma once
-// The reader speaks Oracle SQL. On other databases one thing is adapted here: "SELECT UNIQUE"
-// becomes "SELECT DISTINCT" (SQLite and PostgreSQL know only the latter). Nothing else is
-// rewritten; the Oracle functions they lack (RAWTOHEX, HEXTORAW) come from the database side.
+// What differs between databases: one row per kind, chosen by the DBMS name the driver reports; a
+// new kind of database is a new row. The reader speaks Oracle SQL; elsewhere only "SELECT UNIQUE"
+// becomes "SELECT DISTINCT", and the Oracle functions the others lack (RAWTOHEX, HEXTORAW, CHR)
+// come from the database side, which a probe checks.
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
 namespace linkmend::odbc {
 
-class SqlDialect {
-public:
-    // The dialect for the DBMS name the driver reports (SQLGetInfo SQL_DBMS_NAME). Oracle, and a
-    // driver that names no DBMS, get the text unchanged.
-    static SqlDialect ForDbms(std::string_view dbmsName);
+// How a row recognises a DBMS name, always ASCII case-blind: the whole name, its beginning, or
+// any name at all (the fallback).
+enum class NameMatch : std::uint8_t { Whole, Prefix, Any };
 
-    bool RewritesUnique() const { return rewriteUnique_; }
+struct DriverSettings {
+    std::string_view dbmsName = {};  // as SQLGetInfo's SQL_DBMS_NAME reports it
+    NameMatch match = NameMatch::Whole;
+    bool unnamed = false;  // also the row of a driver that names no DBMS
+    bool rewriteSelectUnique = false;
+    // A statement that fails unless the database has RAWTOHEX, HEXTORAW and CHR ("": no check),
+    // and what to tell the user when it fails: what is missing and where it comes from.
+    std::string_view functionProbe = {};
+    std::string_view missingFunctions = {};
+    // Run by the statement engine on each new connection, in order, before the probe.
+    std::span<const std::string_view> onConnect = {};
 
-    // The statement to send: sql itself when nothing changes, otherwise the adapted copy held in
-    // scratch. Only the keyword UNIQUE right after SELECT changes, outside quotes and comments.
+    bool Recognises(std::string_view name) const;
+    // The statement to send: sql itself when nothing changes, otherwise RewriteSelectUnique's copy
+    // held in scratch.
     std::string_view Adapt(std::string_view sql, std::string& scratch) const;
-
-    // A statement that fails unless the database has RAWTOHEX, HEXTORAW and CHR; "" when the
-    // DBMS needs no such check (Oracle has them built in).
-    const char* FunctionProbe() const { return probe_; }
-    // What is missing when the probe fails, naming where the functions come from.
-    const char* MissingFunctionsText() const { return missing_; }
-
-private:
-    bool rewriteUnique_ = false;
-    const char* probe_ = "";
-    const char* missing_ = "";
 };
+
+// The built-in rows; the last one takes any name.
+std::span<const DriverSettings> DriverTable();
+
+// The first row of table that recognises name, the last row when none does.
+const DriverSettings& DriverFor(std::string_view name, std::span<const DriverSettings> table = DriverTable());
 
 // Replaces "SELECT UNIQUE" by "SELECT DISTINCT" (keywords in any case, any blanks, line breaks
 // or comments between them); quoted literals, quoted names and comments stay as they are.

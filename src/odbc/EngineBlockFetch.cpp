@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "base/Error.h"
-#include "odbc/VgerReaderDllClass6.h"
+#include "odbc/EngineState.h"
 
 namespace linkmend {
 namespace {
@@ -63,7 +63,8 @@ void VgerReaderDllClass6::BindBlockColumns(Set& s) {
 
 // Fetches the next block (or scrolls to one) and keeps its rows; false at the end of the rows.
 // Each row keeps its values apart, so a line feed inside a value does not shift the columns.
-bool VgerReaderDllClass6::FetchBlock(Set& s, SQLHSTMT statement, FetchKind kind, SQLSMALLINT direction, SQLLEN offset) {
+bool VgerReaderDllClass6::FetchBlock(Set& s, odbc::RawHandle statement, FetchKind kind, std::int16_t direction,
+                                     std::int32_t offset) {
     BlockBuffers& b = *s.block;
     b.rowsFetched = 0;
     s.rowsInBlock = 0;

@@ -1,7 +1,7 @@
 // Column access: the current row's values and lengths, and the column headers.
 #include "base/Error.h"
 #include "base/Hex.h"
-#include "odbc/VgerReaderDllClass6.h"
+#include "odbc/EngineState.h"
 
 namespace linkmend {
 

@@ -1,10 +1,10 @@
-// The engine's connection: construction, connect, disconnect, borrowed handles and the driver
-// manager's trace.
+// The engine's connection: construction, connect and what the database's row of the driver table
+// asks for on a new connection, disconnect, borrowed handles and the driver manager's trace.
 #include <filesystem>
 
 #include "base/Error.h"
 #include "base/MessagePump.h"
-#include "odbc/VgerReaderDllClass6.h"
+#include "odbc/EngineState.h"
 
 namespace linkmend {
 namespace {
@@ -12,8 +12,6 @@ namespace {
 constexpr const char* kSource = odbc::kErrorSource;
 
 SQLSMALLINT TextLength(const std::string& s) { return static_cast<SQLSMALLINT>(s.size()); }
-
-SQLCHAR* Chars(const std::string& s) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str())); }
 
 }  // namespace
 
@@ -37,19 +35,23 @@ VgerReaderDllClass6::~VgerReaderDllClass6() {
     }
 }
 
-void VgerReaderDllClass6::EnvironmentHandle(SQLHENV handle) {
+std::int16_t VgerReaderDllClass6::PendingParameterCapacity() const {
+    return static_cast<std::int16_t>(pending_.size());
+}
+
+void VgerReaderDllClass6::EnvironmentHandle(odbc::RawHandle handle) {
     if (env_) return;
     env_.Borrow(handle);
     handlesBorrowed_ = true;
 }
 
-void VgerReaderDllClass6::DatabaseHandle(SQLHDBC handle) {
+void VgerReaderDllClass6::DatabaseHandle(odbc::RawHandle handle) {
     if (dbc_) return;
     dbc_.Borrow(handle);
     handlesBorrowed_ = true;
 }
 
-SQLHSTMT VgerReaderDllClass6::RetrieveStatement() const { return sets_[0]->statement.Get(); }
+odbc::RawHandle VgerReaderDllClass6::RetrieveStatement() const { return sets_[0]->statement.Get(); }
 
 void VgerReaderDllClass6::SetTraceOption(bool on) {
     if (!dbc_) return;
@@ -60,7 +62,7 @@ void VgerReaderDllClass6::SetTraceOption(bool on) {
             reinterpret_cast<SQLPOINTER>(static_cast<std::intptr_t>(on ? SQL_OPT_TRACE_ON : SQL_OPT_TRACE_OFF)), 0));
 }
 
-void VgerReaderDllClass6::ConnectFailed(SQLRETURN rc) {
+void VgerReaderDllClass6::ConnectFailed(std::int16_t rc) {
     throw LinkmendError(
         ObjectError(1006), kSource,
         "Could not establish a database connection to " + dsn_ + "\n\n" + lastError_ + "\n" + NumberWithSign(rc));
@@ -88,13 +90,13 @@ void VgerReaderDllClass6::ConnectToVoyager() {
             throw LinkmendError(ObjectError(1005), kSource, "Could not allocate a connection handle");
         }
         if (traceOn_ && !traceFile_.empty()) {
-            odbc::Traced("SQLSetConnectAttr", SQLSetConnectAttr(dbc_.Get(), SQL_ATTR_TRACEFILE, Chars(traceFile_),
+            odbc::Traced("SQLSetConnectAttr", SQLSetConnectAttr(dbc_.Get(), SQL_ATTR_TRACEFILE, odbc::Chars(traceFile_),
                                                                 static_cast<SQLINTEGER>(traceFile_.size())));
             SetTraceOption(true);
         }
         LetWindowMessagesRun();
-        rc = odbc::Traced("SQLConnect", SQLConnect(dbc_.Get(), Chars(dsn_), TextLength(dsn_), Chars(uid_),
-                                                   TextLength(uid_), Chars(pwd_), TextLength(pwd_)));
+        rc = odbc::Traced("SQLConnect", SQLConnect(dbc_.Get(), odbc::Chars(dsn_), TextLength(dsn_), odbc::Chars(uid_),
+                                                   TextLength(uid_), odbc::Chars(pwd_), TextLength(pwd_)));
         if (!odbc::Succeeded(rc)) {
             GetErrorText(SQL_NULL_HANDLE);
             // Not connected: free without disconnecting.
@@ -109,24 +111,32 @@ void VgerReaderDllClass6::ConnectToVoyager() {
     if (!odbc::Succeeded(zero.statement.Allocate(dbc_.Get())))
         throw LinkmendError(ObjectError(1007), kSource, "Could not allocate a 'retrieval' statement handle");
     dbmsName_ = odbc::DbmsName(dbc_.Get());
-    dialect_ = odbc::SqlDialect::ForDbms(dbmsName_);
-    ProbeFunctions();
+    driver_ = &odbc::DriverFor(dbmsName_, driverTable_);
+    PrepareSession();
     connected_ = true;
 }
 
-// A failed LoadExt (SQLite) or a database without the schema's functions (PostgreSQL) does not
-// fail the connection by itself; the reader's first RAWTOHEX would. Say so once, here.
-void VgerReaderDllClass6::ProbeFunctions() {
-    const std::string probe = dialect_.FunctionProbe();
-    if (probe.empty()) return;
+// The row's statements for a new connection, then the functions check: a failed LoadExt (SQLite)
+// or a database without the schema's functions (PostgreSQL) does not fail the connection by
+// itself; the reader's first RAWTOHEX would. Say so once, here.
+void VgerReaderDllClass6::PrepareSession() {
+    for (const std::string_view sql : driver_->onConnect)
+        RunAtConnect(sql, "The statement for a new connection failed: " + std::string(sql));
+    if (!driver_->functionProbe.empty()) RunAtConnect(driver_->functionProbe, driver_->missingFunctions);
+}
+
+// Runs one statement on the retrieval statement; when it fails the connection is given up, with
+// whatFailed and the driver's diagnostics as the reason.
+void VgerReaderDllClass6::RunAtConnect(std::string_view sql, std::string_view whatFailed) {
     SQLHSTMT stmt = sets_[0]->statement.Get();
-    const SQLRETURN rc = odbc::Traced("SQLExecDirect", SQLExecDirect(stmt, Chars(probe), SQL_NTS));
+    const SQLRETURN rc =
+        odbc::Traced("SQLExecDirect", SQLExecDirect(stmt, odbc::Chars(sql), static_cast<SQLINTEGER>(sql.size())));
     if (odbc::Succeeded(rc)) {
         odbc::Traced("SQLFreeStmt", SQLFreeStmt(stmt, SQL_CLOSE));
         return;
     }
     const std::string driverText = odbc::FormatDiagnostics(odbc::ReadDiagnostics(SQL_HANDLE_STMT, stmt));
-    lastError_ = std::string(dialect_.MissingFunctionsText()) + "\n" + driverText;
+    lastError_ = std::string(whatFailed) + "\n" + driverText;
     sets_[0]->statement.Reset();
     if (!handlesBorrowed_) {
         dbc_.Reset();

@@ -1,11 +1,11 @@
 // Error text: the diagnostics of the environment, the connection and a statement, in that order.
 #include <algorithm>
 
-#include "odbc/VgerReaderDllClass6.h"
+#include "odbc/EngineState.h"
 
 namespace linkmend {
 
-bool VgerReaderDllClass6::GetErrorText(SQLHSTMT statement) {
+bool VgerReaderDllClass6::GetErrorText(odbc::RawHandle statement) {
     lastError_.clear();
     lastStates_.clear();
     const std::pair<SQLSMALLINT, SQLHANDLE> levels[] = {

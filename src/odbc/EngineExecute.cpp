@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "base/Error.h"
-#include "odbc/VgerReaderDllClass6.h"
+#include "odbc/EngineState.h"
 
 namespace linkmend {
 namespace {
@@ -13,8 +13,6 @@ constexpr const char* kSource = odbc::kErrorSource;
 std::string HandleText(SQLHSTMT statement) {
     return NumberWithSign(static_cast<long long>(reinterpret_cast<std::intptr_t>(statement)));
 }
-
-SQLCHAR* Chars(std::string_view s) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.data())); }
 
 }  // namespace
 
@@ -53,9 +51,9 @@ void VgerReaderDllClass6::PrepareParameters(Set& s) {
     if (pendingCount_ >= 1) {
         if (sqlChanged_ || !s.prepared) {
             s.prepared = true;
-            const std::string_view text = dialect_.Adapt(s.sql, adaptedSql_);
+            const std::string_view text = driver_->Adapt(s.sql, adaptedSql_);
             const SQLRETURN rc = odbc::Traced(
-                "SQLPrepare", SQLPrepare(s.statement.Get(), Chars(text), static_cast<SQLINTEGER>(text.size())));
+                "SQLPrepare", SQLPrepare(s.statement.Get(), odbc::Chars(text), static_cast<SQLINTEGER>(text.size())));
             if (!odbc::Succeeded(rc)) {
                 s.prepared = false;
                 GetErrorText(s.statement.Get());
@@ -76,7 +74,7 @@ void VgerReaderDllClass6::PrepareParameters(Set& s) {
     }
 }
 
-void VgerReaderDllClass6::MyExecuteSQL(std::string_view sql, SQLHSTMT statement, bool fromExecuteSQL) {
+void VgerReaderDllClass6::MyExecuteSQL(std::string_view sql, odbc::RawHandle statement, bool fromExecuteSQL) {
     if (sql.empty()) throw LinkmendError(ObjectError(1008), kSource, "No SQLString supplied");
     if (!fromExecuteSQL) odbc::Traced("SQLFreeStmt", SQLFreeStmt(statement, SQL_CLOSE));
     Set& s = Current();
@@ -85,8 +83,9 @@ void VgerReaderDllClass6::MyExecuteSQL(std::string_view sql, SQLHSTMT statement,
         BindPendingParameters(s);
         rc = odbc::Traced("SQLExecute", SQLExecute(statement));
     } else {
-        const std::string_view text = dialect_.Adapt(sql, adaptedSql_);
-        rc = odbc::Traced("SQLExecDirect", SQLExecDirect(statement, Chars(text), static_cast<SQLINTEGER>(text.size())));
+        const std::string_view text = driver_->Adapt(sql, adaptedSql_);
+        rc = odbc::Traced("SQLExecDirect",
+                          SQLExecDirect(statement, odbc::Chars(text), static_cast<SQLINTEGER>(text.size())));
     }
     ++statementsSubmitted_;
     if (!odbc::Succeeded(rc) && rc != SQL_NEED_DATA) {
@@ -101,7 +100,7 @@ void VgerReaderDllClass6::MyExecuteSQL(std::string_view sql, SQLHSTMT statement,
     if (s.rowsPerFetch >= 2) BindBlockColumns(s);
 }
 
-void VgerReaderDllClass6::UpdateColumnCount(SQLHSTMT statement) {
+void VgerReaderDllClass6::UpdateColumnCount(odbc::RawHandle statement) {
     SQLSMALLINT count = 0;
     if (!odbc::Succeeded(odbc::Traced("SQLNumResultCols", SQLNumResultCols(statement, &count)))) count = 0;
     Current().columnCount = count;

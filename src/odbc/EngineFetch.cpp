@@ -3,9 +3,16 @@
 #include <cstring>
 
 #include "base/Error.h"
-#include "odbc/VgerReaderDllClass6.h"
+#include "odbc/EngineState.h"
 
 namespace linkmend {
+
+static_assert(VgerReaderDllClass6::kFetchNext == SQL_FETCH_NEXT &&
+              VgerReaderDllClass6::kFetchFirst == SQL_FETCH_FIRST &&
+              VgerReaderDllClass6::kFetchLast == SQL_FETCH_LAST &&
+              VgerReaderDllClass6::kFetchPrior == SQL_FETCH_PRIOR &&
+              VgerReaderDllClass6::kFetchAbsolute == SQL_FETCH_ABSOLUTE &&
+              VgerReaderDllClass6::kFetchRelative == SQL_FETCH_RELATIVE);
 
 void VgerReaderDllClass6::GetNextRow(std::int16_t set) {
     if (!connected_) return;
@@ -14,7 +21,9 @@ void VgerReaderDllClass6::GetNextRow(std::int16_t set) {
     RealNextRow(At(set).statement.Get());
 }
 
-void VgerReaderDllClass6::RealNextRow(SQLHSTMT statement) { FetchRow(statement, FetchKind::Next, SQL_FETCH_NEXT, 0); }
+void VgerReaderDllClass6::RealNextRow(odbc::RawHandle statement) {
+    FetchRow(statement, FetchKind::Next, SQL_FETCH_NEXT, 0);
+}
 
 void VgerReaderDllClass6::GetNextRowScroll(std::int32_t direction, std::int16_t rowsToScroll) {
     if (!connected_) return;
@@ -66,14 +75,15 @@ void VgerReaderDllClass6::StoreValue(Set& s, std::int16_t column, std::string_vi
     s.values[i].assign(value);
 }
 
-void VgerReaderDllClass6::RaiseFetchError(SQLRETURN rc, bool diagnosticsFound) {
+void VgerReaderDllClass6::RaiseFetchError(std::int16_t rc, bool diagnosticsFound) {
     if (!diagnosticsFound)
         lastError_ = rc == SQL_ERROR ? std::string("Error in SQL statement")
                                      : "Error message text not found for return code " + std::to_string(rc);
     throw LinkmendError(ObjectError(1000), odbc::kErrorSource, lastError_);
 }
 
-void VgerReaderDllClass6::FetchRow(SQLHSTMT statement, FetchKind kind, SQLSMALLINT direction, SQLLEN offset) {
+void VgerReaderDllClass6::FetchRow(odbc::RawHandle statement, FetchKind kind, std::int16_t direction,
+                                   std::int32_t offset) {
     Set& s = Current();
     ClearRow(s);
     ++retrievalsSubmitted_;

@@ -4,7 +4,7 @@
 #include <charconv>
 
 #include "base/Error.h"
-#include "odbc/VgerReaderDllClass6.h"
+#include "odbc/EngineState.h"
 
 namespace linkmend {
 namespace {

@@ -1,6 +1,6 @@
 // The numbered result sets: validation, allocation, the push/pop stack and per-set properties.
 #include "base/Error.h"
-#include "odbc/VgerReaderDllClass6.h"
+#include "odbc/EngineState.h"
 
 namespace linkmend {
 namespace {
@@ -56,7 +56,7 @@ std::int16_t VgerReaderDllClass6::ResultSetSearchType() const { return Current()
 
 void VgerReaderDllClass6::ResultSetSearchType(std::int16_t type) { Current().searchType = type; }
 
-SQLHSTMT VgerReaderDllClass6::ResultSetStatement() const { return Current().statement.Get(); }
+odbc::RawHandle VgerReaderDllClass6::ResultSetStatement() const { return Current().statement.Get(); }
 
 void VgerReaderDllClass6::ResultSetColumnDataType(std::int16_t column, std::int16_t cType) {
     if (column < 1)
@@ -74,7 +74,7 @@ std::int16_t VgerReaderDllClass6::ColumnCount(std::int16_t set) {
     return At(set).columnCount;
 }
 
-void VgerReaderDllClass6::FreeStatement(SQLHSTMT statement) {
+void VgerReaderDllClass6::FreeStatement(odbc::RawHandle statement) {
     odbc::Traced("SQLFreeStmt", SQLFreeStmt(statement, SQL_CLOSE));
 }
 

@@ -39,6 +39,32 @@ TraceState& Trace() {
 
 }  // namespace
 
+template <HandleType Type>
+std::int16_t Handle<Type>::Allocate(RawHandle parent) {
+    Reset();
+    SQLHANDLE h = SQL_NULL_HANDLE;
+    const SQLRETURN rc = Traced("SQLAllocHandle", SQLAllocHandle(static_cast<SQLSMALLINT>(Type), parent, &h));
+    if (Succeeded(rc)) {
+        h_ = h;
+        owned_ = true;
+    }
+    return rc;
+}
+
+template <HandleType Type>
+void Handle<Type>::Reset() noexcept {
+    if (h_ && owned_) {
+        if constexpr (Type == HandleType::Connection) Traced("SQLDisconnect", SQLDisconnect(h_));
+        Traced("SQLFreeHandle", SQLFreeHandle(static_cast<SQLSMALLINT>(Type), h_));
+    }
+    h_ = nullptr;
+    owned_ = false;
+}
+
+template class Handle<HandleType::Environment>;
+template class Handle<HandleType::Connection>;
+template class Handle<HandleType::Statement>;
+
 std::string CleanDiagnosticText(std::string_view text) {
     std::string out;
     out.reserve(text.size());

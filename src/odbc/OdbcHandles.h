@@ -1,6 +1,7 @@
 #pragma once
-// Owners of ODBC environment, connection and statement handles, the one way diagnostics are read,
-// and a switch that traces every call. Destructors never throw; a borrowed handle is never freed.
+// Inside src/odbc only (and the ODBC layer's tests and benchmarks): the ODBC headers, the one way a
+// call is traced and checked, diagnostics are read and a text is handed to the driver manager. The
+// reader, the job and the windows never include it; the handle owners are in odbc/HandleOwner.h.
 #include <sql.h>
 #include <sqlext.h>
 
@@ -8,14 +9,28 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
+#include "odbc/HandleOwner.h"
+
 namespace linkmend::odbc {
+
+static_assert(std::is_same_v<SQLHANDLE, RawHandle> && std::is_same_v<SQLHSTMT, RawHandle> &&
+              std::is_same_v<SQLHDBC, RawHandle> && std::is_same_v<SQLHENV, RawHandle>);
+static_assert(static_cast<SQLSMALLINT>(HandleType::Environment) == SQL_HANDLE_ENV &&
+              static_cast<SQLSMALLINT>(HandleType::Connection) == SQL_HANDLE_DBC &&
+              static_cast<SQLSMALLINT>(HandleType::Statement) == SQL_HANDLE_STMT);
+static_assert(std::is_same_v<SQLRETURN, std::int16_t>);
 
 // Source text of every error raised by the ODBC layer.
 inline constexpr const char* kErrorSource = "VgerReadDLL";
 
 inline bool Succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
+
+// A text as the driver manager's SQLCHAR*, which it only reads. Pass the length along, or SQL_NTS
+// for a text that ends in a zero octet (a std::string's or a literal's).
+inline SQLCHAR* Chars(std::string_view s) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.data())); }
 
 // One diagnostic record; the message has line feeds, carriage returns and tabs folded into blanks
 // and is trimmed, because some drivers put them into their texts.
@@ -50,74 +65,6 @@ inline SQLRETURN Traced(const char* name, SQLRETURN rc) {
 // Raises LinkmendError(number, kErrorSource, what + ": " + diagnostics of the handle) unless rc
 // is success or success-with-info. The diagnostics are read once, here.
 void Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, std::int32_t number, std::string_view what);
-
-// Common owner: frees the handle on Reset and destruction unless it was borrowed.
-template <SQLSMALLINT Type>
-class Handle {
-public:
-    Handle() = default;
-    ~Handle() { Reset(); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    Handle(Handle&& other) noexcept : h_(other.h_), owned_(other.owned_) { other.h_ = nullptr; }
-    Handle& operator=(Handle&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            h_ = other.h_;
-            owned_ = other.owned_;
-            other.h_ = nullptr;
-        }
-        return *this;
-    }
-
-    SQLHANDLE Get() const noexcept { return h_; }
-    explicit operator bool() const noexcept { return h_ != nullptr; }
-    bool Borrowed() const noexcept { return h_ != nullptr && !owned_; }
-
-    // Allocates a new handle under parent (SQL_NULL_HANDLE for an environment); returns the
-    // driver manager's result and leaves the owner empty on failure.
-    SQLRETURN Allocate(SQLHANDLE parent) {
-        Reset();
-        SQLHANDLE h = SQL_NULL_HANDLE;
-        const SQLRETURN rc = Traced("SQLAllocHandle", SQLAllocHandle(Type, parent, &h));
-        if (Succeeded(rc)) {
-            h_ = h;
-            owned_ = true;
-        }
-        return rc;
-    }
-    // Uses a handle that belongs to someone else; it is never freed here.
-    void Borrow(SQLHANDLE h) noexcept {
-        Reset();
-        h_ = h;
-        owned_ = false;
-    }
-    // Frees an owned handle (a connection is disconnected first); forgets a borrowed one.
-    void Reset() noexcept;
-    // Forgets the handle without freeing it (its connection's owner frees it by disconnecting).
-    void Release() noexcept {
-        h_ = nullptr;
-        owned_ = false;
-    }
-
-private:
-    SQLHANDLE h_ = nullptr;
-    bool owned_ = false;
-};
-
-using EnvHandle = Handle<SQL_HANDLE_ENV>;
-using DbcHandle = Handle<SQL_HANDLE_DBC>;
-using StmtHandle = Handle<SQL_HANDLE_STMT>;
-
-template <SQLSMALLINT Type>
-void Handle<Type>::Reset() noexcept {
-    if (h_ && owned_) {
-        if constexpr (Type == SQL_HANDLE_DBC) Traced("SQLDisconnect", SQLDisconnect(h_));
-        Traced("SQLFreeHandle", SQLFreeHandle(Type, h_));
-    }
-    h_ = nullptr;
-    owned_ = false;
-}
 
 // An ODBC 3 environment: allocates and sets the version; raises on failure.
 EnvHandle NewEnvironment();

@@ -1,17 +1,19 @@
 #pragma once
 // The statement engine: one ODBC connection with numbered result sets, each with its own statement,
-// SQL text, column metadata and current row, read column by column as text. Errors are raised as
-// LinkmendError with source "VgerReadDLL". Single-threaded; one engine per connection.
+// SQL text, column metadata and current row, read column by column as text. Errors: LinkmendError,
+// source "VgerReadDLL". Single-threaded. Callers need no ODBC header (handles are untyped pointers).
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
 
 #include "odbc/Dialect.h"
-#include "odbc/OdbcHandles.h"
+#include "odbc/HandleOwner.h"
 
 namespace linkmend {
 
@@ -24,6 +26,16 @@ public:
     static constexpr int kMaxBlockColumns = 9;
     static constexpr int kBlockCellBytes = 300;
     static constexpr int kFetchBufferBytes = 2048;
+
+    // Fetch orientations of GetNextRowScroll (the ODBC SQL_FETCH_* numbers).
+    enum FetchOrientation : std::int32_t {
+        kFetchNext = 1,
+        kFetchFirst = 2,
+        kFetchLast = 3,
+        kFetchPrior = 4,
+        kFetchAbsolute = 5,
+        kFetchRelative = 6
+    };
 
     VgerReaderDllClass6();
     ~VgerReaderDllClass6();  // disconnects unless the handles are borrowed; never throws
@@ -38,24 +50,28 @@ public:
     const std::string& PWD() const { return pwd_; }
     void PWD(std::string value) { pwd_ = std::move(value); }
 
-    // Connects with DSN, uID and PWD; does nothing when already connected. On a database other
-    // than Oracle it also checks once that RAWTOHEX, HEXTORAW and CHR exist.
+    // Connects with DSN, uID and PWD; does nothing when already connected. Then runs what the
+    // database's row of the driver table asks for: its statements for a new connection, and the
+    // check that the database has RAWTOHEX, HEXTORAW and CHR (not on Oracle, which has them).
     void ConnectToVoyager();
     void ConnectToVger() { ConnectToVoyager(); }
     // Frees every statement, then the connection and the environment; the engine is spent after.
     void Disconnect();
 
-    SQLHENV EnvironmentHandle() const { return env_.Get(); }
-    void EnvironmentHandle(SQLHENV handle);  // taken only while the engine has none of its own
-    SQLHDBC DatabaseHandle() const { return dbc_.Get(); }
-    void DatabaseHandle(SQLHDBC handle);
-    SQLHSTMT RetrieveStatement() const;
+    odbc::RawHandle EnvironmentHandle() const { return env_.Get(); }
+    void EnvironmentHandle(odbc::RawHandle handle);  // taken only while the engine has none of its own
+    odbc::RawHandle DatabaseHandle() const { return dbc_.Get(); }
+    void DatabaseHandle(odbc::RawHandle handle);
+    odbc::RawHandle RetrieveStatement() const;
 
     bool IsRetrieval() const { return isRetrieval_; }
     void IsRetrieval(bool value) { isRetrieval_ = value; }
 
     // The DBMS name the driver reported at connection ("" before).
     const std::string& DbmsName() const { return dbmsName_; }
+    // The table the next connection chooses its database's row from; the built-in one unless a
+    // caller (a test) gives another, which must outlive the engine.
+    void DriverTable(std::span<const odbc::DriverSettings> rows) { driverTable_ = rows; }
 
     // --- Result sets ----------------------------------------------------------------------------
     std::int16_t ResultSet() const { return current_; }
@@ -70,10 +86,10 @@ public:
     void ResultSetColumns(std::int16_t count);
     std::int16_t ResultSetSearchType() const;
     void ResultSetSearchType(std::int16_t type);
-    SQLHSTMT ResultSetStatement() const;
-    void ResultSetColumnDataType(std::int16_t column, std::int16_t cType);
+    odbc::RawHandle ResultSetStatement() const;
+    void ResultSetColumnDataType(std::int16_t column, std::int16_t cType);  // an ODBC C type
     std::int16_t ColumnCount(std::int16_t set = 0);
-    void FreeStatement(SQLHSTMT statement);
+    void FreeStatement(odbc::RawHandle statement);
 
     // --- Execution and fetching -----------------------------------------------------------------
     // Let: the pending SQL text. Get: the SQL text of the current set.
@@ -84,14 +100,13 @@ public:
     // becomes current and its number is returned.
     std::int16_t ExecuteSQL(std::int16_t set = 0);
     void ExecuteSearch() { ExecuteSQL(-1); }
-    void MyExecuteSQL(std::string_view sql, SQLHSTMT statement, bool fromExecuteSQL);
+    void MyExecuteSQL(std::string_view sql, odbc::RawHandle statement, bool fromExecuteSQL);
 
     // Fetches the next row of set's statement into the current set's row (set below 1: current).
     // At the end of the rows every column reads "".
     void GetNextRow(std::int16_t set = 0);
-    void RealNextRow(SQLHSTMT statement);
-    // Fetch with an ODBC orientation (SQL_FETCH_NEXT, SQL_FETCH_PRIOR, SQL_FETCH_FIRST,
-    // SQL_FETCH_LAST, SQL_FETCH_ABSOLUTE, SQL_FETCH_RELATIVE) on the current set.
+    void RealNextRow(odbc::RawHandle statement);
+    // Fetch with an orientation (kFetchNext, kFetchPrior, ...) on the current set.
     void GetNextRowScroll(std::int32_t direction, std::int16_t rowsToScroll);
 
     // CurrentRow(column) of the current set, or CurrentRow(set, column) making set current.
@@ -106,7 +121,7 @@ public:
                        const Variant& value);
     Variant FetchParameter(std::int16_t sequence, std::int16_t set = 0);
     std::int16_t PendingParameterCount() const { return pendingCount_; }
-    std::int16_t PendingParameterCapacity() const { return static_cast<std::int16_t>(pending_.size()); }
+    std::int16_t PendingParameterCapacity() const;
 
     // Let: rows per driver call (0 to 25) for the next ExecuteSQL only. Get: the current set's.
     std::int32_t RowsPerFetch() const;
@@ -130,51 +145,22 @@ public:
     // The text GetErrorText built last.
     const std::string& LastErrorText() const { return lastError_; }
 
+    // --- The driver's catalogue -----------------------------------------------------------------
+    struct CatalogColumn {
+        std::string table, name, type, size;
+        bool nullable = true;
+    };
+    // Hands each column of owner's tables (with includeViews, views too) to each as it is read:
+    // tables in name order, columns in the driver's. A driver without schemas (none listed under
+    // owner) gives all its tables. Connects first when needed.
+    void ForEachCatalogColumn(const std::string& owner, bool includeViews,
+                              const std::function<void(const CatalogColumn&)>& each);
+
 private:
-    struct Parameter {
-        bool pending = false;
-        std::int16_t sequence = 0;
-        std::int16_t inputOutputType = 0;
-        std::int16_t cType = 0;  // 1 character, 2 numeric
-        std::int16_t sqlType = 0;
-        std::int16_t size = 0;
-        std::int16_t decimalDigits = 0;
-        std::int32_t numericValue = 0;
-        std::array<char, 256> bytes{};
-        SQLLEN bufferLength = 0;
-        SQLLEN indicator = 0;
-        SQLLEN outputIndicator = 0;
-        std::string textValue;
-    };
-    struct BlockBuffers {
-        std::array<std::array<std::array<char, kBlockCellBytes>, kMaxBlockRows>, kMaxBlockColumns> cells{};
-        std::array<std::array<SQLLEN, kMaxBlockRows>, kMaxBlockColumns> lengths{};
-        std::array<SQLUSMALLINT, kMaxBlockRows> rowStatus{};
-        SQLULEN rowsFetched = 0;
-    };
-    struct Set {
-        odbc::StmtHandle statement;
-        std::string headers;
-        std::int16_t columnCount = 0;
-        std::int16_t parameterCount = 0;
-        std::int16_t rowsPerFetch = 0;
-        std::int16_t searchType = 0;
-        std::string sql;
-        // Columns 1 to 8, then 9 onwards in the tail.
-        std::array<std::string, 8> values;
-        std::array<SQLLEN, 8> lengths{};
-        std::vector<std::string> tailValues;
-        std::vector<SQLLEN> tailLengths;
-        std::vector<std::int16_t> columnTypes;  // index 1 .. column count; 0 = character
-        bool prepared = false;
-        bool scrollable = false;
-        bool blockBound = false;  // the statement still carries block attributes and bindings
-        std::vector<Parameter> parameters;
-        std::unique_ptr<BlockBuffers> block;
-        std::int32_t rowsInBlock = 0;
-        std::int32_t currentBlockRow = 0;
-        std::vector<std::vector<std::string>> blockRows;
-    };
+    // Defined with the engine's internals; they hold ODBC types.
+    struct Parameter;
+    struct BlockBuffers;
+    struct Set;
     enum class FetchKind { Next, Scroll };
 
     Set& Current() { return *sets_[static_cast<std::size_t>(current_)]; }
@@ -182,22 +168,23 @@ private:
     Set& At(std::int16_t set) { return *sets_[static_cast<std::size_t>(set)]; }
 
     // Fills lastError_ from the environment, the connection and statement; false when none had any.
-    bool GetErrorText(SQLHSTMT statement);
-    void UpdateColumnCount(SQLHSTMT statement);
-    void ProbeFunctions();
-    void ConnectFailed(SQLRETURN rc);
+    bool GetErrorText(odbc::RawHandle statement);
+    void UpdateColumnCount(odbc::RawHandle statement);
+    void PrepareSession();
+    void RunAtConnect(std::string_view sql, std::string_view whatFailed);
+    [[noreturn]] void ConnectFailed(std::int16_t rc);
     void PrepareBlockFetch(Set& s);
     void ResetBlockFetch(Set& s);
     void PrepareParameters(Set& s);
     void BindPendingParameters(Set& s);
     void BindBlockColumns(Set& s);
     void CopyOutputParameters(Set& s);
-    void FetchRow(SQLHSTMT statement, FetchKind kind, SQLSMALLINT direction, SQLLEN offset);
-    bool FetchBlock(Set& s, SQLHSTMT statement, FetchKind kind, SQLSMALLINT direction, SQLLEN offset);
+    void FetchRow(odbc::RawHandle statement, FetchKind kind, std::int16_t direction, std::int32_t offset);
+    bool FetchBlock(Set& s, odbc::RawHandle statement, FetchKind kind, std::int16_t direction, std::int32_t offset);
     void ClearRow(Set& s);
     void StoreValue(Set& s, std::int16_t column, std::string_view value);
     bool IsInvalidCursorState() const;
-    [[noreturn]] void RaiseFetchError(SQLRETURN rc, bool diagnosticsFound);
+    [[noreturn]] void RaiseFetchError(std::int16_t rc, bool diagnosticsFound);
     std::int16_t ResolveRowArguments(std::int16_t setOrColumn, std::int16_t column);
     [[noreturn]] void RaiseBadSet(std::int16_t set) const;
     void SetTraceOption(bool on);
@@ -225,7 +212,8 @@ private:
     std::vector<Parameter> pending_;  // index 0 = sequence 1
     std::int16_t pendingCount_ = 0;
     std::string dbmsName_;
-    odbc::SqlDialect dialect_;
+    std::span<const odbc::DriverSettings> driverTable_ = odbc::DriverTable();
+    const odbc::DriverSettings* driver_ = &odbc::DriverFor({});  // the connected database's row
     std::string adaptedSql_;
     std::array<char, kFetchBufferBytes> fetchBuffer_{};
 };

@@ -249,10 +249,10 @@ std::int32_t VgerReaderClass7::RowsPerFetch() {
     return Engine().RowsPerFetch();
 }
 void VgerReaderClass7::RowsPerFetch(std::int32_t value) { Engine().RowsPerFetch(value); }
-SQLHDBC VgerReaderClass7::DatabaseHandle() const { return engine_ ? engine_->DatabaseHandle() : nullptr; }
-void VgerReaderClass7::DatabaseHandle(SQLHDBC handle) { Engine().DatabaseHandle(handle); }
-SQLHENV VgerReaderClass7::EnvironmentHandle() const { return engine_ ? engine_->EnvironmentHandle() : nullptr; }
-void VgerReaderClass7::EnvironmentHandle(SQLHENV handle) { Engine().EnvironmentHandle(handle); }
+odbc::RawHandle VgerReaderClass7::DatabaseHandle() const { return engine_ ? engine_->DatabaseHandle() : nullptr; }
+void VgerReaderClass7::DatabaseHandle(odbc::RawHandle handle) { Engine().DatabaseHandle(handle); }
+odbc::RawHandle VgerReaderClass7::EnvironmentHandle() const { return engine_ ? engine_->EnvironmentHandle() : nullptr; }
+void VgerReaderClass7::EnvironmentHandle(odbc::RawHandle handle) { Engine().EnvironmentHandle(handle); }
 std::int32_t VgerReaderClass7::RetrievalRequestsSubmitted() const {
     return engine_ ? engine_->RetrievalRequestsSubmitted() : 0;
 }

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "base/Error.h"
-#include "odbc/OdbcHandles.h"
 #include "voyager/VgerReaderClass7.h"
 
 namespace linkmend {
@@ -38,16 +37,6 @@ std::ofstream OpenOutput(const std::string& file) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     if (!out) throw LinkmendError(ObjectError(1074), VgerReaderClass7::kSource, "Cannot write the output file " + file);
     return out;
-}
-
-SQLCHAR* Chars(const std::string& s) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str())); }
-
-std::string ColumnText(SQLHSTMT stmt, SQLUSMALLINT column) {
-    char buffer[512];
-    SQLLEN length = 0;
-    if (!odbc::Succeeded(SQLGetData(stmt, column, SQL_C_CHAR, buffer, sizeof buffer, &length)) || length < 0)
-        return std::string();
-    return std::string(buffer, std::min<std::size_t>(static_cast<std::size_t>(length), sizeof buffer - 1));
 }
 
 }  // namespace
@@ -126,36 +115,10 @@ void VgerReaderClass7::DumpDatabaseStructure(const std::string& outputFile, bool
     }
 
     // Elsewhere the driver's catalogue answers: the tables of the schema, then their columns.
-    odbc::StmtHandle stmt;
-    odbc::Check(stmt.Allocate(e.DatabaseHandle()), SQL_HANDLE_DBC, e.DatabaseHandle(), ObjectError(1000),
-                "Could not allocate a statement for the catalogue");
-    auto tables = [&](bool withSchema) {
-        std::vector<std::string> names;
-        const std::string types = includeViews ? "TABLE,VIEW" : "TABLE";
-        const SQLRETURN rc = SQLTables(stmt.Get(), nullptr, 0, withSchema ? Chars(owner) : nullptr,
-                                       withSchema ? SQL_NTS : 0, Chars("%"), SQL_NTS, Chars(types), SQL_NTS);
-        odbc::Check(rc, SQL_HANDLE_STMT, stmt.Get(), ObjectError(1000), "SQLTables");
-        while (odbc::Succeeded(SQLFetch(stmt.Get()))) names.push_back(ColumnText(stmt.Get(), 3));
-        SQLFreeStmt(stmt.Get(), SQL_CLOSE);
-        return names;
-    };
-    bool withSchema = true;
-    std::vector<std::string> names = tables(true);
-    if (names.empty()) {
-        withSchema = false;  // a driver without schemas (SQLite) names its tables without one
-        names = tables(false);
-    }
-    std::sort(names.begin(), names.end());
-    for (const std::string& table : names) {
-        const SQLRETURN rc = SQLColumns(stmt.Get(), nullptr, 0, withSchema ? Chars(owner) : nullptr,
-                                        withSchema ? SQL_NTS : 0, Chars(table), SQL_NTS, Chars("%"), SQL_NTS);
-        odbc::Check(rc, SQL_HANDLE_STMT, stmt.Get(), ObjectError(1000), "SQLColumns " + table);
-        while (odbc::Succeeded(SQLFetch(stmt.Get()))) {
-            out << table << '\t' << ColumnText(stmt.Get(), 4) << '\t' << ColumnText(stmt.Get(), 6) << '\t'
-                << ColumnText(stmt.Get(), 7) << '\t' << (ColumnText(stmt.Get(), 11) == "0" ? "N" : "Y") << '\n';
-        }
-        SQLFreeStmt(stmt.Get(), SQL_CLOSE);
-    }
+    e.ForEachCatalogColumn(owner, includeViews, [&](const VgerReaderDllClass6::CatalogColumn& c) {
+        out << c.table << '\t' << c.name << '\t' << c.type << '\t' << c.size << '\t' << (c.nullable ? "Y" : "N")
+            << '\n';
+    });
 }
 
 }  // namespace linkmend

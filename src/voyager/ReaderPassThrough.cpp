@@ -122,7 +122,7 @@ std::string VgerReaderClass7::ColumnHeader(std::int16_t iResultSet, std::int16_t
 
 void VgerReaderClass7::Query(const std::string& sql, std::int16_t columns) {
     VgerReaderDllClass6& e = *engine_;
-    SQLHSTMT statement = e.RetrieveStatement();
+    odbc::RawHandle statement = e.RetrieveStatement();
     Trace(sql);
     e.MyExecuteSQL(sql, statement, false);
     e.ResultSetColumns(columns);

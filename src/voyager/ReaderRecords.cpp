@@ -61,7 +61,7 @@ void VgerReaderClass7::ReadRecordSegments(VgerTable table, const std::string& id
               " ORDER BY SEQNUM",
           2);
     VgerReaderDllClass6& e = *engine_;
-    const SQLHSTMT statement = e.RetrieveStatement();
+    const odbc::RawHandle statement = e.RetrieveStatement();
     for (;;) {
         const std::string hex = e.CurrentRow(1, 0);
         if (hex.empty()) break;

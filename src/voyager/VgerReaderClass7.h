@@ -107,10 +107,10 @@ public:
     void TraceFileName(const std::string& value);
     std::int32_t RowsPerFetch();
     void RowsPerFetch(std::int32_t value);
-    SQLHDBC DatabaseHandle() const;
-    void DatabaseHandle(SQLHDBC handle);
-    SQLHENV EnvironmentHandle() const;
-    void EnvironmentHandle(SQLHENV handle);
+    odbc::RawHandle DatabaseHandle() const;
+    void DatabaseHandle(odbc::RawHandle handle);
+    odbc::RawHandle EnvironmentHandle() const;
+    void EnvironmentHandle(odbc::RawHandle handle);
     std::int32_t RetrievalRequestsSubmitted() const;
     std::int32_t SqlStatementsSubmitted() const;
     void ResetCounters();

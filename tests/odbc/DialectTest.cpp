@@ -1,10 +1,14 @@
-// The Oracle-to-other-database adapter: only SELECT UNIQUE changes, and only where it is SQL.
+// The per-driver settings: which row a DBMS name chooses, and the Oracle-to-other-database
+// adapter, where only SELECT UNIQUE changes, and only where it is SQL.
 #include <gtest/gtest.h>
 
 #include "odbc/Dialect.h"
 
+using linkmend::odbc::DriverFor;
+using linkmend::odbc::DriverSettings;
+using linkmend::odbc::DriverTable;
+using linkmend::odbc::NameMatch;
 using linkmend::odbc::RewriteSelectUnique;
-using linkmend::odbc::SqlDialect;
 
 namespace {
 
@@ -47,36 +51,59 @@ TEST(Dialect, WordsThatOnlyContainTheKeywordsStay) {
     EXPECT_EQ(Rewritten("SELECT DISTINCT a FROM t"), "(unchanged)");
 }
 
-TEST(Dialect, OracleAndUnnamedDatabasesGetTheTextUnchanged) {
+// Oracle (any name it starts with, or no name) keeps the text and needs no probe; SQLite and
+// PostgreSQL (whole names) are adapted and probed; any other name is adapted only.
+TEST(Dialect, TheDbmsNameChoosesItsRowOfTheDriverTable) {
+    const struct {
+        const char* name;
+        const char* row;
+        bool rewrites;
+        const char* missingNames;  // where the functions come from; "" without a probe
+    } cases[] = {
+        {"Oracle", "Oracle", false, ""},
+        {"ORACLE", "Oracle", false, ""},
+        {"Oracle8", "Oracle", false, ""},
+        {"", "Oracle", false, ""},
+        {"Orac", "", true, ""},
+        {"SQLite", "SQLite", true, "linkmend_sqlite.so in the data source's LoadExt setting"},
+        {"sqlite", "SQLite", true, "linkmend_sqlite.so in the data source's LoadExt setting"},
+        {"PostgreSQL", "PostgreSQL", true, "(demo/schema-postgresql.sql)"},
+        {"PostgreSQL 15", "", true, ""},
+        {"Microsoft SQL Server", "", true, ""},
+    };
     std::string scratch;
     const std::string sql = "SELECT UNIQUE a FROM t";
-    for (const char* name : {"Oracle", "ORACLE", "Oracle8", ""}) {
-        const SqlDialect d = SqlDialect::ForDbms(name);
-        EXPECT_FALSE(d.RewritesUnique()) << name;
-        EXPECT_EQ(d.Adapt(sql, scratch).data(), sql.data()) << name;
-        EXPECT_STREQ(d.FunctionProbe(), "") << name;
+    for (const auto& c : cases) {
+        const DriverSettings& d = DriverFor(c.name);
+        EXPECT_EQ(d.dbmsName, c.row) << c.name;
+        EXPECT_EQ(d.Adapt(sql, scratch), c.rewrites ? "SELECT DISTINCT a FROM t" : sql) << c.name;
+        EXPECT_EQ(d.functionProbe.empty(), *c.missingNames == '\0') << c.name;
+        EXPECT_NE(std::string(d.missingFunctions).find(c.missingNames), std::string::npos) << c.name;
+        if (!c.rewrites) {
+            EXPECT_EQ(d.Adapt(sql, scratch).data(), sql.data()) << c.name;
+        }
+    }
+    for (const DriverSettings& d : DriverTable()) {
+        if (!d.functionProbe.empty()) {
+            EXPECT_EQ(d.functionProbe, "SELECT RAWTOHEX('A'), HEXTORAW('41'), CHR(65)");
+        }
+        EXPECT_TRUE(d.onConnect.empty()) << d.dbmsName;  // no driver asks for statements yet
     }
 }
 
-TEST(Dialect, SqliteAndPostgresqlAreAdaptedAndProbed) {
-    std::string scratch;
-    for (const char* name : {"SQLite", "PostgreSQL"}) {
-        const SqlDialect d = SqlDialect::ForDbms(name);
-        EXPECT_TRUE(d.RewritesUnique()) << name;
-        EXPECT_EQ(d.Adapt("SELECT UNIQUE a FROM t", scratch), "SELECT DISTINCT a FROM t") << name;
-        EXPECT_NE(std::string(d.FunctionProbe()).find("RAWTOHEX"), std::string::npos) << name;
-    }
-    EXPECT_NE(std::string(SqlDialect::ForDbms("SQLite").MissingFunctionsText()).find("linkmend_sqlite"),
-              std::string::npos);
-    EXPECT_NE(std::string(SqlDialect::ForDbms("PostgreSQL").MissingFunctionsText()).find("schema-postgresql.sql"),
-              std::string::npos);
+TEST(Dialect, TheFirstRowThatRecognisesTheNameWinsAndTheLastCatchesTheRest) {
+    const DriverSettings rows[] = {{.dbmsName = "Post", .match = NameMatch::Prefix},
+                                   {.dbmsName = "PostgreSQL", .match = NameMatch::Whole, .unnamed = true},
+                                   {.dbmsName = "last", .match = NameMatch::Whole}};
+    EXPECT_EQ(&DriverFor("postgresql", rows), &rows[0]);
+    EXPECT_EQ(&DriverFor("", rows), &rows[1]);
+    EXPECT_EQ(&DriverFor("Oracle", rows), &rows[2]);
 }
 
 TEST(Dialect, TextWithoutUniqueIsPassedThroughWithoutCopy) {
     std::string scratch = "stale";
     const std::string sql = "SELECT a FROM t";
-    const SqlDialect d = SqlDialect::ForDbms("SQLite");
-    EXPECT_EQ(d.Adapt(sql, scratch).data(), sql.data());
+    EXPECT_EQ(DriverFor("SQLite").Adapt(sql, scratch).data(), sql.data());
     EXPECT_EQ(scratch, "stale");
 }
 

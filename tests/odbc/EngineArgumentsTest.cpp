@@ -114,10 +114,10 @@ TEST(EngineArguments, ReadingTraceOnNamesTheDefaultTraceFileInTheTemporaryFolder
 
 TEST(EngineArguments, LentHandlesAreTakenOnlyWhileTheEngineHasNone) {
     VgerReaderDllClass6 e;
-    auto* env = reinterpret_cast<SQLHENV>(0x1234);
+    auto* env = reinterpret_cast<odbc::RawHandle>(0x1234);
     e.EnvironmentHandle(env);
     EXPECT_EQ(e.EnvironmentHandle(), env);
-    e.EnvironmentHandle(reinterpret_cast<SQLHENV>(0x5678));
+    e.EnvironmentHandle(reinterpret_cast<odbc::RawHandle>(0x5678));
     EXPECT_EQ(e.EnvironmentHandle(), env);
     // Destruction must leave the lent (here fake) handle alone.
 }

@@ -1,14 +1,33 @@
 #pragma once
 // The fixture of the engine's database tests: engines connected to the case's fresh database, and
-// a few rows to read.
+// a few rows to read. The ODBC layer's own tests may use the ODBC headers and calls.
+#include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "DbTest.h"
 #include "ErrorAssert.h"
+#include "odbc/OdbcHandles.h"
 #include "odbc/VgerReaderDllClass6.h"
 
 namespace linkmend::test {
+
+// Counts the traced driver calls by name while it lives.
+class CallCounter {
+public:
+    CallCounter() {
+        odbc::SetCallTrace([this](std::string_view line) { ++counts_[std::string(line.substr(0, line.find(' ')))]; });
+    }
+    ~CallCounter() { odbc::SetCallTrace(nullptr); }
+    int operator[](const std::string& name) const {
+        const auto it = counts_.find(name);
+        return it == counts_.end() ? 0 : it->second;
+    }
+
+private:
+    std::map<std::string, int> counts_;
+};
 
 class EngineDbTest : public testdb::DbTest {
 protected:

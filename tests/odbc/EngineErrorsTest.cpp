@@ -126,6 +126,39 @@ TEST_P(EngineErrors, MissingRawToHexIsReportedAtConnectionNamingWhereItComesFrom
     EXPECT_EQ(e->DatabaseHandle(), nullptr);
 }
 
+// A row's statements for a new connection run on the engine's own connection, before the probe;
+// one that fails refuses the connection, naming the statement and the database's reason.
+TEST_P(EngineErrors, TheDriverRowsStatementsRunAtConnectionAndAFailingOneRefusesIt) {
+    const std::string_view marking[] = {"CREATE TEMP TABLE SESSION_MARK (A INTEGER)",
+                                        "INSERT INTO SESSION_MARK (A) VALUES (7)"};
+    const std::string_view failing[] = {"INSERT INTO NO_SUCH_TABLE (A) VALUES (1)"};
+    std::vector<odbc::DriverSettings> marks(odbc::DriverTable().begin(), odbc::DriverTable().end()), fails = marks;
+    for (auto& row : marks) row.onConnect = marking;
+    for (auto& row : fails) row.onConnect = failing;
+
+    auto e = NewEngine();
+    e->DriverTable(marks);
+    CallCounter calls;
+    e->SQLString("SELECT A FROM SESSION_MARK");
+    e->ExecuteSQL(0);
+    e->GetNextRow();
+    EXPECT_EQ(e->CurrentRow(1), "7");
+    EXPECT_EQ(calls["SQLExecDirect"], 4);  // the two statements, the probe, the query
+    EXPECT_EQ(e->SqlStatementsSubmitted(), 1);
+
+    auto refused = NewEngine();
+    refused->DriverTable(fails);
+    const auto error = CaughtError([&] { refused->ConnectToVoyager(); });
+    EXPECT_EQ(error.Number(), -2147220498);
+    EXPECT_EQ(error.Description().rfind(kRefused + refused->DSN() +
+                                            "\n\nThe statement for a new connection failed: INSERT INTO "
+                                            "NO_SUCH_TABLE (A) VALUES (1)\n",
+                                        0),
+              0u)
+        << error.Description();
+    EXPECT_EQ(refused->DatabaseHandle(), nullptr);
+}
+
 TEST_P(EngineErrors, ADisconnectedEngineIsSpentAndSaysSoInsteadOfCrashing) {
     AddLibraries(1);
     auto e = NewEngine();
@@ -145,9 +178,8 @@ TEST_P(EngineErrors, LentHandlesServeTheEngineAndSurviveIt) {
     odbc::EnvHandle env = odbc::NewEnvironment();
     odbc::DbcHandle dbc;
     ASSERT_EQ(dbc.Allocate(env.Get()), SQL_SUCCESS);
-    auto chars = [](const std::string& s) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str())); };
-    ASSERT_TRUE(odbc::Succeeded(
-        SQLConnect(dbc.Get(), chars(Db().Dsn()), SQL_NTS, chars(Db().Uid()), SQL_NTS, chars(Db().Pwd()), SQL_NTS)));
+    ASSERT_TRUE(odbc::Succeeded(SQLConnect(dbc.Get(), odbc::Chars(Db().Dsn()), SQL_NTS, odbc::Chars(Db().Uid()),
+                                           SQL_NTS, odbc::Chars(Db().Pwd()), SQL_NTS)));
     {
         VgerReaderDllClass6 e;
         e.EnvironmentHandle(env.Get());
@@ -162,7 +194,7 @@ TEST_P(EngineErrors, LentHandlesServeTheEngineAndSurviveIt) {
     odbc::StmtHandle stmt;
     ASSERT_EQ(stmt.Allocate(dbc.Get()), SQL_SUCCESS);
     const std::string count = "SELECT COUNT(*) FROM " + Prefix() + "LIBRARY";
-    ASSERT_TRUE(odbc::Succeeded(SQLExecDirect(stmt.Get(), chars(count), SQL_NTS)));
+    ASSERT_TRUE(odbc::Succeeded(SQLExecDirect(stmt.Get(), odbc::Chars(count), SQL_NTS)));
     ASSERT_TRUE(odbc::Succeeded(SQLFetch(stmt.Get())));
     char value[16] = {};
     SQLLEN length = 0;

@@ -10,22 +10,6 @@ namespace {
 
 constexpr const char* kSource = "VgerReadDLL";
 
-// Counts the driver calls of one name while it lives.
-class CallCounter {
-public:
-    explicit CallCounter(std::string name) : name_(std::move(name)) {
-        odbc::SetCallTrace([this](std::string_view line) {
-            if (line.substr(0, line.find(' ')) == name_) ++count_;
-        });
-    }
-    ~CallCounter() { odbc::SetCallTrace(nullptr); }
-    int Count() const { return count_; }
-
-private:
-    std::string name_;
-    int count_ = 0;
-};
-
 class EngineFetchModes : public EngineDbTest {
 protected:
     // Reads the current set to its end; each row as "id|name|nuc".
@@ -50,10 +34,10 @@ TEST_P(EngineFetchModes, BlockFetchReadsTenRowsPerDriverCallAndEveryRowArrives) 
     e->RowsPerFetch(10);
     e->ExecuteSQL(0);
     EXPECT_EQ(e->RowsPerFetch(), 10);
-    CallCounter fetches("SQLFetch");
+    CallCounter calls;
     EXPECT_EQ(ReadAll(*e), Expected(23));
     // Three blocks (10, 10, 3) and the call that finds the end.
-    EXPECT_EQ(fetches.Count(), 4);
+    EXPECT_EQ(calls["SQLFetch"], 4);
     EXPECT_EQ(e->RetrievalRequestsSubmitted(), 24);
 }
 
@@ -68,9 +52,9 @@ TEST_P(EngineFetchModes, RowsPerFetchHoldsForOneExecutionOnly) {
     // The same set again, without RowsPerFetch: single rows, nothing left of the block bindings.
     e->ExecuteSQL(set);
     EXPECT_EQ(e->RowsPerFetch(), 0);
-    CallCounter fetches("SQLFetch");
+    CallCounter calls;
     EXPECT_EQ(ReadAll(*e), Expected(12));
-    EXPECT_EQ(fetches.Count(), 13);
+    EXPECT_EQ(calls["SQLFetch"], 13);
     // And block mode again after single rows.
     e->RowsPerFetch(5);
     e->ExecuteSQL(set);
@@ -83,16 +67,16 @@ TEST_P(EngineFetchModes, ABlockOfTenAnsweredBySevenRowsEndsAfterTheSeventh) {
     e->SQLString(LibrarySelect());
     e->RowsPerFetch(10);
     e->ExecuteSQL(0);
-    CallCounter fetches("SQLFetch");
+    CallCounter calls;
     for (int i = 1; i <= 7; ++i) {
         e->GetNextRow();
         EXPECT_EQ(e->CurrentRow(1), std::to_string(i));
         EXPECT_EQ(e->CurrentRow(2), LibraryName(i));
         EXPECT_EQ(e->CurrentRowLength(2), 10);
     }
-    EXPECT_EQ(fetches.Count(), 1);
+    EXPECT_EQ(calls["SQLFetch"], 1);
     e->GetNextRow();
-    EXPECT_EQ(fetches.Count(), 2);
+    EXPECT_EQ(calls["SQLFetch"], 2);
     EXPECT_EQ(e->CurrentRow(1), "");
     EXPECT_EQ(e->CurrentRow(2), "");
 }

@@ -1,4 +1,7 @@
-// Result sets, rows and columns of the engine, on both drivers.
+// Result sets, rows and columns of the engine, and the driver's catalogue, on both drivers.
+#include <algorithm>
+#include <vector>
+
 #include "EngineDbTest.h"
 
 using namespace linkmend;
@@ -306,6 +309,28 @@ TEST_P(EngineRows, CaseBlindLinkQueryFindsLinksWhateverTheirCase) {
     EXPECT_EQ(e->CurrentRow(3), "http://Old.Example.org/a");
     e->GetNextRow();
     EXPECT_EQ(e->CurrentRow(1), "");
+}
+
+// The driver's catalogue through the engine's traced calls: one SQLColumns per table, tables in
+// name order.
+TEST_P(EngineRows, CatalogueGivesTheColumnsOfTheSchemasTablesInNameOrder) {
+    auto e = NewEngine();
+    std::vector<std::string> tables, library;
+    CallCounter calls;
+    e->ForEachCatalogColumn(
+        Prefix().substr(0, Prefix().size() - 1), false, [&](const VgerReaderDllClass6::CatalogColumn& c) {
+            if (tables.empty() || tables.back() != c.table) tables.push_back(c.table);
+            if (c.table == "LIBRARY" || c.table == "library")
+                library.push_back(c.name + " " + c.type + " " + c.size + (c.nullable ? " Y" : " N"));
+        });
+    EXPECT_TRUE(std::is_sorted(tables.begin(), tables.end()));
+    EXPECT_EQ(calls["SQLTables"], 1);
+    EXPECT_EQ(calls["SQLColumns"], static_cast<int>(tables.size()));
+    const std::vector<std::string> sqlite = {"LIBRARY_ID NUMBER(10) 10 N", "LIBRARY_NAME VARCHAR2(50) 50 Y",
+                                             "LIBRARY_DISPLAY_NAME VARCHAR2(80) 80 Y", "NUC_CODE VARCHAR2(15) 15 Y"};
+    const std::vector<std::string> postgres = {"library_id int4 10 N", "library_name varchar 50 Y",
+                                               "library_display_name varchar 80 Y", "nuc_code varchar 15 Y"};
+    EXPECT_EQ(library, IsSqlite() ? sqlite : postgres);
 }
 
 LINKMEND_DB_TEST_SUITE(EngineRows);

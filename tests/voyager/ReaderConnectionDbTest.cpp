@@ -63,11 +63,11 @@ TEST_P(ReaderConnection, ScrollingFetchMovesForward) {
     auto r = NewReader();
     std::int16_t s = 0;
     r->ExecuteSQL("SELECT LIBRARY_NAME FROM " + P() + "LIBRARY ORDER BY LIBRARY_ID", s);
-    ASSERT_TRUE(r->GetNextRowScroll(s, SQL_FETCH_NEXT, 1));
+    ASSERT_TRUE(r->GetNextRowScroll(s, VgerReaderDllClass6::kFetchNext, 1));
     EXPECT_EQ(r->CurrentRow(1), "Main");
-    ASSERT_TRUE(r->GetNextRowScroll(s, SQL_FETCH_NEXT, 1));
+    ASSERT_TRUE(r->GetNextRowScroll(s, VgerReaderDllClass6::kFetchNext, 1));
     EXPECT_EQ(r->CurrentRow(1), "Law");
-    EXPECT_FALSE(r->GetNextRowScroll(s, SQL_FETCH_NEXT, 1));
+    EXPECT_FALSE(r->GetNextRowScroll(s, VgerReaderDllClass6::kFetchNext, 1));
 }
 
 TEST_P(ReaderConnection, ColumnHeadersAndHeaderChecks) {

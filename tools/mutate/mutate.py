@@ -110,7 +110,11 @@ class SiteFinder:
                 digits, suffix = INTEGER.match(tok.text).groups()
                 value = int(digits.replace("'", ""), 0)
                 step = 1 if value == 0 or rng.random() < 0.5 else -1
-                new = ("0x%X" % (value + step)) if digits[:2] in ("0x", "0X") else str(value + step)
+                if digits[:2] in ("0x", "0X"):  # same width and letter case
+                    new = digits[:2] + ("%0*X" % (len(digits) - 2, value + step))
+                    new = new if digits == digits[:2] + digits[2:].upper() else new[:2] + new[2:].lower()
+                else:
+                    new = str(value + step)
                 self.add("constant", tok.start, tok.end, new + suffix)
 
     def match(self, i):
@@ -272,8 +276,10 @@ class Stopped(Exception):
 STOP = threading.Event()
 
 
-def run(args, cwd=None, timeout=None, env=None):
-    """Runs a command in its own process group; returns (exit status or None on timeout, output)."""
+def run(args, cwd=None, timeout=None, env=None, stoppable=True):
+    """Runs a command in its own process group; returns (exit status or None on timeout, output).
+    A stop request ends it at once unless it is not stoppable (a build: Ninja puts each compiler in a
+    group of its own, which could write a mutant's object after the source was restored)."""
     proc = subprocess.Popen(args, cwd=cwd, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                             start_new_session=True)
     out = []
@@ -281,7 +287,7 @@ def run(args, cwd=None, timeout=None, env=None):
     reader.start()
     deadline = time.monotonic() + timeout if timeout else None
     while proc.poll() is None:
-        if STOP.is_set() or (deadline and time.monotonic() > deadline):
+        if (stoppable and STOP.is_set()) or (deadline and time.monotonic() > deadline):
             os.killpg(proc.pid, signal.SIGKILL)
             proc.wait()
             reader.join()
@@ -335,9 +341,11 @@ class Worker:
         self.cluster = True
 
     def stop_cluster(self):
-        if self.cluster:
-            subprocess.run([os.path.join(self.build, "tests", "db", "linkmend_pgcluster"), "stop", self.state],
-                           env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        """Starts stopping the cluster (removing its folder of test databases takes a while)."""
+        if not self.cluster:
+            return None
+        return subprocess.Popen([os.path.join(self.build, "tests", "db", "linkmend_pgcluster"), "stop", self.state],
+                                env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def tests(self):
         """Test folder -> (CTest names, build targets): the folder under tests/ a test runs in, or else
@@ -362,7 +370,9 @@ class Worker:
     def build_and_test(self, names, targets, timeout):
         """'not viable', 'killed', 'timeout' or 'survived', with a detail."""
         status, out = run(["cmake", "--build", self.build, "-j1", "--target"] + sorted(targets), env=self.env,
-                          timeout=1800)
+                          timeout=1800, stoppable=False)
+        if STOP.is_set():
+            raise Stopped()
         if status != 0:
             if "Error running test executable" in out:  # the test list crashed while CTest read it
                 return "killed", "test listing failed"
@@ -376,7 +386,7 @@ class Worker:
             return "timeout", ""
         if status == 0:
             return "survived", ""
-        failed = re.findall(r"\d+ - (\S+) \(", out.split("The following tests FAILED:")[-1])
+        failed = re.findall(r"^\s*\d+ - (.*?)(?:  #.*)? \([^()]*\)$", out.split("tests FAILED:")[-1], re.M)
         return "killed", failed[0] if failed else "ctest status %d" % status
 
 
@@ -550,8 +560,9 @@ def main():
         print("stopped; the scratch copies are restored", file=sys.stderr)
         return 130
     finally:
-        for w in workers:
-            w.stop_cluster()
+        for stopping in [w.stop_cluster() for w in workers]:
+            if stopping:
+                stopping.wait()
     if campaign.failure:
         sys.exit(campaign.failure)
     campaign.log("# wall time %.0f s" % (time.monotonic() - began))

@@ -8,7 +8,7 @@
 #include "catalog/RecordStore.h"
 #include "catalog/ReturnCodes.h"
 #include "catalog/StoredRecord.h"
-#include "odbc/OdbcHandles.h"
+#include "odbc/DiagnosticText.h"
 
 namespace linkmend {
 using namespace catalog_code;

@@ -12,6 +12,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "odbc/DiagnosticText.h"
 #include "odbc/HandleOwner.h"
 
 namespace linkmend::odbc {
@@ -45,9 +46,6 @@ std::vector<DiagRecord> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle
 
 // "message Native error: n" lines joined by line feeds; "" for no records.
 std::string FormatDiagnostics(const std::vector<DiagRecord>& records);
-
-// Folds line breaks and tabs into single blanks and trims blanks at both ends.
-std::string CleanDiagnosticText(std::string_view text);
 
 // Call tracing: when a sink is installed every traced call reports "name rc" to it.
 // LINKMEND_ODBC_TRACE=1 in the environment installs one that writes to standard error.

@@ -12,7 +12,9 @@ struct CommandLineOptions {
     bool help = false;
     bool version = false;
     std::string settingsFile = "Linkmend.INI";
-    std::string error;  // a usage error, empty when the options are fine
+    std::string file, out;  // a run on a MARC file: IN and OUT
+    bool utf8 = false;      // changed MARC-8 records of the file written in UTF-8
+    std::string error;      // a usage error, empty when the options are fine
 };
 
 // The command line as one text, each argument after the program name preceded by a blank and quoted

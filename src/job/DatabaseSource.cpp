@@ -15,6 +15,8 @@ void DatabaseSource::Open() {
 
 void DatabaseSource::Close() { program_.reader.DropReader(); }
 
+std::string DatabaseSource::DataSourceName() const { return program_.profile.DSN; }
+
 std::string DatabaseSource::CharacterSet() { return program_.reader.Reader().VgerCharacterSet(); }
 
 OperatorRights DatabaseSource::Rights() {

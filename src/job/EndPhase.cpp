@@ -7,6 +7,7 @@
 namespace linkmend {
 
 RunOutcome Run::EndPhase(RunOutcome outcome) {
+    sink_.Finish(outcome == RunOutcome::Completed);
     source_.Close();
     Log("All done");
     reports_.Close(ReportFile::ChangedRecords);
@@ -23,7 +24,8 @@ RunOutcome Run::EndPhase(RunOutcome outcome) {
                               p.DSN,
                               p.TableNamePrefix,
                               p.ReadUID,
-                              p.WriteUID};
+                              p.WriteUID,
+                              source_.ReportOrigin()};
     reports_.WriteReport(header, program_.reportPath);
     reports_.Finish();
     return outcome;

@@ -33,6 +33,18 @@ void StartUp(Program& program, MainFormState& form) {
     ShowJobSettings(program.job, form);
 }
 
+void StartUpForFile(Program& program, MainFormState& form) {
+    LoadConnectionProfile(program.settingsFile, program.profile);
+    LoadJobSettings(program.settingsFile, program.job, form);
+    OfferSavedLocation(program.job, form);
+    ShowJobSettings(program.job, form);
+}
+
+void OfferSavedLocation(const JobSettings& job, MainFormState& form) {
+    if (!form.cmbLocation.empty() || job.LimitingLocation.empty()) return;
+    SetLocationEntries(form, {{job.LimitingLocation, "(as saved)"}}, job.LimitingLocation);
+}
+
 void FillLocationList(Program& program, MainFormState& form, const std::string& code) {
     form.cmbLocation.clear();
     form.cmbLocationIndex = -1;

@@ -28,6 +28,10 @@ public:
     // after the change, `stored` as it was retrieved (its last-modified date lets the sink refuse a
     // record changed meanwhile).
     virtual SinkAnswer Write(const Candidate& candidate, const std::string& octets, const RetrievedRecord& stored) = 0;
+    // The run has ended, `completed` (the work list done or the bib limit reached) or not (cancelled,
+    // failed). A sink that writes a whole file puts it in place or throws it away here; it may throw
+    // RunFileError.
+    virtual void Finish(bool /*completed*/) {}
 };
 
 }  // namespace linkmend

@@ -69,6 +69,11 @@ void RunReports::NotUpdated(const std::string& entry, const std::string& octetsT
     ++counts_.couldNotUpdate;
 }
 
+void RunReports::Damaged(const std::string& entry) {
+    AppendListLine(damagedList_, entry);
+    ++counts_.damaged;
+}
+
 void RunReports::WriteReport(const ReportHeader& h, std::string& reportPath) {
     const std::string stars(38, '*');
     TextFile& r = File(ReportFile::Report);
@@ -91,11 +96,15 @@ void RunReports::WriteReport(const ReportHeader& h, std::string& reportPath) {
     r.WriteLine("Old stem: " + h.oldStem);
     r.WriteLine("New stem: " + h.newStem);
     r.WriteLine("");
-    r.WriteLine("Voyager connection information:");
-    r.WriteLine("Data source:       \t" + h.dataSource);
-    r.WriteLine("Table name prefix: \t" + h.tableNamePrefix);
-    r.WriteLine("Read-only UID:     \t" + h.readUid);
-    r.WriteLine("Voyager UID:       \t" + h.writeUid);
+    if (h.origin.empty()) {
+        r.WriteLine("Voyager connection information:");
+        r.WriteLine("Data source:       \t" + h.dataSource);
+        r.WriteLine("Table name prefix: \t" + h.tableNamePrefix);
+        r.WriteLine("Read-only UID:     \t" + h.readUid);
+        r.WriteLine("Voyager UID:       \t" + h.writeUid);
+    } else {
+        for (const std::string& line : h.origin) r.WriteLine(line);
+    }
     r.WriteLine("");
     const RunCounters& c = counts_;
     WriteCountLine(r, c.read, "records read", true);
@@ -106,6 +115,7 @@ void RunReports::WriteReport(const ReportHeader& h, std::string& reportPath) {
     WriteCountLine(r, c.needing, "records needing the requested change", false);
     WriteCountLine(r, c.updated, h.production ? "records updated" : "records would have been updated", false);
     WriteCountLine(r, c.couldNotUpdate, "could not be updated due to Voyager errors (listed below)", false);
+    WriteCountLine(r, c.damaged, "damaged records in the file (listed below)", false);
     r.WriteLine("");
     if (File(ReportFile::BibsWithNoUrls).IsOpen()) {
         r.WriteLine("SEE SEPARATE FILE of bib records with no URLs");
@@ -126,6 +136,9 @@ void RunReports::WriteReport(const ReportHeader& h, std::string& reportPath) {
     list("These records came up 'empty' when retrieved", emptyList_);
     list("These records couldn't be updated; operator not allowed", notAllowedList_);
     list("These records couldn't be updated; operator not allowed in this location", notInLocationList_);
+    list(h.production ? "These records of the file are damaged (copied unchanged)"
+                      : "These records of the file are damaged",
+         damagedList_);
     reportPath = r.Path();
     list(problemRecords_.empty()
              ? "These records couldn't be updated because of a Voyager problem"

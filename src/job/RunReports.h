@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/DateTime.h"
 #include "job/RunFiles.h"
@@ -31,6 +32,7 @@ inline constexpr std::array<const char*, static_cast<std::size_t>(ReportFile::Co
 struct RunCounters {
     std::int32_t read = 0, empty = 0, notAllowed = 0, notInLocation = 0, excludedByLibrary = 0;
     std::int32_t needing = 0, updated = 0, couldNotUpdate = 0;
+    std::int32_t damaged = 0;  // records of a file that could not be read as MARC records
 };
 
 // The report's head: the run's times, kind, stems and connection.
@@ -39,6 +41,7 @@ struct ReportHeader {
     bool production = false;
     std::string oldStem, newStem;
     std::string dataSource, tableNamePrefix, readUid, writeUid;
+    std::vector<std::string> origin;  // where the records came from, when not the database
 };
 
 class RunReports {
@@ -64,6 +67,8 @@ public:
     void WouldUpdate(const std::string& displayText);
     void Updated(const std::string& line, bool listChanged);
     void NotUpdated(const std::string& entry, const std::string& octetsToKeep);
+    // A damaged record of the source ("Record 5: ..."), counted and listed.
+    void Damaged(const std::string& entry);
 
     // Printed after the counters: why the run stopped early, and what failed.
     std::string stopReason, sqlErrorText, signOnFailureText;
@@ -80,7 +85,7 @@ private:
     RunLog log_;         // writes through its own file
     std::array<TextFile, static_cast<std::size_t>(ReportFile::Count)> files_;
     RunCounters counts_;
-    std::string emptyList_, notAllowedList_, notInLocationList_, couldNotList_;
+    std::string emptyList_, notAllowedList_, notInLocationList_, couldNotList_, damagedList_;
     std::string problemRecords_;
 };
 

@@ -34,7 +34,8 @@ void Run::WriteBack(const Candidate& candidate, const RetrievedRecord& stored) {
     const std::string& type = candidate.type;
     Utf8MarcRecordClass& record = program_.record;
     const JobSettings& job = program_.job;
-    if (job.DeleteField == FieldAction::Delete && !record.FldFindFirst("856")) reports_.AddLine(ReportFile::BibsWithNoUrls, id);
+    if (job.DeleteField == FieldAction::Delete && !record.FldFindFirst("856"))
+        reports_.AddLine(ReportFile::BibsWithNoUrls, id);
     const std::string octets = record.MarcRecordOut();
     host_.ProgressChanged("Changed: " + std::to_string(reports_.Counts().updated));
     Checkpoint("6");

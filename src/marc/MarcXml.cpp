@@ -155,6 +155,24 @@ bool Attribute(std::string_view attributes, std::string_view wanted, std::string
     return false;
 }
 
+// The local names of a start tag's attributes, in their order.
+std::vector<std::string_view> AttributeNames(std::string_view attributes) {
+    std::vector<std::string_view> names;
+    std::size_t i = 0;
+    while (i < attributes.size()) {
+        while (i < attributes.size() && IsSpace(attributes[i])) ++i;
+        const std::size_t nameStart = i;
+        while (i < attributes.size() && attributes[i] != '=' && !IsSpace(attributes[i])) ++i;
+        if (i > nameStart) names.push_back(LocalName(attributes.substr(nameStart, i - nameStart)));
+        const auto quote = attributes.find_first_of("\"'", i);
+        if (quote == std::string_view::npos) break;
+        const auto end = attributes.find(attributes[quote], quote + 1);
+        if (end == std::string_view::npos) break;
+        i = end + 1;
+    }
+    return names;
+}
+
 struct XmlField {
     std::string tag;
     bool control = false;
@@ -281,7 +299,8 @@ std::string FromIso2709(std::string_view record, std::string_view model) {
     // closing tags, and its elements that are no part of the record.
     std::string opening = "<record>", prefix, extras;
     std::string_view leaderIndent, fieldIndent, subfieldIndent, fieldClose, recordClose;
-    bool seenLeader = false, seenField = false, seenSubfield = false, seenFieldClose = false;
+    bool seenLeader = false, seenField = false, seenSubfield = false, seenFieldClose = false, seenDatafield = false;
+    std::vector<std::string> attributeOrder = {"tag", "ind1", "ind2"};
     {
         Scanner scanner(model);
         Token t;
@@ -306,6 +325,15 @@ std::string FromIso2709(std::string_view record, std::string_view model) {
                 } else if (parent == "record" && (name == "controlfield" || name == "datafield")) {
                     if (!seenField) fieldIndent = blanks;
                     seenField = true;
+                    if (name == "datafield" && !seenDatafield) {
+                        // The order its attributes come in (tag, ind1, ind2 unless the model differs).
+                        seenDatafield = true;
+                        std::vector<std::string_view> order;
+                        for (std::string_view a : AttributeNames(t.attributes)) {
+                            if (a == "tag" || a == "ind1" || a == "ind2") order.push_back(a);
+                        }
+                        if (order.size() == 3) attributeOrder.assign(order.begin(), order.end());
+                    }
                 } else if (parent == "record") {
                     extraStart = static_cast<std::size_t>(t.raw.data() - model.data()) - blanks.size();
                     if (t.kind == Token::Kind::Empty) extras += model.substr(extraStart, t.raw.size() + blanks.size());
@@ -367,8 +395,14 @@ std::string FromIso2709(std::string_view record, std::string_view model) {
         }
         const std::string_view indicators = field.substr(0, std::min<std::size_t>(2, field.size()));
         out += fieldIndent;
-        out += "<" + prefix + "datafield" + attribute("tag", tag) + attribute("ind1", indicators.substr(0, 1)) +
-               attribute("ind2", indicators.size() > 1 ? indicators.substr(1, 1) : std::string_view(" ")) + ">";
+        out += "<" + prefix + "datafield";
+        for (const std::string& a : attributeOrder) {
+            out += attribute(a, a == "tag"              ? tag
+                                : a == "ind1"           ? indicators.substr(0, 1)
+                                : indicators.size() > 1 ? indicators.substr(1, 1)
+                                                        : std::string_view(" "));
+        }
+        out += ">";
         // Subfields: each delimiter, its code, its text (octets before the first delimiter have no
         // place in MARCXML).
         for (std::size_t at = field.find(kDelimiter, indicators.size()); at != std::string_view::npos;) {

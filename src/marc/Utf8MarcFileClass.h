@@ -45,6 +45,7 @@ public:
 
     bool EndOfFile() const;
     bool FileIsSegmented() const { return segmented_; }
+    bool FileIsMarcXml() const { return xml_; }
     std::int32_t RecordIndex() const { return recordIndex_; }
     void CloseFile();
 

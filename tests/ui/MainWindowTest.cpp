@@ -137,7 +137,7 @@ void MainWindowTest::EveryControlCarriesItsCaption() {
     // The three menu commands stand on the menu bar.
     const QList<QAction*> menu = w.menuBar()->actions();
     QCOMPARE(menu.size(), 3);
-    QCOMPARE(menu[0]->objectName(), QString("mnuPerform"));
+    QCOMPARE(menu[0]->objectName(), QString("mnuPerformMenu"));
     QCOMPARE(menu[0]->text(), QString("&Perform"));
     QCOMPARE(menu[1]->objectName(), QString("mnuOptions"));
     QCOMPARE(menu[1]->text(), QString("&Options"));

@@ -59,6 +59,7 @@ public:
 
     SinkAnswer SignOn() override { return {}; }
     SinkAnswer Write(const Candidate& candidate, const std::string& octets, const RetrievedRecord& stored) override;
+    bool NeedsControlNumber() const override { return false; }
     void Finish(bool completed) override { stream_.Finish(completed); }
 
 private:

@@ -1,6 +1,5 @@
 // Changed records written to OUT in the character set they came in (or UTF-8 when asked) and in
 // the file's own format.
-#include "catalog/ReturnCodes.h"
 #include "job/MarcFileRecords.h"
 
 namespace linkmend {
@@ -29,8 +28,6 @@ MarcFileSink::MarcFileSink(MarcFileStream& stream, bool utf8) : stream_(stream),
 }
 
 SinkAnswer MarcFileSink::Write(const Candidate&, const std::string& octets, const RetrievedRecord& stored) {
-    // Too long for ISO 2709 once changed: the record cannot be assembled, and the original stays.
-    if (octets.empty()) return {31, ReturnCodeText(31), {}, {}};
     // The set the record came in, as the run's load took it (leader/09, else its octets).
     char set =
         stored.octets.size() > 9 && stored.octets[9] == 'a' ? 'U' : read_.CharacterizeCharacterSet(stored.octets)[0];

@@ -75,7 +75,8 @@ void MarcFileSource::SelectCandidates(const std::string& stem, RunContext& run) 
     while (reader.ReadNextRecord(record)) {
         records_ = reader.RecordIndex();
         const std::string number = std::to_string(records_);
-        if (!reader.SkipProblem().empty()) run.Damaged("Before record " + number + ": " + reader.SkipProblem());
+        if (!reader.SkipProblem().empty())
+            run.Damaged("Before record " + number + ".  Reason: " + reader.SkipProblem());
         if (records_ % kProgressEvery == 0) run.Host().ProgressRetrieved("Read " + number + " records");
         run.Checkpoint("1");
         problem = reader.ReadProblem();
@@ -86,18 +87,17 @@ void MarcFileSource::SelectCandidates(const std::string& stem, RunContext& run) 
         }
         if (problem.empty()) problem = MarcRecordDamage(iso, checker_);
         if (!problem.empty()) {
-            run.Damaged("Record " + number + ": " + problem);
+            run.Damaged("Record " + number + ".  Reason: " + problem);
             continue;
         }
         const std::string type = TypeOf(iso);
         if (!type.empty() && IsCandidate(iso)) workList_.Add(number, type);
     }
     if (!reader.SkipProblem().empty()) {
-        run.Damaged(
-            (records_ == 0 ? std::string("The whole file: ") : "After record " + std::to_string(records_) + ": ") +
-            reader.SkipProblem());
+        run.Damaged((records_ == 0 ? std::string("The whole file") : "After record " + std::to_string(records_)) +
+                    ".  Reason: " + reader.SkipProblem());
     } else if (records_ == 0 && !reader.OctetsBefore().empty()) {
-        run.Damaged("The whole file: no MARC record");
+        run.Damaged("The whole file.  Reason: no MARC record");
     }
     workList_.Finish();
     log.LogLine(std::to_string(records_) + " records in the file");

@@ -67,7 +67,7 @@ public:
     // "Cancel button clicked (<number>)" and ends the run (throws).
     virtual void Checkpoint(const char* number) = 0;
     // A record the source found damaged and hands out to no one: counted and listed by the report
-    // ("Record 5: what is wrong"); a sink that copies the source keeps it unchanged.
+    // ("Record 5.  Reason: what is wrong"); a sink that copies the source keeps it unchanged.
     virtual void Damaged(const std::string& entry) = 0;
 };
 

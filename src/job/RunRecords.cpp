@@ -47,7 +47,9 @@ void Run::ProcessLine(Candidate candidate) {
     LetWindowMessagesRun();
 
     const ScreenedRecord screened = Screen(candidate);
-    reports_.Screened(screened.verdict, type + " " + id);
+    std::string entry = type + " " + id;
+    if (screened.verdict == Verdict::Damaged) entry += ".  Reason: " + program_.record.LoadProblemText();
+    reports_.Screened(screened.verdict, entry);
     if (screened.verdict != Verdict::Passed) return;
 
     Log("Record passes preliminary tests");
@@ -68,7 +70,7 @@ ScreenedRecord Run::Screen(const Candidate& candidate) {
         SignOn(true);
         Checkpoint("5");
     }
-    screened.verdict = Judge(type, screened.record, rights_, program_.record);
+    screened.verdict = Judge(type, screened.record, rights_, program_.record, sink_.NeedsControlNumber());
     if (screened.verdict == Verdict::Item) source_.HandOverItem(candidate);
     return screened;
 }

@@ -116,11 +116,11 @@ TEST_F(FileRun, RealRecordsChangeOnlyInTheirLinksAndReadBackEverywhere) {
     const ChildResult r = Run({"--file", dir.File("in.mrc"), "--out", dir.File("out.mrc"), "--production"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(Report(r),
-              "      33 records read\r\n      33 records needing the requested change\r\n"
-              "      33 records updated\r\n       2 damaged records in the file (listed below)\r\n\r\n"
-              "These records of the file are damaged (copied unchanged)\r\n"
-              "\tRecord 19: Field 880: MARC-8 octets that stand for no character\r\n"
-              "\tRecord 69: Field 880: MARC-8 escape sequence cut short or unknown\r\n\r\n");
+              "      33 records read\r\n       2 records damaged as stored, left unchanged (listed below)\r\n"
+              "      33 records needing the requested change\r\n      33 records updated\r\n\r\n"
+              "These records were left unchanged because they are damaged as stored\r\n"
+              "\tRecord 19.  Reason: Field 880: MARC-8 octets that stand for no character\r\n"
+              "\tRecord 69.  Reason: Field 880: MARC-8 escape sequence cut short or unknown\r\n\r\n");
     const auto ins = Records(in), outs = Records(ReadFile(dir.File("out.mrc")));
     ASSERT_EQ(outs.size(), ins.size());
     for (std::size_t i = 0; i < ins.size(); ++i) {
@@ -185,13 +185,13 @@ TEST_F(FileRun, DamagedInputIsListedAndCopiedUnchanged) {
                            Bib("http://old.example/e", "\x1B(") + good.substr(0, 40);
     WriteFile(dir.File("in.mrc"), in);
     const std::string list =
-        "\tBefore record 2: 9 octets that are no MARC record\r\n"
-        "\tRecord 2: Record length in leader (00999) overstates the record: it ends after " +
+        "\tBefore record 2.  Reason: 9 octets that are no MARC record\r\n"
+        "\tRecord 2.  Reason: Record length in leader (00999) overstates the record: it ends after " +
         size +
         " octets\r\n"
-        "\tRecord 3: Field 245: invalid UTF-8\r\n"
-        "\tRecord 4: Field 245: MARC-8 escape sequence cut short or unknown\r\n"
-        "\tRecord 5: The file ends inside the record: 40 of " +
+        "\tRecord 3.  Reason: Field 245: invalid UTF-8\r\n"
+        "\tRecord 4.  Reason: Field 245: MARC-8 escape sequence cut short or unknown\r\n"
+        "\tRecord 5.  Reason: The file ends inside the record: 40 of " +
         size + " octets\r\n\r\n";
     for (const bool production : {false, true}) {
         SCOPED_TRACE(production ? "production" : "test");
@@ -200,13 +200,12 @@ TEST_F(FileRun, DamagedInputIsListedAndCopiedUnchanged) {
         if (production) args.push_back("--production");
         const ChildResult r = Run(args);
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(Report(r),
-                  std::string("       1 records read\r\n       1 records needing the requested change\r\n") +
-                      (production ? "       1 records updated\r\n" : "       1 records would have been updated\r\n") +
-                      "       5 damaged records in the file (listed below)\r\n\r\n" +
-                      (production ? "These records of the file are damaged (copied unchanged)\r\n"
-                                  : "These records of the file are damaged\r\n") +
-                      list);
+        EXPECT_EQ(
+            Report(r),
+            std::string("       1 records read\r\n       5 records damaged as stored, left unchanged (listed below)\r\n"
+                        "       1 records needing the requested change\r\n") +
+                (production ? "       1 records updated\r\n" : "       1 records would have been updated\r\n") +
+                "\r\nThese records were left unchanged because they are damaged as stored\r\n" + list);
         EXPECT_EQ(FileExists(dir.File("out.mrc")), production);
     }
     EXPECT_TRUE(OctetsEqual(Bib("https://new.example/1") + in.substr(good.size()), ReadFile(dir.File("out.mrc"))));

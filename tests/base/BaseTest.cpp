@@ -42,7 +42,7 @@ TEST(Base, MessagePumpHookRunsUntilRemoved) {
 TEST(Base, DateTimeCountsDaysFrom1899AndParsesDriverTexts) {
     EXPECT_TRUE(DateTime().IsZero());
     EXPECT_EQ(DateTime().Format(), "1899-12-30 00:00:00");
-    EXPECT_EQ(DateTime::FromParts({1900, 1, 1, 0, 0, 0}).Days(), 2.0);
+    EXPECT_EQ(DateTime::FromParts({1900, 1, 1, 0, 0, 0}), DateTime(2.0));
     EXPECT_EQ(DateTime::FromParts({2000, 1, 1, 12, 0, 0}).Days(), 36526.5);
     const std::pair<const char*, const char*> texts[] = {{"2024-02-29 13:45:07", "2024-02-29 13:45:07"},
                                                          {"2024-02-29 13:45:07.123456", "2024-02-29 13:45:07"},

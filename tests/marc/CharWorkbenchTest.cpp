@@ -135,7 +135,7 @@ TEST(CharWorkbench, OneUtf8CharacterGivesItsOctetsAndSetNumber) {
     }
 }
 
-TEST(CharWorkbench, SubstitutesForDisplay) {
+TEST(CharWorkbench, SubstitutesAndNamedCharacters) {
     Utf8CharClass c;
     const std::tuple<const char*, bool, const char*> substitutes[] = {
         {"{EE}{A3}{90}", true, "{E3}{80}{93}"},  // U+E8D0, EACC 212A21
@@ -147,6 +147,11 @@ TEST(CharWorkbench, SubstitutesForDisplay) {
         EXPECT_EQ(c.SubstituteUtf8Char(X(in), result), found) << in;
         EXPECT_EQ(result, X(out)) << in;
     }
+    // Named characters in the MARC-8 form of the set asked for (an unknown set is MARC-8's).
+    EXPECT_EQ(c.Marc8Superscript(2) + "|" + c.Marc8Superscript(2, "V") + "|" + c.Marc8Subscript(0, "V") + "|" +
+                  c.Marc8Acute("Q") + "|" + c.Marc8Superscript(10) + c.Utf8Superscript(10) + "|" +
+                  c.Utf8Superscript(1) + "|" + c.Marc8SubscriptCloseParen() + "|" + c.Utf8Umlaut(),
+              X("{1B}p2{1B}s|{C2}|{D0}|{E2}||{C2}{B9}|{1B}b){1B}s|{CC}{88}"));
 }
 
 TEST(CharWorkbench, ComparisonFormsAndScripts) {

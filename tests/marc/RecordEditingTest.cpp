@@ -277,7 +277,7 @@ TEST_F(RecordEditing, FieldAddChangeAndInsert) {
     rec_.FldText(D("$aAdded$bmore"));
     rec_.FldInd1("1");
     rec_.FldInd2("x");
-    EXPECT_EQ(rec_.FldInd(), "1 ");
+    EXPECT_EQ(rec_.FldInd() + rec_.FldInd1() + rec_.FldInd2(), "1 1 ");
     ASSERT_TRUE(rec_.FldFindFirst("245"));
     rec_.FldInsertBefore("240", "10", D("$aUniform"));
     rec_.FldInsertAfter("246", "3 ", D("$aVariant"));

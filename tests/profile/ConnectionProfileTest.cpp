@@ -40,24 +40,21 @@ TEST_F(ConnectionProfileTest, GroupsFallBackToTheDefaultFileByTheirLeadingKey) {
 }
 
 TEST_F(ConnectionProfileTest, MiscellaneousValues) {
-    // The first character of BooleansDefaultTrue decides AllOwningLibraries; missing in both files
-    // it is "TTTTTTTTTT", present but empty in the default file it is false.
-    const std::tuple<const char*, const char*, bool> booleans[] = {
-        {"BooleansDefaultTrue=FTTTTTTTTT", "", false},
-        {"BooleansDefaultTrue=TFFFFFFFFF", "", true},
-        {"", "", true},
-        {"", "[Miscellaneous]\nBooleansDefaultTrue=\n", false}};
-    for (const auto& [settings, defaults, all] : booleans)
-        EXPECT_EQ(Load(std::string("[Miscellaneous]\n") + settings + "\n", defaults).AllOwningLibraries, all)
-            << settings;
-    const std::tuple<const char*, const char*, int> happening[] = {
-        {"abc", "17", 17}, {"0", "0", 0}, {"42 ", "0", 42}};  // zero falls back
-    for (const auto& [settings, defaults, location] : happening)
-        EXPECT_EQ(Load(std::string("[Miscellaneous]\nHappening=") + settings + "\n",
-                       std::string("[Miscellaneous]\nHappening=") + defaults + "\n")
-                      .Happening,
-                  location)
-            << settings;
+    // The first character of BooleansDefaultTrue decides AllOwningLibraries ("TTTTTTTTTT" when missing
+    // in both files, false when empty in the default file); a Happening of 0 takes the default's.
+    const std::tuple<const char*, const char*, bool, int> cases[] = {{"BooleansDefaultTrue=FTTTTTTTTT", "", false, 0},
+                                                                     {"BooleansDefaultTrue=TFFFFFFFFF", "", true, 0},
+                                                                     {"", "", true, 0},
+                                                                     {"", "BooleansDefaultTrue=", false, 0},
+                                                                     {"Happening=abc", "Happening=17", true, 17},
+                                                                     {"Happening=0", "Happening=0", true, 0},
+                                                                     {"Happening=42 ", "Happening=0", true, 42}};
+    for (const auto& [settings, defaults, all, happening] : cases) {
+        const auto p =
+            Load(std::string("[Miscellaneous]\n") + settings + "\n", std::string("[Miscellaneous]\n") + defaults);
+        EXPECT_EQ(p.AllOwningLibraries, all) << settings << defaults;
+        EXPECT_EQ(p.Happening, happening) << settings << defaults;
+    }
     const auto p = Load("[Miscellaneous]\nOwningLibraryString=3 7\n", "");  // held with a blank at each end
     EXPECT_EQ(p.OwningLibraryString, " 3 7 ");
     EXPECT_TRUE(ProfileHasOwningLibrary(p, "3") && ProfileHasOwningLibrary(p, "7"));
@@ -66,19 +63,8 @@ TEST_F(ConnectionProfileTest, MiscellaneousValues) {
 }
 
 TEST_F(ConnectionProfileTest, SaveWritesInOrderScramblingAfreshAndLoadsBack) {
-    ConnectionProfile p;
-    p.ReadUID = "reader";
-    p.ReadPWD = "r-secret";
-    p.DSN = "VGER";
-    p.TableNamePrefix = "db.";
-    p.VoyagerPath = "/opt/voyager/";
-    p.OwningLibraryString = " 12 15 40 ";
-    p.Happening = 77;
-    p.AllOwningLibraries = false;
-    p.FolderForReports = "/srv/reports/";
-    p.ValidationPath = "/srv/cfg/";
-    p.WriteUID = "cat";
-    p.WritePWD = "w-secret";
+    const ConnectionProfile p{"reader", "r-secret", "VGER",          "db.",       "/opt/voyager/", " 12 15 40 ",
+                              77,       false,      "/srv/reports/", "/srv/cfg/", "cat",           "w-secret"};
     SaveConnectionProfile("Linkmend.INI", p);
     const std::string first = ReadIniValue("Linkmend.INI", "Read", "PWD", 80);
     const std::string write = ReadIniValue("Linkmend.INI", "Write", "PWD", 80);
@@ -93,9 +79,9 @@ TEST_F(ConnectionProfileTest, SaveWritesInOrderScramblingAfreshAndLoadsBack) {
     EXPECT_EQ(UnscramblePassword(write), "w-secret");
     ConnectionProfile back;
     LoadConnectionProfile("Linkmend.INI", back);
-    EXPECT_EQ(back.ReadPWD + "|" + back.WritePWD + "|" + back.OwningLibraryString, "r-secret|w-secret| 12 15 40 ");
-    EXPECT_EQ(back.Happening, 77);
-    EXPECT_FALSE(back.AllOwningLibraries);
+    EXPECT_EQ(back.ReadPWD + "|" + back.WritePWD + "|" + back.OwningLibraryString + "|" +
+                  std::to_string(back.Happening) + (back.AllOwningLibraries ? "T" : "F"),
+              "r-secret|w-secret| 12 15 40 |77F");
     SaveConnectionProfile("Linkmend.INI", back);
     EXPECT_NE(ReadIniValue("Linkmend.INI", "Read", "PWD", 80), first);  // scrambled afresh
 }

@@ -36,21 +36,19 @@ TEST_F(Password, PaddingTextsFollowTheCallCounter) {
     ResetPasswordScrambler();
     std::vector<std::string> round;
     for (int i = 0; i < 9; ++i) round.push_back(ScramblePassword("pw"));
-    EXPECT_EQ(ScramblePassword("pw"), round[0]);  // the tenth call: counter 1 again
-    EXPECT_NE(round[0], round[1]);
-    EXPECT_EQ(round[5], round[7]);  // calls six to nine share text six, eight rotated, seven and nine not
-    EXPECT_EQ(round[6], round[8]);
-    EXPECT_NE(round[5], round[6]);
+    round.push_back(ScramblePassword("pw"));  // the tenth call: counter 1 again
+    // Calls six to nine share text six, seven and nine unrotated, six and eight rotated.
+    EXPECT_EQ(std::vector<bool>({round[9] == round[0], round[0] == round[1], round[5] == round[7], round[6] == round[8],
+                                 round[5] == round[6]}),
+              std::vector<bool>({true, false, true, true, false}));
     for (const auto& s : round) EXPECT_EQ(UnscramblePassword(s), "pw");
 }
 
 TEST_F(Password, LengthNumberOffsetsAndEveryCharacterComeBack) {
-    const auto twelve = Numbers(ScramblePassword("ABCDEFGHIJKL"));
-    ASSERT_EQ(twelve.size(), 13u);
-    EXPECT_EQ(twelve[4], 82);
-    EXPECT_EQ(twelve[0], 'A' + 5);
-    EXPECT_EQ(twelve[5], 'E' - 5);  // character 5, right after the length: minus five
-    EXPECT_EQ(twelve[6], 'F' + 5);
+    // Twelve characters: thirteen numbers, the length fifth; character 5 after it takes minus five.
+    EXPECT_EQ(Numbers(ScramblePassword("ABCDEFGHIJKL")),
+              (std::vector<long>{'A' + 5, 'B' - 5, 'C' + 5, 'D' - 5, 82, 'E' - 5, 'F' + 5, 'G' - 5, 'H' + 5, 'I' - 5,
+                                 'J' + 5, 'K' - 5, 'L' + 5}));
     const std::string blank = ScramblePassword("   ");  // trims to nothing: ten padding characters, length 70
     EXPECT_EQ(Numbers(blank)[4], 70);
     EXPECT_EQ(UnscramblePassword(blank), "");

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "DbTest.h"
-#include "MarcBuilder.h"
-#include "TestCatalog.h"
+#include "kit/MarcBuilder.h"
+#include "kit/Catalog.h"
 #include "TestSupport.h"
 #include "base/INI.h"
 #include "catalog/CatalogWriter.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "TestCatalog.h"
+#include "kit/Catalog.h"
 #include "TestDatabase.h"
 #include "job/Program.h"
 #include "odbc/Connection.h"

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
@@ -85,13 +86,14 @@ protected:
 };
 
 TEST_P(Windows, MainWindowShowsAndEditsTheJobsFormState) {
-    StemJob("http://old.example/", ".new", "240340");
+    StemJob("http://old.example/", "", "240340");
     Set("UrlStem", "NewSubfieldX", "staff note");
     Set("UrlStem", "BibLimit", "7");
     Set("General", "LimitByLocation", "True");
     Set("General", "LimitingLocation", "MAIN");
     auto& w = Start();
     w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     EXPECT_EQ(w.windowTitle(), "Linkmend program");
     EXPECT_EQ(Boxes(), "110110");
     for (const char* checked :
@@ -115,8 +117,23 @@ TEST_P(Windows, MainWindowShowsAndEditsTheJobsFormState) {
     EXPECT_EQ(Get<QLineEdit>("txtOldUrlStem")->selectedText(), "http://old.example/");
     Get<QSpinBox>("updBibLimit")->setValue(123);
     EXPECT_EQ(Get<QLineEdit>("txtBibLimit")->text(), "123");
+    // Tab goes down the form.
+    QStringList chain;
+    QWidget* const first = Get<QWidget>("txtOldUrlStem");
+    for (QWidget* at = first; chain.size() < 200 && (chain.isEmpty() || at != first); at = at->nextInFocusChain())
+        chain << at->objectName();
+    qsizetype last = -1;
+    for (const char* name :
+         {"txtOldUrlStem", "optWorkingEnd_1", "chkThingToChange_0", "optUrlAction_1", "txtNewUrlStem",
+          "chkThingToChange_1", "txtSubfieldX", "chkThingToChange_3", "txtSubfield3", "txtSubfieldZ",
+          "chkThingToChange_5", "chkLimitByLocation", "cmbLocation", "txtBibLimit", "chkListChangedRecords"}) {
+        EXPECT_GT(chain.indexOf(name), last) << name;
+        last = chain.indexOf(name);
+    }
 
-    // Perform reads the whole form and shows the job's message; the window stays.
+    // Typed as a user types; Perform reads the whole form and shows the job's message; the window stays.
+    QTest::keyClicks(Get<QLineEdit>("txtNewUrlStem"), ".new");
+    EXPECT_EQ(Get<QLineEdit>("txtNewUrlStem")->text(), ".new");
     Get<QCheckBox>("chkThingToChange_4")->click();
     Get<QRadioButton>("optSubfieldZ_1")->click();
     Get<QRadioButton>("optWorkingEnd_1")->click();
@@ -133,6 +150,8 @@ TEST_P(Windows, MainWindowShowsAndEditsTheJobsFormState) {
 }
 
 TEST_P(Windows, OptionsDialogShowsTheProfileAndSavesOnOk) {
+    Set("Miscellaneous", "OwningLibraryString", "1");
+    Set("Miscellaneous", "BooleansDefaultTrue", "FTTTTTTTTT");
     auto& w = Start();
     w.show();
     const auto open = [&] {
@@ -145,11 +164,14 @@ TEST_P(Windows, OptionsDialogShowsTheProfileAndSavesOnOk) {
     EXPECT_TRUE(d->isVisible() && !w.isVisible() && !w.isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // the busy pointer is gone again
     EXPECT_EQ(In<QLineEdit>(d, "txtWriteUID")->text(), "cat");
-    EXPECT_EQ(In<QListWidget>(d, "lstOwningLibrary")->count(), 2);
+    const QRect area = d->screen()->availableGeometry();
+    EXPECT_LE((d->frameGeometry().center() - area.center()).manhattanLength(), 8);  // centred
+    auto* libraries = In<QListWidget>(d, "lstOwningLibrary");
+    ASSERT_EQ(libraries->count(), 2);
+    EXPECT_TRUE(!libraries->item(0)->isSelected() && libraries->item(1)->isSelected() && libraries->isEnabled());
     EXPECT_EQ(In<QComboBox>(d, "cmbHappening")->currentText(), "MAIN Main stacks");
     In<QCheckBox>(d, "chkAllOwningLibraries")->click();
-    EXPECT_TRUE(In<QListWidget>(d, "lstOwningLibrary")->isEnabled());
-    for (int row : {0, 1}) In<QListWidget>(d, "lstOwningLibrary")->item(row)->setSelected(true);
+    EXPECT_FALSE(libraries->isEnabled());
     std::vector<std::string> asked;
     d->SetFileChooser([&](const std::string& title, const std::string&, const std::string& filter) {
         asked.push_back(title + " " + filter);
@@ -170,6 +192,7 @@ TEST_P(Windows, OptionsDialogShowsTheProfileAndSavesOnOk) {
                   ReadIniValue("Linkmend.INI", "Folders", "ValidationPath", 50) + " " +
                   ReadIniValue("Linkmend.INI", "Miscellaneous", "OwningLibraryString", 50),
               "/opt/voyager/ /srv/cfg/ 2 1");
+    EXPECT_EQ(ReadIniValue("Linkmend.INI", "Miscellaneous", "BooleansDefaultTrue", 50), "TTTTTTTTTT");
 
     const std::string settings = ReadFile(Folder() + "Linkmend.INI");
     d = open();

@@ -38,6 +38,16 @@ void Place(const SingleOctetEntry& e, Marc8Character& enc) {
     enc.octets.assign(1, static_cast<char>(enc.region == Region::G0 ? (e.octet & 0x7F) : e.octet));
 }
 
+// True when MARC-8 holds a Unicode combining mark only as a spacing character (the Arabic
+// superscript alef): a reader takes it for a base, so it keeps its place after the letter before it
+// instead of going in front of that letter with the marks.
+bool SpacingInMarc8(std::uint32_t mark) {
+    const auto entries = SingleOctetEntries(mark);
+    for (const SingleOctetEntry& e : entries)
+        if (e.combining) return false;
+    return !entries.empty();
+}
+
 std::uint8_t NumberOfSet(WorkingSet set) {
     switch (set) {
         case WorkingSet::Ascii: return 0;
@@ -66,7 +76,9 @@ bool InForce(const Marc8Character& e, const WorkingSets& sets) {
 
 Marc8Character EncodeCharacter(std::uint32_t cp, Encoding encoding, const WorkingSets& inForce, WorkingSet preferred) {
     Marc8Character enc;
-    if (cp < 0x80) {
+    // DEL (U+007F) is no character of MARC-8: the reader marks the octet untranslatable, so it is
+    // written like any other character MARC-8 lacks rather than passed through unflagged.
+    if (cp < 0x7F) {
         enc.octets.assign(1, static_cast<char>(cp));
         if (cp < 0x20 || (cp == 0x20 && inForce.g0 != WorkingSet::EastAsian)) return enc;
         enc.region = Region::G0;
@@ -163,7 +175,7 @@ private:
         if (base.valid && base.cp >= 0x20) {
             while (k < in_.size()) {
                 const Utf8Decoded next = DecodeUtf8(in_, k);
-                if (!next.valid || !unicode::IsMark(next.cp)) break;
+                if (!next.valid || !unicode::IsMark(next.cp) || SpacingInMarc8(next.cp)) break;
                 marks_.push_back(next.cp);
                 k += next.length;
             }

@@ -1,0 +1,28 @@
+// Rules of UTF-8 to MARC-8 translation that fuzzing found broken, each with its smallest case.
+#include <gtest/gtest.h>
+
+#include "marc/Utf8MarcRecordClass.h"
+
+namespace {
+
+std::string ToMarc8(std::string text, bool& error) {
+    linkmend::Utf8MarcRecordClass record;
+    record.CharacterSetOut("M");
+    std::string codes = "s s";
+    bool changed = false;
+    error = false;
+    record.TranslateUtf82MarcOneField(codes, "500", text, changed, error);
+    return text;
+}
+
+TEST(FuzzRegression, Utf8ToMarc8KeepsSpacingMarksInPlaceAndFlagsDel) {
+    bool error = false;
+    // Alef maksura, superscript alef: MARC-8 holds the latter as a spacing letter, read as a base.
+    EXPECT_EQ(ToMarc8("\xD9\x89\xD9\xB0", error), "\x1B(3it\x1B(B");
+    EXPECT_FALSE(error);
+    // DEL is no MARC-8 character (its octet reads as untranslatable): a flagged reference.
+    EXPECT_EQ(ToMarc8("a\x7F", error), "a&#x007F;");
+    EXPECT_TRUE(error);
+}
+
+}  // namespace

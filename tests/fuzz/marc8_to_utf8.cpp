@@ -24,10 +24,11 @@ constexpr const char* kTags[] = {"245", "130", "240", "222", "730", "530", "880"
 constexpr const char* kStartSets[][2] = {{"s", "s"},  {"g", "s"},  {"b", "s"},  {"p", "s"},  {"(N", "s"},
                                          {"(2", "s"}, {"(3", "s"}, {"$1", "s"}, {"s", ")Q"}, {"(S", ")2"}};
 
-// Text every set reads as ASCII: no octet from 0x80, no escape, no character reference.
+// Text every set reads as ASCII: no octet from 0x7F (DEL is none of MARC-8's), no escape, no
+// character reference.
 bool ReadsAsAscii(std::string_view text) {
     for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80 || c == '\x1B') return false;
+        if (static_cast<unsigned char>(c) >= 0x7F || c == '\x1B') return false;
     return text.find("&#") == std::string_view::npos;
 }
 

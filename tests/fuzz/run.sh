@@ -20,6 +20,10 @@ for t in $targets; do
   case " $all " in *" $t "*) ;; *) echo "run.sh: no fuzz target '$t' (targets: $all)" >&2; exit 2 ;; esac
 done
 
+# A tree configured with another compiler is configured afresh (CMake would drop the options).
+if [ -f "$build/CMakeCache.txt" ] && ! grep -q '^CMAKE_CXX_COMPILER:.*clang++-14$' "$build/CMakeCache.txt"; then
+  rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles"
+fi
 launcher=""
 if command -v ccache >/dev/null 2>&1; then
   launcher="-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
@@ -27,6 +31,7 @@ fi
 # shellcheck disable=SC2086
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
   -DLINKMEND_FUZZ=ON -DLINKMEND_WERROR=ON $launcher >/dev/null
+grep -q '^LINKMEND_FUZZ:BOOL=ON$' "$build/CMakeCache.txt" || { echo "run.sh: $build is no fuzzing tree" >&2; exit 2; }
 # shellcheck disable=SC2046
 nice cmake --build "$build" -j"${LINKMEND_FUZZ_JOBS:-2}" --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
 

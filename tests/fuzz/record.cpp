@@ -89,17 +89,19 @@ void CheckAssembled(const std::string& out) {
 // The size the fields, read through the cursor, give the assembled record: leader, one directory
 // entry per field of a three-octet tag with text, the directory's terminator, each field's
 // indicators and text with its terminator (one already ending the text counts), and the record
-// terminator. kNoRecord when a field or the record is beyond what the length digits can state.
+// terminator. kNoRecord when there are no fields, or a field or the record is beyond what the
+// length digits can state; fields that are all left out give a record of the leader alone.
 std::size_t PredictedSize(Utf8MarcRecordClass& record) {
     std::size_t size = 24 + 1 + 1;
-    for (bool on = record.FldMoveFirst(); on; on = record.FldMoveNext()) {
+    if (!record.FldMoveFirst()) return kNoRecord;
+    for (bool on = true; on; on = record.FldMoveNext()) {
         const std::string text = record.FldText();
         if (record.FldDeleted() || record.FldTag().size() != 3 || text.empty()) continue;
         const std::size_t field = record.FldInd().size() + text.size() + (text.back() == kEndOfField ? 0 : 1);
         if (field > 9999) return kNoRecord;
         size += 12 + field;
     }
-    return size > 99999 || size == 26 ? kNoRecord : size;
+    return size > 99999 ? kNoRecord : size;
 }
 
 void CheckAssemblyPredicted(Utf8MarcRecordClass& record, const std::string& out) {

@@ -30,13 +30,13 @@ bool IsAscii(std::string_view text) {
 
 // Reading back with double-width diacritics makes both spellings of a tie or double tilde over two
 // letters (one double-width mark, or two halves) the same, as decomposing does under the setting.
-// True when a combining mark follows a control octet (a delimiter with a mark for its code, say):
-// MARC-8 gives such a mark to the next letter, decomposing leaves it where it is.
-bool MarkAfterControl(std::string_view text) {
+// True when a combining mark has no letter before it: at the start, or after a control octet (a
+// delimiter with a mark for its code, say). MARC-8 can only give such a mark to the next letter.
+bool MarkWithoutBase(std::string_view text) {
     Utf8CharClass workbench;
-    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-        if (static_cast<unsigned char>(text[i]) >= 0x20) continue;
-        workbench.Utf8Char(text.substr(i + 1));
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i > 0 && static_cast<unsigned char>(text[i - 1]) >= 0x20) continue;
+        workbench.Utf8Char(text.substr(i));
         if (workbench.Utf8CharCategory().compare(0, 1, "M") == 0) return true;
     }
     return false;
@@ -72,11 +72,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // Read back, but not where the text holds what MARC-8 reads differently: an escape or a
-    // character reference of its own, a mark after a control octet, or the right-to-left mark an
-    // 880 gains.
+    // character reference of its own, a mark without a letter before it, or the right-to-left
+    // mark an 880 gains.
     const bool readsBack = !error && set != 3 && tag != "880" && linkmend::fuzz::IsUtf8(given) &&
                            given.find('\x1B') == std::string::npos && given.find("&#") == std::string::npos &&
-                           !MarkAfterControl(given);
+                           !MarkWithoutBase(given);
     if (readsBack) {
         std::string g0 = "s", g1 = "s", back = marc8;
         bool backChanged = false, backError = false;

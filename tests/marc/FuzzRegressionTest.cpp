@@ -1,6 +1,7 @@
-// Rules of UTF-8 to MARC-8 translation that fuzzing found broken, each with its smallest case.
+// Rules of MARC-8 translation that fuzzing found broken, each with its smallest case.
 #include <gtest/gtest.h>
 
+#include "Marc8TestSupport.h"
 #include "marc/Utf8MarcRecordClass.h"
 
 namespace {
@@ -23,6 +24,19 @@ TEST(FuzzRegression, Utf8ToMarc8KeepsSpacingMarksInPlaceAndFlagsDel) {
     // DEL is no MARC-8 character (its octet reads as untranslatable): a flagged reference.
     EXPECT_EQ(ToMarc8("a\x7F", error), "a&#x007F;");
     EXPECT_TRUE(error);
+}
+
+TEST(FuzzRegression, Marc8FieldWithNoCodeAfterADelimiterIsTranslatedSubfieldBySubfield) {
+    using linkmend::test::BuildTaggedRecord;
+    linkmend::Utf8MarcRecordClass record;
+    // An escape read as a subfield code threw out of the load.
+    record.MarcRecordIn(BuildTaggedRecord({{"001", "1"}, {"500", "  \x1F\x1B(N"}}));
+    EXPECT_EQ(record.IsMarcErrorText(), "");
+    // A diacritic read as a subfield code left the subfields after it in MARC-8.
+    const std::string b = std::string("\x1F") + "b";
+    record.MarcRecordIn(BuildTaggedRecord({{"001", "1"}, {"500", "  \x1F\xE1x" + b + "\xE2" + "e"}}));
+    ASSERT_TRUE(record.FldFindFirst("500"));
+    EXPECT_EQ(record.FldText(), "\x1F\xE1x" + b + "e\xCC\x81");
 }
 
 }  // namespace

@@ -172,7 +172,9 @@ private:
         Utf8Decoded base = DecodeUtf8(in_, i);
         std::size_t k = i + base.length;
         marks_.clear();
-        if (base.valid && base.cp >= 0x20) {
+        // A mark with no letter before it (at the start, after a control) stands alone: taken as a
+        // base for the marks after it, it would be written after them and so read back after them.
+        if (base.valid && base.cp >= 0x20 && !unicode::IsMark(base.cp)) {
             while (k < in_.size()) {
                 const Utf8Decoded next = DecodeUtf8(in_, k);
                 if (!next.valid || !unicode::IsMark(next.cp) || SpacingInMarc8(next.cp)) break;

@@ -67,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     record.TranslateUtf82MarcOneField(codes, tag, marc8, changed, error);
     FUZZ_CHECK(codes == "s s", codes);
     FUZZ_CHECK(changed == (marc8 != given), Hex(given) + "\n" + Hex(marc8));
-    if (IsAscii(given) && start == "s s" && tag != "880") {
+    // A text that reads as a character reference keeps it from being one: its "&" becomes "&#x0026;".
+    if (IsAscii(given) && start == "s s" && tag != "880" && given.find("&#") == std::string::npos) {
         FUZZ_CHECK(marc8 == given && !error, linkmend::fuzz::Diff(given, marc8));
     }
 

@@ -16,11 +16,13 @@ std::string ToMarc8(std::string text, bool& error) {
     return text;
 }
 
-TEST(FuzzRegression, Utf8ToMarc8KeepsSpacingMarksInPlaceAndFlagsDel) {
+TEST(FuzzRegression, Utf8ToMarc8KeepsMarksInPlaceAndFlagsDel) {
     bool error = false;
     // Alef maksura, superscript alef: MARC-8 holds the latter as a spacing letter, read as a base.
     EXPECT_EQ(ToMarc8("\xD9\x89\xD9\xB0", error), "\x1B(3it\x1B(B");
     EXPECT_FALSE(error);
+    // Marks with no letter before them keep their order.
+    EXPECT_EQ(ToMarc8("\xCC\x81\xCC\x82", error), "\xE2\xE3");
     // DEL is no MARC-8 character (its octet reads as untranslatable): a flagged reference.
     EXPECT_EQ(ToMarc8("a\x7F", error), "a&#x007F;");
     EXPECT_TRUE(error);

@@ -38,14 +38,15 @@ void Place(const SingleOctetEntry& e, Marc8Character& enc) {
     enc.octets.assign(1, static_cast<char>(enc.region == Region::G0 ? (e.octet & 0x7F) : e.octet));
 }
 
-// True when MARC-8 holds a Unicode combining mark only as a spacing character (the Arabic
-// superscript alef): a reader takes it for a base, so it keeps its place after the letter before it
-// instead of going in front of that letter with the marks.
-bool SpacingInMarc8(std::uint32_t mark) {
-    const auto entries = SingleOctetEntries(mark);
+// True for the combining marks MARC-8 writes in front of their letter: every Unicode mark but those
+// MARC-8 holds only as spacing characters (the Arabic superscript alef), which a reader takes for a
+// base and which therefore keep their place after the letter before them.
+bool CombiningInMarc8(std::uint32_t cp) {
+    if (!unicode::IsMark(cp)) return false;
+    const auto entries = SingleOctetEntries(cp);
     for (const SingleOctetEntry& e : entries)
-        if (e.combining) return false;
-    return !entries.empty();
+        if (e.combining) return true;
+    return entries.empty();
 }
 
 std::uint8_t NumberOfSet(WorkingSet set) {
@@ -174,10 +175,10 @@ private:
         marks_.clear();
         // A mark with no letter before it (at the start, after a control) stands alone: taken as a
         // base for the marks after it, it would be written after them and so read back after them.
-        if (base.valid && base.cp >= 0x20 && !unicode::IsMark(base.cp)) {
+        if (base.valid && base.cp >= 0x20 && !CombiningInMarc8(base.cp)) {
             while (k < in_.size()) {
                 const Utf8Decoded next = DecodeUtf8(in_, k);
-                if (!next.valid || !unicode::IsMark(next.cp) || SpacingInMarc8(next.cp)) break;
+                if (!next.valid || !CombiningInMarc8(next.cp)) break;
                 marks_.push_back(next.cp);
                 k += next.length;
             }

@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                            given.find('\x1B') == std::string::npos && given.find("&#") == std::string::npos &&
                            !MarkWithoutBase(given);
     if (readsBack) {
-        std::string g0 = "s", g1 = "s", back = marc8;
+        std::string g0 = start.substr(0, start.find(' ')), g1 = start.substr(start.find(' ') + 1), back = marc8;
         bool backChanged = false, backError = false;
         record.TranslateMarc2Utf8Text(g0, g1, tag, back, backChanged, backError);
         // MARC-8 has both forms of some letters (O with horn is a letter of its own), so the two

@@ -48,7 +48,7 @@ for t in $targets; do
   if [ "$t" != ini ] && [ -d "$real" ]; then python3 tests/fuzz/seeds.py real "$t" "$real" "$corpus" >/dev/null; fi
   case $t in
     record) options="-max_len=20000 -dict=tests/fuzz/marc.dict" ;;
-    file) options="-max_len=65536 -dict=tests/fuzz/marc.dict" ;;
+    file) options="-max_len=16384 -dict=tests/fuzz/marc.dict" ;;
     ini) options="-max_len=4096 -dict=tests/fuzz/ini.dict" ;;
     *) options="-max_len=4096 -dict=tests/fuzz/marc.dict" ;;
   esac

@@ -11,6 +11,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "marc/Utf8CharClass.h"
+
 namespace linkmend::fuzz {
 
 void Fail(const char* file, int line, const std::string& what) {
@@ -104,6 +106,22 @@ bool IsUtf8(std::string_view s) {
         i += length;
     }
     return true;
+}
+
+bool MarkWithoutBase(std::string_view text) {
+    Utf8CharClass workbench;
+    const auto isMark = [&](std::size_t at) {
+        workbench.Utf8Char(text.substr(at));
+        return workbench.Utf8CharCategory().compare(0, 1, "M") == 0;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((i > 0 && static_cast<unsigned char>(text[i - 1]) >= 0x20) || !isMark(i)) continue;
+        std::size_t k = i;
+        while (k < text.size() && isMark(k)) k += static_cast<std::size_t>(workbench.Utf8CharOctets());
+        if (k < text.size() && static_cast<unsigned char>(text[k]) >= 0x20) return true;
+        i = k;
+    }
+    return false;
 }
 
 std::uint8_t Input::Byte() {

@@ -44,9 +44,11 @@ Utf8MarcRecordClass& Reader(const char* set) {
 }
 
 // UTF-8 that came out of MARC-8 goes back to MARC-8 and in again unchanged, whenever MARC-8 has a
-// form for every character of it. A reference may have named a precomposed letter that MARC-8
-// writes as letter and mark, so the texts are compared decomposed.
+// form for every character of it and no mark without a letter before it has one after it (a mark
+// read before a control octet, or where a code belongs, is left where it is). A reference may have named a precomposed
+// letter that MARC-8 writes as letter and mark, so the texts are compared decomposed.
 void CheckRoundTrip(const std::string& utf8) {
+    if (linkmend::fuzz::MarkWithoutBase(utf8)) return;
     static Utf8MarcRecordClass writer;
     writer.CharacterSetOut("M");
     std::string codes = "s s", marc8 = utf8;

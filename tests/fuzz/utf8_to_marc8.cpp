@@ -28,18 +28,6 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
-// True when a combining mark has no letter before it: at the start, or after a control octet (a
-// delimiter with a mark for its code, say). MARC-8 can only give such a mark to the next letter.
-bool MarkWithoutBase(std::string_view text) {
-    Utf8CharClass workbench;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (i > 0 && static_cast<unsigned char>(text[i - 1]) >= 0x20) continue;
-        workbench.Utf8Char(text.substr(i));
-        if (workbench.Utf8CharCategory().compare(0, 1, "M") == 0) return true;
-    }
-    return false;
-}
-
 // True when the text holds a ligature or double tilde half (U+FE20-U+FE23).
 bool HasHalfMark(std::string_view text) {
     for (std::size_t p = text.find("\xEF\xB8"); p != std::string_view::npos; p = text.find("\xEF\xB8", p + 1)) {
@@ -87,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // right-to-left mark an 880 gains.
     const bool readsBack = !error && set != 3 && tag != "880" && linkmend::fuzz::IsUtf8(given) &&
                            given.find('\x1B') == std::string::npos && given.find("&#") == std::string::npos &&
-                           !MarkWithoutBase(given) && !HasHalfMark(given);
+                           !linkmend::fuzz::MarkWithoutBase(given) && !HasHalfMark(given);
     if (readsBack) {
         std::string g0 = start.substr(0, start.find(' ')), g1 = start.substr(start.find(' ') + 1), back = marc8;
         bool backChanged = false, backError = false;

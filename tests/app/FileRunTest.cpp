@@ -3,67 +3,27 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "ChildProcess.h"
-#include "TestSupport.h"
+#include "kit/Files.h"
+#include "kit/MarcBuilder.h"
+#include "kit/Octets.h"
+#include "kit/SharedData.h"
 
 using namespace linkmend::test;
 
 namespace {
 
-// The real records of ../shared/data; a test without them skips, or fails where they are required.
-#define NEED_SHARED_DATA(dir)                                                                      \
-    const std::string dir = SharedDataDir();                                                       \
-    if (dir.empty() && std::getenv("LINKMEND_REQUIRE_SHARED_DATA")) FAIL() << "no ../shared/data"; \
-    if (dir.empty()) GTEST_SKIP() << "no shared test data (../shared/data) in this checkout"
-
-using Fields = std::vector<std::pair<std::string, std::string>>;  // tag, data with its terminator
-
-std::vector<std::string> Records(const std::string& file) {
-    std::vector<std::string> records;
-    for (std::size_t at = 0; at + 24 <= file.size(); at += records.back().size())
-        records.push_back(file.substr(at, std::stoul(file.substr(at, 5))));
-    return records;
-}
-
-Fields FieldsOf(const std::string& record) {
-    Fields fields;
-    const std::size_t base = std::stoul(record.substr(12, 5));
-    for (std::size_t d = 24; d + 12 < base; d += 12)
-        fields.emplace_back(record.substr(d, 3), record.substr(base + std::stoul(record.substr(d + 7, 5)),
-                                                               std::stoul(record.substr(d + 3, 4))));
-    return fields;
-}
-
-std::string Assemble(std::string leader, const Fields& fields) {
-    std::string directory, data;
-    char entry[16];
-    for (const auto& [tag, text] : fields) {
-        std::snprintf(entry, sizeof entry, "%s%04zu%05zu", tag.c_str(), text.size(), data.size());
-        directory += entry;
-        data += text;
-    }
-    char numbers[8];
-    std::snprintf(numbers, sizeof numbers, "%05zu", 24 + directory.size() + 1);
-    leader.replace(12, 5, numbers);
-    std::snprintf(numbers, sizeof numbers, "%05zu", 24 + directory.size() + 1 + data.size() + 1);
-    leader.replace(0, 5, numbers);
-    return leader + directory + "\x1E" + data + "\x1D";
-}
-
 std::string WithLink(const std::string& record, const std::string& link) {
-    Fields fields = FieldsOf(record);
-    fields.emplace_back("856", "40\x1Fu" + link + "\x1E");
-    return Assemble(record.substr(0, 24), fields);
+    std::vector<RawField> fields = RecordFields(record);
+    fields.push_back({"856", "40\x1Fu" + link});
+    return AssembleRecord(record.substr(0, 24), fields);
 }
 
 std::string Bib(const std::string& link, const std::string& more = "", char coding = ' ') {
-    return Assemble(std::string("00000nam ") + coding + "22000000  4500", {{"001", "1\x1E"},
-                                                                           {"245",
-                                                                            "00\x1F"
-                                                                            "aA title" +
-                                                                                more + "\x1E"},
-                                                                           {"856", "40\x1Fu" + link + "\x1E"}});
+    return AssembleRecord(Leader('a', coding),
+                          {{"001", "1"}, {"245", D("00$aA title") + more}, {"856", "40\x1Fu" + link}});
 }
 
 class FileRun : public ::testing::Test {
@@ -100,13 +60,16 @@ protected:
 };
 
 TEST_F(FileRun, RealRecordsChangeOnlyInTheirLinksAndReadBackEverywhere) {
-    NEED_SHARED_DATA(data);
+    const std::string data = SharedFile("real-marc");
+    if (data.empty() || !HaveOracle("command -v yaz-marcdump", "yaz") ||
+        !HaveOracle("perl -MMARC::Charset -e 1", "libmarc-charset-perl"))
+        return;
     std::string in;
     std::vector<bool> linked;
     for (const char* name :
          {"brkrtest.mrc", "brkrtest_UTF8.mrc", "cyrillic_capital_e.mrc", "chinese_mangled_multibyte.mrc",
           "065001035.mrc", "chabon.mrc", "summerland.mrc", "dp_004015001.mrc", "incomplete_esc_seq.mrc"}) {
-        for (const std::string& record : Records(ReadFile(data + "/real-marc/" + name))) {
+        for (const std::string& record : SplitRecords(ReadFile(data + "/" + name))) {
             linked.push_back(linked.size() % 2 == 0);
             const std::string n = std::to_string(linked.size());
             in += linked.back() ? WithLink(record, "http://old.example/" + n) : record;
@@ -121,7 +84,7 @@ TEST_F(FileRun, RealRecordsChangeOnlyInTheirLinksAndReadBackEverywhere) {
               "These records were left unchanged because they are damaged as stored\r\n"
               "\tRecord 19.  Reason: Field 880: MARC-8 octets that stand for no character\r\n"
               "\tRecord 69.  Reason: Field 880: MARC-8 escape sequence cut short or unknown\r\n\r\n");
-    const auto ins = Records(in), outs = Records(ReadFile(dir.File("out.mrc")));
+    const auto ins = SplitRecords(in), outs = SplitRecords(ReadFile(dir.File("out.mrc")));
     ASSERT_EQ(outs.size(), ins.size());
     for (std::size_t i = 0; i < ins.size(); ++i) {
         SCOPED_TRACE("record " + std::to_string(i + 1));
@@ -132,8 +95,8 @@ TEST_F(FileRun, RealRecordsChangeOnlyInTheirLinksAndReadBackEverywhere) {
         }
         // Leader but for the lengths, every field but the last 856 as it was, that one changed.
         EXPECT_EQ(ins[i].substr(5, 7) + ins[i].substr(17, 7), outs[i].substr(5, 7) + outs[i].substr(17, 7));
-        Fields before = FieldsOf(ins[i]), after = FieldsOf(outs[i]);
-        EXPECT_EQ(after.back().second, "40\x1Fuhttps://new.example/" + std::to_string(i + 1) + "\x1E");
+        std::vector<RawField> before = RecordFields(ins[i]), after = RecordFields(outs[i]);
+        EXPECT_EQ(after.back().data, "40\x1Fuhttps://new.example/" + std::to_string(i + 1));
         before.pop_back();
         after.pop_back();
         EXPECT_EQ(before, after);
@@ -153,18 +116,19 @@ TEST_F(FileRun, RealRecordsChangeOnlyInTheirLinksAndReadBackEverywhere) {
     // Asked for UTF-8, the changed MARC-8 records say so in leader/09 and read as UTF-8.
     const ChildResult u = Run({"--file", dir.File("in.mrc"), "--out", dir.File("utf8.mrc"), "--utf8", "--production"});
     ASSERT_EQ(u.exitCode, 0) << u.err;
-    const auto utf8 = Records(ReadFile(dir.File("utf8.mrc")));
+    const auto utf8 = SplitRecords(ReadFile(dir.File("utf8.mrc")));
     ASSERT_EQ(utf8.size(), ins.size());
     EXPECT_EQ(std::string() + ins[0][9] + utf8[0][9] + ins[1][9] + utf8[1][9], " a  ");
     EXPECT_EQ(RunFilter(dir, "yaz-marcdump -n -f utf8 " + dir.File("utf8.mrc")), "");
 }
 
 TEST_F(FileRun, MarcXmlInGivesMarcXmlOut) {
-    NEED_SHARED_DATA(data);
+    const std::string data = SharedFile("real-marc");
+    if (data.empty()) return;
     Settings("", "http://www.loc.gov/catdir/", "https://loc.example/");
     for (const char* name : {"chabon.xml", "1474920681_KOHA_LFL_5.xml"}) {
         SCOPED_TRACE(name);
-        const std::string in = ReadFile(data + "/real-marc/" + name);
+        const std::string in = ReadFile(data + "/" + name);
         WriteFile(dir.File("in.xml"), in);
         const ChildResult r = Run({"--file", dir.File("in.xml"), "--out", dir.File("out.xml"), "--production"});
         ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -245,12 +209,7 @@ TEST_F(FileRun, RefusalsStopsAndLimits) {
     // With a location limit, holdings (and bibliographic records carrying an 852) answer with 852 $b.
     Settings("[General]\nLimitByLocation=True\nLimitingLocation=MAIN\n");
     auto holdings = [](const std::string& location, const std::string& link) {
-        return Assemble("00000ny   22000003  4500", {{"001", "9\x1E"},
-                                                     {"852",
-                                                      "0 \x1F"
-                                                      "b" +
-                                                          location + "\x1E"},
-                                                     {"856", "40\x1Fu" + link + "\x1E"}});
+        return BuildRecord("00000ny   22000003  4500", {"001 9", "852 0  $b" + location, "856 40 $u" + link});
     };
     WriteFile(dir.File("in.mrc"), holdings("MAIN", "http://old.example/m") + holdings("LAW", "http://old.example/l") +
                                       Bib("http://old.example/b"));

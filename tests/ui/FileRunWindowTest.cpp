@@ -1,38 +1,52 @@
-// Perform on a MARC file from the main window: the Perform menu's second command asks for IN and
-// OUT, refuses OUT when it is IN, and runs the job on the file.
+// Perform on a MARC file from the main window (no database): the Perform menu's second command asks
+// for IN and OUT, refuses OUT when it is IN, and runs the job on the file.
+#include <gtest/gtest.h>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QMenu>
 #include <QSignalSpy>
 #include <filesystem>
-#include <fstream>
 
-#include "MarcBuilder.h"
-#include "UiTestSupport.h"
+#include "base/INI.h"
+#include "base/MessagePump.h"
+#include "job/Program.h"
+#include "kit/Files.h"
+#include "kit/MarcBuilder.h"
+#include "kit/RunFiles.h"
+#include "ui/QtJobHost.h"
+#include "ui/frmArmatureMain.h"
 
-using namespace linkmend;
-using namespace linkmend::uitest;
+namespace linkmend::test {
+namespace {
 
-class FileRunWindowTest : public QObject {
-    Q_OBJECT
-private slots:
-    void PerformOnAMarcFileAsksForBothFilesAndRunsOnThem();
-};
+TEST(FileRunWindow, PerformOnAMarcFileAsksForBothFilesAndRunsOnThem) {
+    ProfileFolder profile;
+    const std::string reports = profile.File("reports"), in = profile.File("in.mrc"), out = profile.File("out.mrc");
+    std::filesystem::create_directory(reports);
+    const std::string settings[][3] = {{"Folders", "FolderForReports", reports},
+                                       {"UrlStem", "Old", "http://old.example/"},
+                                       {"UrlStem", "New", "https://new.example/"},
+                                       {"UrlStem", "UrlActions", "100000"}};
+    for (const auto& [section, key, value] : settings) WriteIniValue("Linkmend.INI", section, key, value, 0);
+    // No 001: a record in a file is found by its place.
+    WriteFile(in, BuildRecord({"245 00 $aOne", "856 40 $uhttp://old.example/1"}));
 
-void FileRunWindowTest::PerformOnAMarcFileAsksForBothFilesAndRunsOnThem() {
-    UiFixture f;
-    std::filesystem::create_directories(f.Reports());
-    f.Set("Folders", "FolderForReports", f.Reports());
-    f.Set("UrlStem", "Old", "http://old.example/");
-    f.Set("UrlStem", "New", "https://new.example/");
-    f.Set("UrlStem", "UrlActions", "100000");
-    const std::string in = f.Folder() + "in.mrc", out = f.Folder() + "out.mrc";
-    const std::string record = test::BuildRecord({"245 00 $aOne", "856 40 $uhttp://old.example/1"});
-    std::ofstream(in, std::ios::binary) << record;
-    auto& w = f.StartMainWindow();
+    Program program;
+    program.temporaryFolder = profile.Dir().Path();
+    ui::QtJobHost host(program);
+    std::vector<std::string> messages;
+    host.InterceptMessages([&](const ui::MessageBoxRequest& r) {
+        messages.push_back(r.text);
+        return MessageAnswer::Ok;
+    });
+    ui::InstallQtMessagePump();
+    ui::frmArmatureMain w(program, host);
+    host.SetMainWindow(&w);
+    w.StartUp();
     QStringList commands;
     for (QAction* a : w.findChild<QMenu*>("mnuPerformMenu")->actions()) commands << a->text();
-    QCOMPARE(commands, (QStringList{"Perform", QString::fromUtf8("Perform on a MARC file\u2026")}));
+    EXPECT_EQ(commands, (QStringList{"Perform", QString::fromUtf8("Perform on a MARC file\u2026")}));
 
     std::vector<std::string> answers = {in, in, in, out}, asked;
     w.SetFileChooser([&](const std::string& title, const std::string&, bool save) {
@@ -43,18 +57,19 @@ void FileRunWindowTest::PerformOnAMarcFileAsksForBothFilesAndRunsOnThem() {
     });
     QSignalSpy ended(&w, &ui::frmArmatureMain::ProgramEnded);
     w.findChild<QAction*>("mnuPerformOnFile")->trigger();
-    QCOMPARE(f.MessageTexts(), (std::vector<std::string>{"The MARC file to write must not be the file read"}));
-    QCOMPARE(ended.count(), 0);
+    EXPECT_EQ(messages, std::vector<std::string>{"The MARC file to write must not be the file read"});
+    EXPECT_EQ(ended.count(), 0);
 
     w.findChild<QCheckBox*>("chkProductionRun")->setChecked(true);
     w.findChild<QAction*>("mnuPerformOnFile")->trigger();
-    QCOMPARE(asked, (std::vector<std::string>{"MARC file to read", "MARC file to write (save)", "MARC file to read",
-                                              "MARC file to write (save)"}));
-    QCOMPARE(ended.count(), 1);
-    QCOMPARE(ended[0][0].toInt(), 0);
-    QCOMPARE(ReadWholeFile(out), test::BuildRecord({"245 00 $aOne", "856 40 $uhttps://new.example/1"}));
-    QVERIFY(f.RunFile(".Report.txt").find("Output file:       \t" + out + "\r\n") != std::string::npos);
+    EXPECT_EQ(asked, (std::vector<std::string>{"MARC file to read", "MARC file to write (save)", "MARC file to read",
+                                               "MARC file to write (save)"}));
+    ASSERT_EQ(ended.count(), 1);
+    EXPECT_EQ(ended[0][0].toInt(), 0);
+    EXPECT_EQ(ReadFile(out), BuildRecord({"245 00 $aOne", "856 40 $uhttps://new.example/1"}));
+    EXPECT_NE(RunFile(reports, ".Report.txt").find("Output file:       \t" + out + "\r\n"), std::string::npos);
+    SetMessagePump(nullptr);
 }
 
-LINKMEND_UI_TEST_MAIN(FileRunWindowTest)
-#include "FileRunWindowTest.moc"
+}  // namespace
+}  // namespace linkmend::test

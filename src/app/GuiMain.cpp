@@ -41,6 +41,7 @@ int WindowMain(int argc, char** argv, const CommandLineOptions& options) {
     ui::frmArmatureMain window(program, host);
     host.SetMainWindow(&window);
     QObject::connect(&window, &ui::frmArmatureMain::ProgramEnded, &app, [](int status) { QApplication::exit(status); });
+    host.ListenForStopSignals();
     window.StartUp();
     window.show();
     return QApplication::exec();

@@ -56,6 +56,12 @@ public:
     bool CancelRequested() override { return cancel_; }
     bool WaitForScheduledStart() override;
 
+    // A stop signal (SIGTERM, SIGHUP): during the countdown its Cancel, during a run the progress
+    // window's Cancel (whether or not the button is enabled yet). False when no run has started.
+    bool Stop();
+    // From now on SIGTERM and SIGHUP call Stop; before a run they end the program as Exit does.
+    void ListenForStopSignals();
+
     // The windows of the run, created when the run first needs them (null before).
     frmArmatureSplash* ProgressWindow() const { return progress_.get(); }
     frmDorEvirizuSchedule* CountdownWindow() const { return countdown_.get(); }

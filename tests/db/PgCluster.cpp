@@ -132,7 +132,7 @@ void PgCluster::StopOrphans() noexcept {
     }
 }
 
-PgClusterInfo PgCluster::Start(pid_t owner) {
+PgClusterInfo PgCluster::Start(pid_t owner, bool durable) {
     PgClusterInfo info;
     info.bindir = FindBinDir();
     StopOrphans();
@@ -158,7 +158,7 @@ PgClusterInfo PgCluster::Start(pid_t owner) {
             conf << "\n# Linkmend test cluster\n"
                  << "listen_addresses = '127.0.0.1'\n"
                  << "unix_socket_directories = '" << info.folder << "'\n"
-                 << "fsync = off\nsynchronous_commit = off\nfull_page_writes = off\n"
+                 << (durable ? "" : "fsync = off\nsynchronous_commit = off\nfull_page_writes = off\n")
                  << "max_connections = 60\nshared_buffers = 32MB\n";
         }
         // Another program may take the free port before the server binds it: try a few.

@@ -1,0 +1,186 @@
+// Faults and bad input, through the real program on both drivers: the scratch work list of a run's
+// own, stop signals, the read-only reading session, and settings the run must refuse.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "ChildProcess.h"
+#include "JobDbFixture.h"
+#include "base/INI.h"
+#include "profile/ConnectionProfile.h"
+
+using namespace linkmend;
+using namespace linkmend::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+class Faults : public JobDbTest {
+protected:
+    // The program, headless, started in the test folder with TMPDIR there; its memory is capped so
+    // that an endless settings file cannot take the machine's.
+    ChildResult Run(std::vector<std::string> args, int signal = 0, const char* signalWhen = "") {
+        std::vector<std::string> argv = {"/bin/sh", "-c", kCapped, Folder(), LINKMEND_PROGRAM, "--batch"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        auto when = [signalWhen](const std::string& err) { return err.find(signalWhen) != std::string::npos; };
+        return signal ? RunChild(argv, {"TMPDIR=" + Folder()}, when, 120, signal)
+                      : RunChild(argv, {"TMPDIR=" + Folder()});
+    }
+    void Bibs(int n) {
+        Writer().Begin();
+        for (int bib = 1; bib <= n; ++bib) {
+            Catalog().AddBib(bib, {"008 240102s2024    xx            000 0 eng d", "245 00 $aTitle",
+                                   "856 40 $uhttp://old.example/" + std::to_string(bib)});
+        }
+        Writer().Commit();
+        StemJob();
+    }
+    // Files in the test folder (where the program starts) whose names begin with `front`.
+    std::vector<std::string> FilesStarting(const std::string& front) const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(Folder()))
+            if (e.path().filename().string().rfind(front, 0) == 0) names.push_back(e.path().string());
+        return names;
+    }
+    static std::string Path(const ChildResult& r) {
+        std::string out = r.out;
+        while (!out.empty() && out.back() == '\n') out.pop_back();
+        return out.substr(out.rfind('\n') == std::string::npos ? 0 : out.rfind('\n') + 1);
+    }
+
+#if defined(__SANITIZE_ADDRESS__)
+    static constexpr const char* kCapped = "cd \"$0\" && exec \"$@\"";
+#else
+    static constexpr const char* kCapped = "ulimit -v 2000000; cd \"$0\" && exec \"$@\"";
+#endif
+};
+
+TEST_P(Faults, TheScratchWorkListIsTheRunsOwnAndGoneAfterIt) {
+    Bibs(3);
+    // A link planted at the name every run once used is neither followed nor overwritten.
+    WriteFile(Folder() + "victim", "keep");
+    fs::create_symlink(Folder() + "victim", Folder() + "LinkmendScratch.$$$");
+    const ChildResult r = Run({});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadFile(Folder() + "victim"), "keep");
+    const std::string logged = RunLog().at(4);
+    const std::string front = "Record IDs will be written to " + Folder() + "LinkmendScratch.";
+    ASSERT_EQ(logged.rfind(front, 0), 0u) << logged;
+    EXPECT_EQ(logged.size(), front.size() + 10) << logged;  // six characters of its own, then ".$$$"
+    EXPECT_EQ(logged.substr(logged.size() - 4), ".$$$");
+    EXPECT_EQ(FilesStarting("LinkmendScratch"), (std::vector<std::string>{Folder() + "LinkmendScratch.$$$"}));
+}
+
+TEST_P(Faults, StopSignalsEndTheRunAsCancelDoes) {
+    Bibs(600);
+    Set("General", "Debug", "False");
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const ChildResult r = Run({"--production", "--list-changed"}, signal, "Finding records");
+        EXPECT_EQ(r.exitCode, 4) << r.err;
+        EXPECT_NE(ReadFile(Path(r)).find("records read"), std::string::npos) << r.out;  // the report
+        EXPECT_EQ(FilesStarting("LinkmendScratch"), std::vector<std::string>{});
+        // What the list names was written, and the run stopped before the end.
+        const std::string changed = ReadFile(Path(r).substr(0, Path(r).size() - 10) + "ChangedRecords.txt");
+        const auto listed = static_cast<long long>(std::count(changed.begin(), changed.end(), '\n'));
+        EXPECT_EQ(Catalog().Count("BIB_HISTORY WHERE ACTION_TYPE_ID = 2"), listed);
+        EXPECT_LT(listed, 600);
+        Exec("DELETE FROM " + Prefix() + "BIB_HISTORY WHERE ACTION_TYPE_ID = 2");
+    }
+}
+
+TEST_P(Faults, AStemCannotWriteThroughTheReader) {
+    Bibs(2);
+    // The owner's account in [Read]: the database (PostgreSQL's read-only session) or the driver
+    // (SQLite's runs one statement a call) must refuse the write the stem carries.
+    Set("Connection", "DSN", Db().Dsn());
+    Set("Read", "UID", Db().Uid().empty() ? "owner" : Db().Uid());
+    Set("Read", "PWD", Db().Pwd().empty() ? "owner" : Db().Pwd());
+    Set("UrlStem", "Old", "x'; DELETE FROM " + Prefix() + "BIB_DATA; --");
+    const ChildResult r = Run({"--production"});
+    EXPECT_EQ(r.exitCode, 3) << r.err;
+    EXPECT_NE(r.err.find("Linkmend program: Error in SQL: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(IsSqlite() ? "only one SQL statement allowed" : "cannot execute DELETE in a read-only"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(Catalog().Count("BIB_DATA"), 2);
+}
+
+// Settings a run must refuse: a usage error (2) or a validation message (1), never a run that
+// does the wrong thing.
+TEST_P(Faults, SettingsTheRunRefuses) {
+    Bibs(2);
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        std::vector<std::array<std::string, 3>> settings;  // section, key, value
+        int exitCode;
+        std::string message;
+    };
+    const std::string longStem = "http://old.example/" + std::string(3990, 'x');
+    const Case cases[] = {
+        {"-i missing",
+         {"-i", Folder() + "none.INI"},
+         {},
+         2,
+         "linkmend: the settings file " + Folder() + "none.INI does not exist\n"},
+        {"-i a folder",
+         {"-i", Folder() + "reports"},
+         {},
+         2,
+         "linkmend: the settings file " + Folder() + "reports is a folder\n"},
+        {"-i endless", {"-i", "/dev/zero"}, {}, 2, "linkmend: the settings file /dev/zero is not a regular file\n"},
+        {"endless default file", {}, {{"Read", "UID", ""}}, 1, "Linkmend: You must supply a read-only signon.\n"},
+        {"no read-only sign-on", {}, {{"Read", "UID", ""}}, 1, "Linkmend: You must supply a read-only signon.\n"},
+        {"empty reports folder",
+         {},
+         {{"Folders", "FolderForReports", ""}},
+         1,
+         "Linkmend: You must supply a folder for the reports.\n"},
+        {"NUL in the stem",
+         {},
+         {{"UrlStem", "Old", std::string("http://old.example/\0x", 21)}},
+         1,
+         "Linkmend program: The 'old' URL stem must not contain a NUL character\n"},
+        {"stem past the field",
+         {},
+         {{"UrlStem", "New", longStem + "yyyyyyyyyy"}},
+         1,
+         "Linkmend program: The 'new' URL stem must not be longer than 3999 octets\n"},
+        {"happening no number",
+         {"--production"},
+         {{"Miscellaneous", "Happening", "MAIN"}},
+         1,
+         "Linkmend: You must supply a happening location (a LOCATION_ID number).\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> saved;
+        for (const auto& [section, key, value] : c.settings) {
+            saved.push_back(ReadIniValue("Linkmend.INI", section, key, 4000));
+            Set(section, key, value);
+        }
+        if (std::string(c.what) == "endless default file") {
+            fs::create_symlink("/dev/zero", Folder() + kDefaultConnectionFile);
+        }
+        const ChildResult r = Run(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode);
+        EXPECT_EQ(r.err, c.message);
+        // Nothing ran, and what was refused stays in the settings file as it was.
+        EXPECT_EQ(Catalog().Count("BIB_HISTORY WHERE ACTION_TYPE_ID = 2"), 0);
+        EXPECT_EQ(FilesStarting("LINKMEND."), std::vector<std::string>{});
+        for (std::size_t i = 0; i < c.settings.size(); ++i) {
+            const auto& [section, key, value] = c.settings[i];
+            EXPECT_NE(ReadFile(Folder() + "Linkmend.INI").find("\n" + key + "=" + value + "\n"), std::string::npos);
+            Set(section, key, saved[i]);
+        }
+        fs::remove(Folder() + kDefaultConnectionFile);
+    }
+    EXPECT_TRUE(fs::is_empty(Reports()));
+}
+
+LINKMEND_DB_TEST_SUITE(Faults);
+
+}  // namespace

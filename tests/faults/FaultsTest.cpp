@@ -1,7 +1,6 @@
 // Faults and bad input, through the real program on both drivers: the scratch work list of a run's
 // own, stop signals, the read-only reading session, and settings the run must refuse.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -109,72 +108,45 @@ TEST_P(Faults, AStemCannotWriteThroughTheReader) {
 }
 
 // Settings a run must refuse: a usage error (2) or a validation message (1), never a run that
-// does the wrong thing.
+// does the wrong thing, and what was refused stays in the settings file as it was.
 TEST_P(Faults, SettingsTheRunRefuses) {
     Bibs(2);
     struct Case {
-        const char* what;
         std::vector<std::string> args;
-        std::vector<std::array<std::string, 3>> settings;  // section, key, value
+        std::string section, key, value;  // a setting changed for the case ("" none)
+        bool endlessDefaultFile;
         int exitCode;
         std::string message;
     };
-    const std::string longStem = "http://old.example/" + std::string(3990, 'x');
+    const std::string usage = "linkmend: the settings file ", must = "Linkmend: You must supply a";
+    const std::string nul = "Linkmend program: The 'old' URL stem must not contain a NUL character\n";
+    const std::string tooLong = "Linkmend program: The 'new' URL stem must not be longer than 3999 octets\n";
+    const std::string happening = " happening location (a LOCATION_ID number).\n";
+    const std::string stemWithNul("http://old.example/\0x", 21), longStem(4020, 'x');
     const Case cases[] = {
-        {"-i missing",
-         {"-i", Folder() + "none.INI"},
-         {},
-         2,
-         "linkmend: the settings file " + Folder() + "none.INI does not exist\n"},
-        {"-i a folder",
-         {"-i", Folder() + "reports"},
-         {},
-         2,
-         "linkmend: the settings file " + Folder() + "reports is a folder\n"},
-        {"-i endless", {"-i", "/dev/zero"}, {}, 2, "linkmend: the settings file /dev/zero is not a regular file\n"},
-        {"endless default file", {}, {{"Read", "UID", ""}}, 1, "Linkmend: You must supply a read-only signon.\n"},
-        {"no read-only sign-on", {}, {{"Read", "UID", ""}}, 1, "Linkmend: You must supply a read-only signon.\n"},
-        {"empty reports folder",
-         {},
-         {{"Folders", "FolderForReports", ""}},
-         1,
-         "Linkmend: You must supply a folder for the reports.\n"},
-        {"NUL in the stem",
-         {},
-         {{"UrlStem", "Old", std::string("http://old.example/\0x", 21)}},
-         1,
-         "Linkmend program: The 'old' URL stem must not contain a NUL character\n"},
-        {"stem past the field",
-         {},
-         {{"UrlStem", "New", longStem + "yyyyyyyyyy"}},
-         1,
-         "Linkmend program: The 'new' URL stem must not be longer than 3999 octets\n"},
-        {"happening no number",
-         {"--production"},
-         {{"Miscellaneous", "Happening", "MAIN"}},
-         1,
-         "Linkmend: You must supply a happening location (a LOCATION_ID number).\n"},
+        {{"-i", Folder() + "none.INI"}, "", "", "", false, 2, usage + Folder() + "none.INI does not exist\n"},
+        {{"-i", Folder() + "reports"}, "", "", "", false, 2, usage + Folder() + "reports is a folder\n"},
+        {{"-i", "/dev/zero"}, "", "", "", false, 2, usage + "/dev/zero is not a regular file\n"},
+        {{}, "Read", "UID", "", true, 1, must + " read-only signon.\n"},
+        {{}, "Read", "UID", "", false, 1, must + " read-only signon.\n"},
+        {{}, "Folders", "FolderForReports", "", false, 1, must + " folder for the reports.\n"},
+        {{}, "UrlStem", "Old", stemWithNul, false, 1, nul},
+        {{}, "UrlStem", "New", longStem, false, 1, tooLong},
+        {{"--production"}, "Miscellaneous", "Happening", "MAIN", false, 1, must + happening},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::vector<std::string> saved;
-        for (const auto& [section, key, value] : c.settings) {
-            saved.push_back(ReadIniValue("Linkmend.INI", section, key, 4000));
-            Set(section, key, value);
-        }
-        if (std::string(c.what) == "endless default file") {
-            fs::create_symlink("/dev/zero", Folder() + kDefaultConnectionFile);
-        }
+        SCOPED_TRACE(c.message);
+        const std::string saved = c.key.empty() ? "" : ReadIniValue("Linkmend.INI", c.section, c.key, 4000);
+        if (!c.key.empty()) Set(c.section, c.key, c.value);
+        if (c.endlessDefaultFile) fs::create_symlink("/dev/zero", Folder() + kDefaultConnectionFile);
         const ChildResult r = Run(c.args);
         EXPECT_EQ(r.exitCode, c.exitCode);
         EXPECT_EQ(r.err, c.message);
-        // Nothing ran, and what was refused stays in the settings file as it was.
         EXPECT_EQ(Catalog().Count("BIB_HISTORY WHERE ACTION_TYPE_ID = 2"), 0);
-        EXPECT_EQ(FilesStarting("LINKMEND."), std::vector<std::string>{});
-        for (std::size_t i = 0; i < c.settings.size(); ++i) {
-            const auto& [section, key, value] = c.settings[i];
-            EXPECT_NE(ReadFile(Folder() + "Linkmend.INI").find("\n" + key + "=" + value + "\n"), std::string::npos);
-            Set(section, key, saved[i]);
+        EXPECT_EQ(FilesStarting("LINKMEND."), std::vector<std::string>{});  // no report in the current folder
+        if (!c.key.empty()) {
+            EXPECT_NE(ReadFile(Folder() + "Linkmend.INI").find("\n" + c.key + "=" + c.value + "\n"), std::string::npos);
+            Set(c.section, c.key, saved);
         }
         fs::remove(Folder() + kDefaultConnectionFile);
     }

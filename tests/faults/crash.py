@@ -123,6 +123,15 @@ def run_program(build, run, reports, kill_after=None, production=True):
     return (None if killed else status), files
 
 
+class Failed(Exception):
+    pass
+
+
+def expect(condition, message):
+    if not condition:
+        raise Failed(message)
+
+
 def check(db, before, files, what):
     """Every record whole; every record listed as changed differs from before the first run."""
     now = db.records()
@@ -130,12 +139,12 @@ def check(db, before, files, what):
         for rid, octets in records.items():
             leader = octets[:5]
             whole = leader.isdigit() and int(leader) == len(octets) and octets.endswith(b"\x1d")
-            assert whole, "%s: %s record %s is not whole (%d octets, leader %r)" % (what, kind, rid, len(octets),
-                                                                                   octets[:24])
+            expect(whole, "%s: %s record %s is not whole (%d octets, leader %r)" %
+                   (what, kind, rid, len(octets), octets[:24]))
     # Only whole lines: a line the kill cut short names no record.
     for line in re.findall(rb"([BHA])\t(\d+)\r\n", files.get("ChangedRecords", b"")):
         kind, rid = line[0].decode(), line[1].decode()
-        assert now[kind].get(rid) != before[kind].get(rid), "%s: %s %s is listed but unchanged" % (what, kind, rid)
+        expect(now[kind].get(rid) != before[kind].get(rid), "%s: %s %s is listed but unchanged" % (what, kind, rid))
     return now
 
 
@@ -169,14 +178,14 @@ def crash_database(build, kind, kills, rng, bibs, work):
             print("%s: kill %d after %d changes%s; %d records changed so far" %
                   (kind, k + 1, point, "" if status is None else " came too late (exit %d)" % status, changed))
         status, files = run_program(build, run, os.path.join(run, "complete"))
-        assert status == 0, "%s: the completing run ended with %s" % (kind, status)
+        expect(status == 0, "%s: the completing run ended with %s" % (kind, status))
         listed = len(re.findall(rb"\r\n", files.get("ChangedRecords", b"")))
-        assert listed == updated(files["Report"]), "%s: %d listed, report says otherwise" % (kind, listed)
+        expect(listed == updated(files["Report"]), "%s: %d listed, report says otherwise" % (kind, listed))
         if cluster:
             cluster.crash_and_restart()
         check(db, before, files, kind + " completing run")
         status, files = run_program(build, run, os.path.join(run, "final"))
-        assert status == 0 and updated(files["Report"]) == 0, "%s: the final run still changed records" % kind
+        expect(status == 0 and updated(files["Report"]) == 0, "%s: the final run still changed records" % kind)
         print("%s: the completing run changed %d records, the final run none" % (kind, listed))
     finally:
         if cluster:
@@ -199,7 +208,7 @@ def main():
                 started = time.time()
                 crash_database(build, kind, a.kills, random.Random("%d-%s" % (a.seed, kind)), a.bibs, work)
                 print("%s: %.1f s" % (kind, time.time() - started))
-    except AssertionError as e:
+    except Failed as e:
         print("FAILED: %s" % e)
         return 1
     finally:

@@ -43,6 +43,7 @@ int WindowMain(int argc, char** argv, const CommandLineOptions& options) {
     QObject::connect(&window, &ui::frmArmatureMain::ProgramEnded, &app, [](int status) { QApplication::exit(status); });
     host.ListenForStopSignals();
     window.StartUp();
+    if (host.StoppedBeforeRun()) return 0;  // stopped while start-up read the database
     window.show();
     return QApplication::exec();
 }

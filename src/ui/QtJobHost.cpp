@@ -103,7 +103,9 @@ bool QtJobHost::Stop() {
 void QtJobHost::ListenForStopSignals() {
     auto* stop = new StopSignals(this);
     connect(stop, &StopSignals::Stopped, this, [this] {
-        if (!Stop()) QCoreApplication::exit(0);
+        if (Stop()) return;
+        stoppedBeforeRun_ = true;
+        QCoreApplication::exit(0);
     });
 }
 

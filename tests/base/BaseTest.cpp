@@ -38,12 +38,12 @@ TEST(Base, DateTimeCountsDaysFrom1899AndParsesDriverTexts) {
     EXPECT_EQ(DateTime::FromParts({2000, 1, 1, 12, 0, 0}).Days(), 36526.5);
     const std::pair<const char*, const char*> texts[] = {{"2024-02-29 13:45:07.123456", "2024-02-29 13:45:07"},
                                                          {"2024-02-29T13:45", "2024-02-29 13:45:00"},
-                                                         {"\t 2024-03-01 \t", "2024-03-01 00:00:00"},
+                                                         {"\t 1900-03-01 \t", "1900-03-01 00:00:00"},
                                                          {"2024-03-01 10:00:00+01", "2024-03-01 10:00:00"}};
     for (const auto& [text, formatted] : texts) EXPECT_EQ(DateTime::Parse(text).Format(), formatted) << text;
     EXPECT_EQ(DateTime::Parse("2024-01-31 10:00:00").FileStamp(), "20240131.100000");
     for (const char* bad : {"", "2023-02-29", "2024-13-01", "2024-01-01 24:00:00", "2024-01-01 10:00:00.", "2024-1-1",
-                            "2024-01-01x10:00:00"})
+                            "2024-01-01x10:00:00", "-01-01"})
         EXPECT_TRUE(DateTime::Parse(bad).IsZero()) << bad;
 }
 

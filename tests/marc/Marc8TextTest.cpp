@@ -1,6 +1,6 @@
 // Text translation between MARC-8 and UTF-8: working sets, escape sequences, East Asian groups,
 // references, diacritic order, markers for what has no translation or is broken (arbitrary input is
-// the fuzz targets'); the generated tables behind it; whole fields with their non-filing counts and
+// the fuzz targets', fuzz/); the generated tables behind it; whole fields with their non-filing counts and
 // right-to-left marks.
 #include <gtest/gtest.h>
 

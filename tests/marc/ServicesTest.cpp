@@ -23,27 +23,18 @@ protected:
 };
 
 TEST(ServicesStrings, RatSafeStuffAndCharacterReplacement) {
-    const std::tuple<const char*, const char*, int> rat[] = {
-        {"a\\b\\c", "\\", 4}, {"abc", "abcd", 0}, {"abc", "", 0}, {"abcabc", "abc", 4}};
-    for (const auto& [text, find, at] : rat) EXPECT_EQ(R::Rat(text, find), at) << text << " " << find;
+    EXPECT_EQ(
+        std::vector<int>({R::Rat("a\\b\\c", "\\"), R::Rat("abcabc", "abc"), R::Rat("abc", "abcd"), R::Rat("abc", "")}),
+        std::vector<int>({4, 4, 0, 0}));
     const std::tuple<const char*, int, int, const char*, const char*> stuff[] = {
-        {"abcdef", 3, 2, "XY", "abXYef"}, {"abc", 9, 0, "z", "abcz"},
-        {"abc", 0, 0, "z", "zabc"},       {"", 1, 3, "r", "r"},
-        {"abc", 0, 1, "r", "rabc"},       {"abc", 1, 9, "r", "r"},
-        {"abc", 3, 9, "r", "abr"},        {"abc", 4, 1, "r", "abcr"},
-        {"abc", 3, 0, "r", "abrc"}};
+        {"abcdef", 3, 2, "XY", "abXYef"}, {"abc", 9, 0, "z", "abcz"}, {"abc", 0, 1, "r", "rabc"},
+        {"abc", 1, 9, "r", "r"},          {"abc", 3, 9, "r", "abr"},  {"abc", 3, 0, "r", "abrc"}};
     for (const auto& [text, at, length, with, result] : stuff)
         EXPECT_EQ(R::SafeStuff(text, at, static_cast<std::int16_t>(length), with), result) << text << at << length;
-    EXPECT_EQ(R::RemoveRepeatedCharacters("--a  b--", "-") + R::RemoveRepeatedCharacters("a  b", ""), "-a  b-a  b");
-    const std::tuple<const char*, const char*, const char*, bool, const char*> replace[] = {
-        {"a-b-c", "-", "--", false, "a--b--c"},
-        {"a--b", "-", " ", true, "a b"},
-        {"a--b", "-", " ", false, "a  b"},
-        {"aab", "ab", "b", false, "b"}};  // scanned from the end: a replacement can complete a match before it
-    for (auto [text, remove, with, collapse, result] : replace) {
-        std::string replacement = with;
-        EXPECT_EQ(R::ReplaceCharacters(text, remove, replacement, collapse), result) << text << remove << with;
-    }
+    EXPECT_EQ(R::RemoveRepeatedCharacters("--a  b--", "-"), "-a  b-");
+    std::string blank = " ", shorter = "b";  // scanned from the end: a replacement can complete a match before it
+    EXPECT_EQ(R::ReplaceCharacters("a--b", "-", blank, true) + R::ReplaceCharacters("aab", "ab", shorter, false),
+              "a bb");
 }
 
 TEST_F(Services, TruthWordsAgreeWithTheSettingsReaders) {

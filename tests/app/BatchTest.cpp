@@ -51,7 +51,7 @@ TEST_P(Batch, ExitStatusesAndMessages) {
         {"sign-on", [this] { Set("Write", "PWD", "wrong"); }, {"--production"}, {}, {}, 3,
          "Linkmend program: Cannot sign on to Voyager.\nReason: 27\nInvalid user name or password\n", true, 0},
         {"data source", [this] { Set("Connection", "DSN", "NoSuchDataSource"); }, {}, {}, {}, 3,
-         "Linkmend program: Error in SQL: Could not establish a database connection to NoSuchDataSource", false, 0},
+         "Linkmend program: Error in SQL: Could not establish a database connection to NoSuchDataSource", true, 0},
         {"Ctrl-C", [this] { Set("General", "Debug", "False"); }, {"--production"}, {}, atFirst("Finding records"), 4,
          "Finding records\n", true, -1},
         {"countdown Ctrl-C", deferred, {"--production"}, {"LINKMEND_CLOCK=2024-05-01 09:00:00"},

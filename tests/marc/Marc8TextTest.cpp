@@ -206,8 +206,9 @@ TEST(Marc8Tables, TellingRowsAlternativesVariantsAndUnicodeData) {
         EXPECT_STREQ(unicode::Category(cp), category) << std::hex << cp;  // AC01 in a range
     const auto d = unicode::Decompose(0x1EAC);                            // A with circumflex and dot below
     EXPECT_EQ(std::vector<std::uint32_t>(d.begin(), d.end()), (std::vector<std::uint32_t>{'A', 0x0323, 0x0302}));
-    EXPECT_TRUE(unicode::Decompose(0xF900).empty() &&
-                unicode::Decompose(0xAC00).empty());  // compatibility, Hangul kept
+    EXPECT_TRUE(unicode::Decompose(0xF900).empty() && unicode::Decompose(0xAC00).empty());  // compatibility, Hangul
+    const auto first = DecodeUtf8(X("{E0}{A0}{80}"), 0);  // the lowest three-octet character
+    EXPECT_TRUE(first.valid && first.cp == 0x800 && first.length == 3);
 }
 
 // ---- Whole fields

@@ -24,5 +24,5 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 
 # Every fuzz target for 30 seconds (clang, libFuzzer, ASan + UBSan, in build-fuzz); a crash, leak,
 # hang or failed property fails the run.
-LINKMEND_FUZZ_JOBS=$jobs sh fuzz/run.sh 30
+LINKMEND_FUZZ_JOBS=$jobs sh tests/fuzz/run.sh 30
 echo "All tests passed."

@@ -50,7 +50,7 @@ int BatchMain(const CommandLineOptions& options) {
     }
     form.chkProductionRun = options.production;
     form.chkListChangedRecords = options.listChanged;
-    if (!PrepareToPerform(program.settingsFile, program.job, form, host)) return 1;
+    if (!(onFile ? PerformChecksOnFile(program, form, host) : PerformChecks(program, form, host))) return 1;
     const RunOutcome outcome = onFile ? RunOnMarcFile(program, host, files) : RunUrlChangeJob(program, host);
     if (!program.reportPath.empty()) std::printf("%s\n", program.reportPath.c_str());
     return ExitStatusOf(outcome);

@@ -128,7 +128,7 @@ void frmArmatureMain::ActionBoxToggled(int index) {
 
 void frmArmatureMain::Perform() {
     ReadForm();
-    if (!PrepareToPerform(program_.settingsFile, program_.job, form_, host_)) return;
+    if (!PerformChecks(program_, form_, host_)) return;
     Run([this] { return RunUrlChangeJob(program_, host_); });
 }
 
@@ -148,7 +148,7 @@ void frmArmatureMain::PerformOnFile() {
     OfferSavedLocation(program_.job, form_);
     ShowLocationList();
     ReadForm();
-    if (!PrepareToPerform(program_.settingsFile, program_.job, form_, host_)) return;
+    if (!PerformChecksOnFile(program_, form_, host_)) return;
     Run([this, files] { return RunOnMarcFile(program_, host_, files); });
 }
 

@@ -105,6 +105,15 @@ namespace {
 constexpr std::string_view kFunctionProbe = "SELECT RAWTOHEX('A'), HEXTORAW('41'), CHR(65)";
 
 // One row per kind of database, most specific first; the last row takes any other name.
+//
+// Block reads send "WHERE BIB_ID IN (?, ?, ...)" with the block's ids. Oracle refuses an IN-list of
+// more than 1000 expressions (ORA-01795). Its queries see one moment each unless the transaction
+// says otherwise: a block that must see one moment throughout would begin with "SET TRANSACTION
+// READ ONLY" (autocommit off, as the block transaction has it) and end with COMMIT. SQLite's
+// builds before 3.32 take at most 999 markers per statement; a block transaction there takes the
+// read lock once instead of per statement, and WAL lets the writer go on meanwhile. PostgreSQL
+// takes 65535 markers; its block transaction is one snapshot for the block (read-only where the
+// session is).
 constexpr DriverSettings kDrivers[] = {
     {.dbmsName = "Oracle",
      .match = NameMatch::Prefix,
@@ -112,7 +121,9 @@ constexpr DriverSettings kDrivers[] = {
      .rewriteSelectUnique = false,
      .functionProbe = "",
      .missingFunctions = "",
-     .onConnect = {}},
+     .onConnect = {},
+     .blockMarkers = 1000,
+     .blockTransaction = true},
     {.dbmsName = "SQLite",
      .match = NameMatch::Whole,
      .unnamed = false,
@@ -120,7 +131,9 @@ constexpr DriverSettings kDrivers[] = {
      .functionProbe = kFunctionProbe,
      .missingFunctions = "The SQLite extension linkmend_sqlite (RAWTOHEX, HEXTORAW, CHR) is not loaded: name the "
                          "module linkmend_sqlite.so in the data source's LoadExt setting",
-     .onConnect = {}},
+     .onConnect = {},
+     .blockMarkers = 999,
+     .blockTransaction = true},
     {.dbmsName = "PostgreSQL",
      .match = NameMatch::Whole,
      .unnamed = false,
@@ -128,14 +141,18 @@ constexpr DriverSettings kDrivers[] = {
      .functionProbe = kFunctionProbe,
      .missingFunctions = "The database lacks the functions rawtohex and hextoraw: load the Linkmend schema script "
                          "(demo/schema-postgresql.sql) into it",
-     .onConnect = {}},
+     .onConnect = {},
+     .blockMarkers = 1000,
+     .blockTransaction = true},
     {.dbmsName = "",
      .match = NameMatch::Any,
      .unnamed = false,
      .rewriteSelectUnique = true,
      .functionProbe = "",
      .missingFunctions = "",
-     .onConnect = {}},
+     .onConnect = {},
+     .blockMarkers = 0,
+     .blockTransaction = false},
 };
 
 }  // namespace

@@ -25,6 +25,10 @@ struct DriverSettings {
     std::string_view missingFunctions = {};
     // Run by the statement engine on each new connection, in order, before the probe.
     std::span<const std::string_view> onConnect = {};
+    // Records read by the block: the most "?" markers one IN-list of ids may hold (0: records are
+    // read one at a time), and whether each block's statements run in one read transaction.
+    std::uint16_t blockMarkers = 0;
+    bool blockTransaction = false;
 
     bool Recognises(std::string_view name) const;
     // The statement to send: sql itself when nothing changes, otherwise RewriteSelectUnique's copy

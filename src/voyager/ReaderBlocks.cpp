@@ -1,0 +1,244 @@
+// Records read by the block: each table is asked once per block for all of the block's ids (an
+// IN-list of "?" markers, prepared once per list size), inside one read transaction where the
+// database's driver row asks for one. What each id gets is what the single retrievals give.
+#include <charconv>
+
+#include "base/Text.h"
+#include "odbc/PreparedQuery.h"
+#include "voyager/RecordSegments.h"
+#include "voyager/SqlText.h"
+#include "voyager/VgerReaderClass7.h"
+
+namespace linkmend {
+namespace {
+
+// The IN-list sizes a block statement is prepared for; a shorter list is padded with its last id
+// (a repeated id adds no row), so that a handful of prepared statements serve every block.
+constexpr std::size_t kListSizes[] = {1, 8, 32, 128, 512};
+
+std::size_t ListSize(std::size_t ids, std::size_t most) {
+    for (const std::size_t size : kListSizes)
+        if (size >= ids) return std::min(size, most);
+    return most;
+}
+
+std::string Markers(std::size_t count) {
+    std::string out;
+    out.reserve(count * 3);
+    for (std::size_t i = 0; i < count; ++i) out += i == 0 ? "?" : ", ?";
+    return out;
+}
+
+// The numeric value of a record id as a column or a request gives it; false for anything else.
+bool IdValue(std::string_view text, std::int64_t& value) {
+    text = TrimBlanks(text);
+    if (text.empty() || !IsAllDigits(text)) return false;
+    return std::from_chars(text.data(), text.data() + text.size(), value).ec == std::errc();
+}
+
+// The ids of one kind in a block: each id once, in the order asked, with the text it was asked by.
+struct IdKeys {
+    std::vector<std::int64_t> values;
+    std::unordered_map<std::int64_t, std::string> keys;
+
+    void Add(const std::string& text) {
+        std::int64_t value = 0;
+        if (IdValue(text, value) && keys.emplace(value, text).second) values.push_back(value);
+    }
+    // The key of a row's id column; nullptr when the row names none of the ids.
+    const std::string* KeyOf(const std::string& column) const {
+        std::int64_t value = 0;
+        if (!IdValue(column, value)) return nullptr;
+        const auto found = keys.find(value);
+        return found == keys.end() ? nullptr : &found->second;
+    }
+};
+
+// Reads the history rows of one record (newest first) the way the single retrievals pick theirs:
+// the creation row (ACTION_TYPE_ID 1) that comes first, or for holdings the earliest, and the
+// newest other row; a picked row with no date leaves both of its texts empty.
+struct HistoryPick {
+    bool creationSeen = false, updateSeen = false;
+
+    void Take(RecordHistory& h, const PreparedQuery& q, bool earliestCreation) {
+        const std::string& type = q.Column(4);
+        const std::string& date = q.Column(2);
+        if (type == "1") {
+            if (creationSeen && !earliestCreation) return;
+            creationSeen = true;
+            h.createDate = date;
+            h.createOperator = date.empty() ? std::string() : q.Column(3);
+        } else if (!type.empty() && !updateSeen) {
+            updateSeen = true;
+            if (date.empty()) return;
+            h.updateDate = date;
+            h.updateOperator = q.Column(3);
+        }
+    }
+};
+
+}  // namespace
+
+void VgerReaderClass7::BlockQuery(const std::string& head, const std::string& tail,
+                                  const std::vector<std::int64_t>& ids,
+                                  const std::function<void(const PreparedQuery&)>& row) {
+    VgerReaderDllClass6& e = Engine();
+    const std::size_t most = std::max<std::size_t>(e.Driver().blockMarkers, 1);
+    for (std::size_t at = 0; at < ids.size();) {
+        const std::size_t count = std::min(most, ids.size() - at);
+        const std::size_t size = ListSize(count, most);
+        PreparedQuery& q = e.Prepared(head + " IN (" + Markers(size) + ")" + tail);
+        for (std::size_t i = 0; i < size; ++i) q.Bind(static_cast<int>(i + 1), ids[at + std::min(i, count - 1)]);
+        Trace(q.Worded());
+        q.Execute();
+        while (q.Fetch()) row(q);
+        at += count;
+    }
+}
+
+RecordBlock VgerReaderClass7::RetrieveRecordBlock(const BlockRequest& request) {
+    TestConnectionData();
+    CheckConnection();
+    MyCheckVoyagerConnection();
+    EnsureDatabaseTested();
+    VgerReaderDllClass6& e = Engine();
+    struct Transaction {
+        VgerReaderDllClass6& engine;
+        ~Transaction() { engine.EndReadTransaction(); }
+    } transaction{e};
+    if (e.Driver().blockTransaction) e.BeginReadTransaction();
+
+    RecordBlock block;
+    IdKeys holds, bibs, auths, libraries;
+    for (const std::string& id : request.holdings) holds.Add(id);
+    for (const std::string& id : request.bibs) bibs.Add(id), libraries.Add(id);
+    for (const std::string& id : request.authorities) auths.Add(id);
+    const std::string& prefix = tableNamePrefix_;
+
+    // Holdings first: with owning libraries wanted, their bibs join the owning-library look-up.
+    if (!holds.values.empty()) {
+        for (const std::int64_t id : holds.values) block.holdings[holds.keys[id]];
+        ReadBlockSegments(VgerTable::MfhdData, "MFHD_ID", kHoldSegmentSize, holds.values,
+                          [&](const std::string& column) -> std::string* {
+                              const std::string* key = holds.KeyOf(column);
+                              return key ? &block.holdings[*key].record : nullptr;
+                          });
+        std::vector<std::int64_t> found;
+        for (const std::int64_t id : holds.values)
+            if (!block.holdings[holds.keys[id]].record.empty()) found.push_back(id);
+        std::unordered_map<std::string, int> links;
+        BlockQuery("SELECT MFHD_ID, BIB_ID FROM " + TableName(VgerTable::BibMfhd) + " WHERE MFHD_ID",
+                   " ORDER BY MFHD_ID, BIB_ID", found, [&](const PreparedQuery& q) {
+                       const std::string* key = holds.KeyOf(q.Column(1));
+                       if (!key) return;
+                       HoldBlockRecord& h = block.holdings[*key];
+                       const int n = ++links[*key];
+                       if (n == 1) h.bibRecordNumber = q.Column(2);
+                       else if (n == 2) h.multiplyLinked = !h.bibRecordNumber.empty() && !q.Column(2).empty();
+                   });
+        std::unordered_map<std::string, HistoryPick> picks;
+        BlockQuery(
+            "SELECT MFHD_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID FROM " + prefix + "MFHD_HISTORY WHERE MFHD_ID",
+            " ORDER BY MFHD_ID, ACTION_DATE DESC", found, [&](const PreparedQuery& q) {
+                if (const std::string* key = holds.KeyOf(q.Column(1)))
+                    picks[*key].Take(block.holdings[*key].history, q, true);
+            });
+        std::unordered_map<std::string, bool> mastered;
+        BlockQuery(
+            "SELECT T1.MFHD_ID, T1.SUPPRESS_IN_OPAC, T1.LOCATION_ID, T1.NORMALIZED_CALL_NO, T1.DISPLAY_CALL_NO, "
+            "T1.CALL_NO_TYPE FROM " +
+                TableName(VgerTable::MfhdMaster) + " T1, " + prefix + "LOCATION T2 WHERE T1.MFHD_ID",
+            " AND T2.LOCATION_ID = T1.LOCATION_ID", found, [&](const PreparedQuery& q) {
+                const std::string* key = holds.KeyOf(q.Column(1));
+                if (!key || !mastered.emplace(*key, true).second) return;
+                HoldBlockRecord& h = block.holdings[*key];
+                const std::string& suppress = q.Column(2);
+                h.suppressed = !suppress.empty() && (suppress[0] == 'Y' || suppress[0] == 'y');
+                h.locationId = q.Column(3);
+                h.callNoNormalized = q.Column(4);
+                h.callNoDisplay = q.Column(5);
+                h.callNoType = q.Column(6);
+            });
+        if (request.holdingsBibLibraries)
+            for (const auto& [key, h] : block.holdings)
+                if (!h.bibRecordNumber.empty()) libraries.Add(h.bibRecordNumber);
+    }
+
+    if (!bibs.values.empty()) {
+        for (const std::int64_t id : bibs.values) block.bibs[bibs.keys[id]];
+        ReadBlockSegments(VgerTable::BibData, "BIB_ID", kBibSegmentSize, bibs.values,
+                          [&](const std::string& column) -> std::string* {
+                              const std::string* key = bibs.KeyOf(column);
+                              return key ? &block.bibs[*key].record : nullptr;
+                          });
+    }
+    if (!libraries.values.empty()) {
+        // A record that came up empty has no metadata, but its owning library is looked up anyway.
+        std::unordered_map<std::string, bool> mastered;
+        for (auto& [key, b] : block.bibs) b.suppressed = !b.record.empty();
+        BlockQuery(
+            "SELECT BIB_ID, SUPPRESS_IN_OPAC, LIBRARY_ID FROM " + TableName(VgerTable::BibMaster) + " WHERE BIB_ID", "",
+            libraries.values, [&](const PreparedQuery& q) {
+                const std::string* key = libraries.KeyOf(q.Column(1));
+                if (!key || !mastered.emplace(*key, true).second) return;
+                block.libraries[*key] = q.Column(3);
+                const auto bib = block.bibs.find(*key);
+                if (bib == block.bibs.end()) return;
+                bib->second.owningLibrary = q.Column(3);
+                // Only an explicit "N" shows a record in the public catalogue.
+                if (!bib->second.record.empty()) bib->second.suppressed = q.Column(2).compare(0, 1, "N") != 0;
+            });
+        for (const std::int64_t id : libraries.values) block.libraries[libraries.keys[id]];
+    }
+    if (!bibs.values.empty()) {
+        std::vector<std::int64_t> found;
+        for (const std::int64_t id : bibs.values)
+            if (!block.bibs[bibs.keys[id]].record.empty()) found.push_back(id);
+        std::unordered_map<std::string, HistoryPick> picks;
+        BlockQuery(
+            "SELECT BIB_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID FROM " + prefix + "BIB_HISTORY WHERE BIB_ID",
+            " ORDER BY BIB_ID, ACTION_DATE DESC", found, [&](const PreparedQuery& q) {
+                if (const std::string* key = bibs.KeyOf(q.Column(1)))
+                    picks[*key].Take(block.bibs[*key].history, q, false);
+            });
+    }
+
+    if (!auths.values.empty()) {
+        for (const std::int64_t id : auths.values) block.authorities[auths.keys[id]];
+        ReadBlockSegments(VgerTable::AuthData, "AUTH_ID", kAuthSegmentSize, auths.values,
+                          [&](const std::string& column) -> std::string* {
+                              const std::string* key = auths.KeyOf(column);
+                              return key ? &block.authorities[*key].record : nullptr;
+                          });
+        std::vector<std::int64_t> found;
+        for (const std::int64_t id : auths.values)
+            if (!block.authorities[auths.keys[id]].record.empty()) found.push_back(id);
+        std::unordered_map<std::string, HistoryPick> picks;
+        BlockQuery(
+            "SELECT AUTH_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID FROM " + prefix + "AUTH_HISTORY WHERE AUTH_ID",
+            " ORDER BY AUTH_ID, ACTION_DATE DESC", found, [&](const PreparedQuery& q) {
+                if (const std::string* key = auths.KeyOf(q.Column(1)))
+                    picks[*key].Take(block.authorities[*key].history, q, false);
+            });
+    }
+    return block;
+}
+
+// Segments of many records, in id and sequence order; as for one record, the first empty segment
+// ends a record.
+void VgerReaderClass7::ReadBlockSegments(VgerTable table, const char* idColumn, std::size_t segmentSize,
+                                         const std::vector<std::int64_t>& ids,
+                                         const std::function<std::string*(const std::string&)>& recordOf) {
+    std::unordered_map<std::string*, bool> ended;
+    BlockQuery(std::string("SELECT ") + idColumn + ", RAWTOHEX(RECORD_SEGMENT), SEQNUM FROM " + TableName(table) +
+                   " WHERE " + idColumn,
+               std::string(" ORDER BY ") + idColumn + ", SEQNUM", ids, [&](const PreparedQuery& q) {
+                   std::string* record = recordOf(q.Column(1));
+                   if (!record || ended[record]) return;
+                   const std::string& hex = q.Column(2);
+                   if (hex.empty()) ended[record] = true;
+                   else AppendHexSegment(*record, hex, segmentSize);
+               });
+}
+
+}  // namespace linkmend

@@ -28,6 +28,8 @@ public:
     void Disconnect() noexcept;
     bool Connected() const { return static_cast<bool>(dbc_); }
     const std::string& DbmsName() const { return dbmsName_; }
+    // The database's row of the driver table (the fallback row before connecting).
+    const DriverSettings& Driver() const { return *driver_; }
     RawHandle Handle() const { return dbc_.Get(); }
 
     // Outside a transaction every statement commits by itself. Inside one, nothing is kept until

@@ -113,7 +113,9 @@ constexpr std::string_view kFunctionProbe = "SELECT RAWTOHEX('A'), HEXTORAW('41'
 // builds before 3.32 take at most 999 markers per statement; a block transaction there takes the
 // read lock once instead of per statement, and WAL lets the writer go on meanwhile. PostgreSQL
 // takes 65535 markers; its block transaction is one snapshot for the block (read-only where the
-// session is).
+// session is). The database side must provide, besides RAWTOHEX, HEXTORAW and CHR where the
+// database lacks them, the function named in replaceFunction where one is named (PostgreSQL:
+// demo/schema-postgresql.sql), so that a write-back costs one round trip.
 constexpr DriverSettings kDrivers[] = {
     {.dbmsName = "Oracle",
      .match = NameMatch::Prefix,
@@ -143,7 +145,8 @@ constexpr DriverSettings kDrivers[] = {
                          "(demo/schema-postgresql.sql) into it",
      .onConnect = {},
      .blockMarkers = 1000,
-     .blockTransaction = true},
+     .blockTransaction = true,
+     .replaceFunction = "LINKMEND_REPLACE_RECORD"},
     {.dbmsName = "",
      .match = NameMatch::Any,
      .unnamed = false,

@@ -29,6 +29,10 @@ struct DriverSettings {
     // read one at a time), and whether each block's statements run in one read transaction.
     std::uint16_t blockMarkers = 0;
     bool blockTransaction = false;
+    // The database side's function that checks and writes one replaced record in one call (the
+    // batch-cataloguing stand-in's writes), called with the table-name prefix; "" for none: the
+    // writes then go statement by statement.
+    std::string_view replaceFunction = {};
 
     bool Recognises(std::string_view name) const;
     // The statement to send: sql itself when nothing changes, otherwise RewriteSelectUnique's copy

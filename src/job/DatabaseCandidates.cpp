@@ -33,8 +33,10 @@ struct CandidateBibs {
     }
 };
 
-void AddHoldingsRow(VgerReaderClass7& reader, RunLog& log, CandidateBibs& bibs, const std::string& mfhdId) {
-    const std::string bib = reader.BibNumberForHoldLink(mfhdId);
+void AddHoldingsRow(RunLog& log, CandidateBibs& bibs, const std::string& mfhdId,
+                    const std::unordered_map<std::string, std::string>& bibOfHoldings) {
+    const auto found = bibOfHoldings.find(mfhdId);
+    const std::string bib = found == bibOfHoldings.end() ? std::string() : found->second;
     if (bib.empty()) {
         // Holdings without a bibliographic record cannot be screened or written back.
         log.LogLine("No bibliographic record for holdings " + mfhdId);
@@ -68,19 +70,27 @@ void DatabaseSource::SelectCandidates(const std::string& stem, RunContext& run) 
     workList_.Create(program_.temporaryFolder);
     log.LogLine("Record IDs will be written to " + workList_.Path());
 
-    CandidateBibs bibs;
-    std::int32_t rows = 0;
+    // The rows are taken whole first, so that the bibs of all holdings links are looked up together.
+    std::vector<std::pair<std::string, std::string>> links;  // RECORD_ID, RECORD_TYPE
+    std::vector<std::string> holdingsIds;
     while (reader.GetNextRow(standing)) {
         LetWindowMessagesRun();
-        const std::string id = reader.CurrentRow(1);
-        const std::string type = reader.CurrentRow(2);
+        links.emplace_back(reader.CurrentRow(1), reader.CurrentRow(2));
+        if (links.back().second == "H" || links.back().second == "M") holdingsIds.push_back(links.back().first);
+    }
+    const std::unordered_map<std::string, std::string> bibOfHoldings = reader.BibNumbersForHoldLinks(holdingsIds);
+
+    CandidateBibs bibs;
+    std::int32_t rows = 0;
+    for (const auto& [id, type] : links) {
+        LetWindowMessagesRun();
         if (log.IsOn()) log.LogLine("Line from SQL: " + id + " " + type);
         ++rows;
         if (rows % 10 == 0 && !bibs.list.empty())
             run.Host().ProgressRetrieved("Read " + std::to_string(rows) + " lines");
         run.Checkpoint("1");
         if (type == "H" || type == "M") {
-            AddHoldingsRow(reader, log, bibs, id);
+            AddHoldingsRow(log, bibs, id, bibOfHoldings);
         } else if (type == "B") {
             bibs.Entry(id, true).ownLink = true;
         } else {

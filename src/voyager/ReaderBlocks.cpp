@@ -224,6 +224,31 @@ RecordBlock VgerReaderClass7::RetrieveRecordBlock(const BlockRequest& request) {
     return block;
 }
 
+std::unordered_map<std::string, std::string> VgerReaderClass7::BibNumbersForHoldLinks(
+    const std::vector<std::string>& holdRecordNumbers) {
+    std::unordered_map<std::string, std::string> bibs;
+    if (holdRecordNumbers.empty()) return bibs;
+    CheckConnection();
+    MyCheckVoyagerConnection();
+    EnsureDatabaseTested();
+    IdKeys holds;
+    for (const std::string& id : holdRecordNumbers) holds.Add(id);
+    BlockQuery("SELECT MFHD_ID, BIB_ID FROM " + tableNamePrefix_ + "BIB_MFHD WHERE MFHD_ID", "", holds.values,
+               [&](const PreparedQuery& q) {
+                   if (const std::string* key = holds.KeyOf(q.Column(1))) bibs.emplace(*key, q.Column(2));
+               });
+    // Every text the holdings were named by gets the bib of its number.
+    for (const std::string& id : holdRecordNumbers) {
+        std::int64_t value = 0;
+        if (!IdValue(id, value) || bibs.count(id)) continue;
+        const auto found = bibs.find(holds.keys[value]);
+        if (found == bibs.end()) continue;
+        const std::string bib = found->second;
+        bibs.emplace(id, bib);
+    }
+    return bibs;
+}
+
 // Segments of many records, in id and sequence order; as for one record, the first empty segment
 // ends a record.
 void VgerReaderClass7::ReadBlockSegments(VgerTable table, const char* idColumn, std::size_t segmentSize,

@@ -377,6 +377,9 @@ public:
     // when there is none. A holdings link's bib is the first BIB_MFHD row the database gives.
     std::string LocationIdForCode(const std::string& locationCode);
     std::string BibNumberForHoldLink(const std::string& holdRecordNumber);
+    // The same for many holdings links at once, by holdings id as given; one without a bib is missing.
+    std::unordered_map<std::string, std::string> BibNumbersForHoldLinks(
+        const std::vector<std::string>& holdRecordNumbers);
     std::string OwningLibraryForItem(const std::string& itemRecordNumber);
     // LOCATION_CODE, LOCATION_NAME by code, the table named with the prefix as the profile holds it.
     void SearchLocationList(const std::string& profilePrefix, std::int16_t& iResultSet);

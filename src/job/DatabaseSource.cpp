@@ -58,8 +58,10 @@ void DatabaseSource::ReadAhead() {
         if (c.type == "B") request.bibs.push_back(c.id);
         else if (c.type == "H" || c.type == "M") request.holdings.push_back(c.id);
         else if (c.type == "A") request.authorities.push_back(c.id);
+        else if (c.type == "I") request.items.push_back(c.id);
     }
     request.holdingsBibLibraries = !program_.profile.AllOwningLibraries;
+    request.itemLibraries = !program_.profile.AllOwningLibraries;
     block_ = reader.RetrieveRecordBlock(request);
 }
 
@@ -92,6 +94,14 @@ bool DatabaseSource::FromBlock(const Candidate& candidate, RetrievedRecord& r) {
         r.location = h.locationId;
         r.holdingsBib = h.bibRecordNumber;
         r.suppressed = h.suppressed;
+        return true;
+    }
+    if (type == "I") {
+        const auto found = block_.items.find(id);
+        if (found == block_.items.end()) return false;
+        VgerReaderClass7& reader = program_.reader.Reader();
+        reader.UseBlockItem(id, found->second);
+        if (!program_.profile.AllOwningLibraries) r.owningLibrary = found->second.owningLibrary;
         return true;
     }
     if (type == "A") {

@@ -41,9 +41,11 @@ struct IdKeys {
     std::vector<std::int64_t> values;
     std::unordered_map<std::int64_t, std::string> keys;
 
+    // A text that is no record number is left to the single retrievals, which refuse it.
     void Add(const std::string& text) {
         std::int64_t value = 0;
-        if (IdValue(text, value) && keys.emplace(value, text).second) values.push_back(value);
+        if (IsRecordId(TrimBlanks(text)) && IdValue(text, value) && keys.emplace(value, text).second)
+            values.push_back(value);
     }
     // The key of a row's id column; nullptr when the row names none of the ids.
     const std::string* KeyOf(const std::string& column) const {
@@ -221,7 +223,115 @@ RecordBlock VgerReaderClass7::RetrieveRecordBlock(const BlockRequest& request) {
                     picks[*key].Take(block.authorities[*key].history, q, false);
             });
     }
+    if (!request.items.empty()) {
+        IdKeys items;
+        for (const std::string& id : request.items) items.Add(id);
+        for (const std::int64_t id : items.values) block.items[items.keys[id]];
+        ReadBlockItems(
+            items.values,
+            [&](const std::string& column) -> ItemBlockRecord* {
+                const std::string* key = items.KeyOf(column);
+                return key ? &block.items[*key] : nullptr;
+            },
+            request.itemLibraries);
+    }
     return block;
+}
+
+// The statements of RetrieveItemRecord and of the item's owning library, for many items: of
+// several rows the first the database gives counts, as it does for one item.
+void VgerReaderClass7::ReadBlockItems(const std::vector<std::int64_t>& ids,
+                                      const std::function<ItemBlockRecord*(const std::string&)>& itemOf,
+                                      bool libraries) {
+    const std::string& prefix = tableNamePrefix_;
+    // The first active barcode that is not empty, else the first barcode of any status.
+    struct Barcodes {
+        bool anySeen = false, activeSeen = false;
+        std::string first, active;
+    };
+    std::unordered_map<ItemBlockRecord*, Barcodes> barcodes;
+    BlockQuery(
+        "SELECT ITEM_ID, ITEM_BARCODE, BARCODE_STATUS FROM " + TableName(VgerTable::ItemBarcode) + " WHERE ITEM_ID", "",
+        ids, [&](const PreparedQuery& q) {
+            ItemBlockRecord* item = itemOf(q.Column(1));
+            if (!item) return;
+            Barcodes& b = barcodes[item];
+            if (!b.anySeen) b.first = q.Column(2), b.anySeen = true;
+            if (q.Column(3) == "1" && !b.activeSeen) b.active = q.Column(2), b.activeSeen = true;
+        });
+    for (auto& [item, b] : barcodes) {
+        item->barcodeActive = !b.active.empty();
+        item->barcode = item->barcodeActive ? b.active : b.first;
+    }
+    std::unordered_map<ItemBlockRecord*, int> seen;
+    BlockQuery(
+        "SELECT ITEM_ID, PERM_LOCATION, TEMP_LOCATION, COPY_NUMBER, SPINE_LABEL, ITEM_TYPE_ID, "
+        "TEMP_ITEM_TYPE_ID, PIECES, PRICE, MEDIA_TYPE_ID, CREATE_DATE, MODIFY_DATE, CREATE_OPERATOR_ID, "
+        "MODIFY_OPERATOR_ID, MAGNETIC_MEDIA, SENSITIZE FROM " +
+            TableName(VgerTable::Item) + " WHERE ITEM_ID",
+        "", ids, [&](const PreparedQuery& q) {
+            ItemBlockRecord* item = itemOf(q.Column(1));
+            if (!item || seen[item]++) return;
+            std::string* fields[] = {&item->permLocation,   &item->tempLocation,  &item->copyNumber,
+                                     &item->spineLabel,     &item->typeId,        &item->tempTypeId,
+                                     &item->pieces,         &item->price,         &item->mediaType,
+                                     &item->createDate,     &item->updateDate,    &item->createOperator,
+                                     &item->updateOperator, &item->magneticMedia, &item->sensitize};
+            int column = 2;
+            for (std::string* field : fields) *field = q.Column(column++);
+        });
+    seen.clear();
+    BlockQuery("SELECT ITEM_ID, MFHD_ID, ITEM_ENUM, CHRON, YEAR, CAPTION, FREETEXT FROM " +
+                   TableName(VgerTable::MfhdItem) + " WHERE ITEM_ID",
+               "", ids, [&](const PreparedQuery& q) {
+                   ItemBlockRecord* item = itemOf(q.Column(1));
+                   if (!item || seen[item]++) return;
+                   item->holdRecordNumber = q.Column(2);
+                   item->enumeration = q.Column(3);
+                   item->chron = q.Column(4);
+                   item->year = q.Column(5);
+                   item->caption = q.Column(6);
+                   item->freeText = q.Column(7);
+               });
+    // As for one item, the statuses end at the first empty one, and the notes at a row with neither
+    // a note nor a description.
+    seen.clear();
+    BlockQuery("SELECT ITEM_ID, ITEM_STATUS FROM " + TableName(VgerTable::ItemStatus) + " WHERE ITEM_ID", "", ids,
+               [&](const PreparedQuery& q) {
+                   ItemBlockRecord* item = itemOf(q.Column(1));
+                   if (!item || seen[item]) return;
+                   if (q.Column(2).empty()) seen[item] = 1;
+                   else item->statuses.push_back(q.Column(2));
+               });
+    seen.clear();
+    BlockQuery("SELECT ITEM_ID, BIB_ID FROM " + TableName(VgerTable::BibItem) + " WHERE ITEM_ID",
+               " ORDER BY ITEM_ID, BIB_ID", ids, [&](const PreparedQuery& q) {
+                   ItemBlockRecord* item = itemOf(q.Column(1));
+                   if (item && !seen[item]++) item->bibRecordNumber = q.Column(2);
+               });
+    seen.clear();
+    BlockQuery("SELECT T1.ITEM_ID, T1.ITEM_NOTE, T2.NOTE_DESC FROM " + prefix + "ITEM_NOTE T1, " + prefix +
+                   "ITEM_NOTE_TYPE T2 WHERE T1.ITEM_ID",
+               " AND T2.NOTE_TYPE = T1.ITEM_NOTE_TYPE", ids, [&](const PreparedQuery& q) {
+                   ItemBlockRecord* item = itemOf(q.Column(1));
+                   if (!item || seen[item] == 2) return;
+                   if (q.Column(2).empty() && q.Column(3).empty()) {
+                       seen[item] = 2;
+                   } else if (!seen[item]) {
+                       seen[item] = 1;
+                       item->note = "[" + q.Column(3) + "]:" + q.Column(2);
+                   } else {
+                       item->note += "\n" + q.Column(3) + ":" + q.Column(2);
+                   }
+               });
+    if (!libraries) return;
+    seen.clear();
+    BlockQuery(
+        "SELECT T1.ITEM_ID, T2.LIBRARY_ID FROM " + prefix + "BIB_ITEM T1, " + prefix + "BIB_MASTER T2 WHERE T1.ITEM_ID",
+        " AND T2.BIB_ID = T1.BIB_ID", ids, [&](const PreparedQuery& q) {
+            ItemBlockRecord* item = itemOf(q.Column(1));
+            if (item && !seen[item]++) item->owningLibrary = q.Column(2);
+        });
 }
 
 std::unordered_map<std::string, std::string> VgerReaderClass7::BibNumbersForHoldLinks(

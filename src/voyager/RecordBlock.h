@@ -42,11 +42,25 @@ struct AuthBlockRecord {
     RecordHistory history;
 };
 
+// An item as RetrieveItemRecord reads it (statuses as codes, the price as stored: both are made
+// readable when the item is taken, UseBlockItem), with its bib's owning library when asked for.
+struct ItemBlockRecord {
+    std::string barcode;
+    bool barcodeActive = false;
+    std::string permLocation, tempLocation, copyNumber, spineLabel, typeId, tempTypeId, pieces, price, mediaType,
+        createDate, updateDate, createOperator, updateOperator, magneticMedia, sensitize, holdRecordNumber, enumeration,
+        chron, year, caption, freeText, bibRecordNumber, note;
+    std::vector<std::string> statuses;
+    std::string owningLibrary;
+};
+
 // What a block asks for: record ids as decimal text. With holdingsBibLibraries, the owning library
-// of each holdings record's bib is wanted too (where owning libraries apply).
+// of each holdings record's bib is wanted too, with itemLibraries each item's (where owning
+// libraries apply).
 struct BlockRequest {
-    std::vector<std::string> bibs, holdings, authorities;
+    std::vector<std::string> bibs, holdings, authorities, items;
     bool holdingsBibLibraries = false;
+    bool itemLibraries = false;
 };
 
 // The block's records by id as the request named them (an id that is not a number has none); an
@@ -56,6 +70,7 @@ struct RecordBlock {
     std::unordered_map<std::string, BibBlockRecord> bibs;
     std::unordered_map<std::string, HoldBlockRecord> holdings;
     std::unordered_map<std::string, AuthBlockRecord> authorities;
+    std::unordered_map<std::string, ItemBlockRecord> items;
     std::unordered_map<std::string, std::string> libraries;
 };
 

@@ -218,6 +218,9 @@ public:
 
     void RetrieveItemRecord(const std::string& sItemRecordNumber = std::string());
     void RetrieveItemRecordByBarcode(const std::string& sItemBarcode = std::string());
+    // Makes an item read by the block (RetrieveRecordBlock) the item last read, as RetrieveItemRecord
+    // would have left it.
+    void UseBlockItem(const std::string& sItemRecordNumber, const ItemBlockRecord& item);
     // Sets the item data object's properties from the item last read.
     void CopyItemObject(CatalogItemData& oItem);
 
@@ -449,6 +452,8 @@ private:
     // handing every row to `row`.
     void BlockQuery(const std::string& head, const std::string& tail, const std::vector<std::int64_t>& ids,
                     const std::function<void(const PreparedQuery&)>& row);
+    void ReadBlockItems(const std::vector<std::int64_t>& ids,
+                        const std::function<ItemBlockRecord*(const std::string&)>& itemOf, bool libraries);
     void ReadBlockSegments(VgerTable table, const char* idColumn, std::size_t segmentSize,
                            const std::vector<std::int64_t>& ids,
                            const std::function<std::string*(const std::string&)>& recordOf);

@@ -35,6 +35,8 @@ done
 
 sh "$top/demo/setup-demo.sh" "$build" --bibs "$bibs" --run "$run" $postgres >/dev/null
 . "$run/env.sh"
+# The scratch work list goes to the run folder, away from any other run on the machine.
+export TMPDIR="$run"
 stems=$(python3 -c 'import json,sys; s=json.load(open(sys.argv[1])); print(s["old_stem"]); print(s["new_stem"])' "$run/demo-summary.json")
 old=$(printf '%s\n' "$stems" | sed -n 1p)
 new=$(printf '%s\n' "$stems" | sed -n 2p)

@@ -112,9 +112,12 @@ constexpr std::string_view kFunctionProbe = "SELECT RAWTOHEX('A'), HEXTORAW('41'
 // READ ONLY" (autocommit off, as the block transaction has it) and end with COMMIT. SQLite's
 // builds before 3.32 take at most 999 markers per statement; a block transaction there takes the
 // read lock once instead of per statement, and WAL lets the writer go on meanwhile. PostgreSQL
-// takes 65535 markers; its block transaction is one snapshot for the block (read-only where the
-// session is). The database side must provide, besides RAWTOHEX, HEXTORAW and CHR where the
-// database lacks them, the function named in replaceFunction where one is named (PostgreSQL:
+// takes 65535 markers; there a block goes without a transaction of its own: under READ COMMITTED a
+// transaction would not hold one snapshot for the block anyway, and psqlODBC wraps each statement
+// inside one in a savepoint of its own, a further round trip per statement. (The reader reads a
+// block's history before its segments, so that a record saved meanwhile is refused at the write
+// however the block's statements see the database.) The database side must provide, besides RAWTOHEX, HEXTORAW and CHR
+// where the database lacks them, the function named in replaceFunction where one is named (PostgreSQL:
 // demo/schema-postgresql.sql), so that a write-back costs one round trip.
 constexpr DriverSettings kDrivers[] = {
     {.dbmsName = "Oracle",
@@ -145,7 +148,7 @@ constexpr DriverSettings kDrivers[] = {
                          "(demo/schema-postgresql.sql) into it",
      .onConnect = {},
      .blockMarkers = 1000,
-     .blockTransaction = true,
+     .blockTransaction = false,
      .replaceFunction = "LINKMEND_REPLACE_RECORD"},
     {.dbmsName = "",
      .match = NameMatch::Any,

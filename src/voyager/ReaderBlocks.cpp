@@ -116,18 +116,37 @@ RecordBlock VgerReaderClass7::RetrieveRecordBlock(const BlockRequest& request) {
     for (const std::string& id : request.bibs) bibs.Add(id), libraries.Add(id);
     for (const std::string& id : request.authorities) auths.Add(id);
     const std::string& prefix = tableNamePrefix_;
+    // The history is read before the segments: a record saved after its history was read then has a
+    // newer history row than the date it goes to the write-back with, which refuses it (41), whether
+    // or not the block's statements see one moment of the database.
+    const auto readHistory = [&](const char* table, const char* idColumn, const IdKeys& ids, bool earliestCreation,
+                                 const auto& historyOf) {
+        std::unordered_map<std::string, HistoryPick> picks;
+        BlockQuery(std::string("SELECT ") + idColumn + ", ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID FROM " + prefix +
+                       table + " WHERE " + idColumn,
+                   std::string(" ORDER BY ") + idColumn + ", ACTION_DATE DESC", ids.values,
+                   [&](const PreparedQuery& q) {
+                       if (const std::string* key = ids.KeyOf(q.Column(1)))
+                           picks[*key].Take(*historyOf(*key), q, earliestCreation);
+                   });
+    };
 
     // Holdings first: with owning libraries wanted, their bibs join the owning-library look-up.
     if (!holds.values.empty()) {
         for (const std::int64_t id : holds.values) block.holdings[holds.keys[id]];
+        readHistory("MFHD_HISTORY", "MFHD_ID", holds, true,
+                    [&](const std::string& key) { return &block.holdings[key].history; });
         ReadBlockSegments(VgerTable::MfhdData, "MFHD_ID", kHoldSegmentSize, holds.values,
                           [&](const std::string& column) -> std::string* {
                               const std::string* key = holds.KeyOf(column);
                               return key ? &block.holdings[*key].record : nullptr;
                           });
         std::vector<std::int64_t> found;
-        for (const std::int64_t id : holds.values)
-            if (!block.holdings[holds.keys[id]].record.empty()) found.push_back(id);
+        for (const std::int64_t id : holds.values) {
+            HoldBlockRecord& h = block.holdings[holds.keys[id]];
+            if (h.record.empty()) h.history.Clear();
+            else found.push_back(id);
+        }
         std::unordered_map<std::string, int> links;
         BlockQuery("SELECT MFHD_ID, BIB_ID FROM " + TableName(VgerTable::BibMfhd) + " WHERE MFHD_ID",
                    " ORDER BY MFHD_ID, BIB_ID", found, [&](const PreparedQuery& q) {
@@ -138,13 +157,6 @@ RecordBlock VgerReaderClass7::RetrieveRecordBlock(const BlockRequest& request) {
                        if (n == 1) h.bibRecordNumber = q.Column(2);
                        else if (n == 2) h.multiplyLinked = !h.bibRecordNumber.empty() && !q.Column(2).empty();
                    });
-        std::unordered_map<std::string, HistoryPick> picks;
-        BlockQuery(
-            "SELECT MFHD_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID FROM " + prefix + "MFHD_HISTORY WHERE MFHD_ID",
-            " ORDER BY MFHD_ID, ACTION_DATE DESC", found, [&](const PreparedQuery& q) {
-                if (const std::string* key = holds.KeyOf(q.Column(1)))
-                    picks[*key].Take(block.holdings[*key].history, q, true);
-            });
         std::unordered_map<std::string, bool> mastered;
         BlockQuery(
             "SELECT T1.MFHD_ID, T1.SUPPRESS_IN_OPAC, T1.LOCATION_ID, T1.NORMALIZED_CALL_NO, T1.DISPLAY_CALL_NO, "
@@ -168,6 +180,8 @@ RecordBlock VgerReaderClass7::RetrieveRecordBlock(const BlockRequest& request) {
 
     if (!bibs.values.empty()) {
         for (const std::int64_t id : bibs.values) block.bibs[bibs.keys[id]];
+        readHistory("BIB_HISTORY", "BIB_ID", bibs, false,
+                    [&](const std::string& key) { return &block.bibs[key].history; });
         ReadBlockSegments(VgerTable::BibData, "BIB_ID", kBibSegmentSize, bibs.values,
                           [&](const std::string& column) -> std::string* {
                               const std::string* key = bibs.KeyOf(column);
@@ -192,36 +206,20 @@ RecordBlock VgerReaderClass7::RetrieveRecordBlock(const BlockRequest& request) {
             });
         for (const std::int64_t id : libraries.values) block.libraries[libraries.keys[id]];
     }
-    if (!bibs.values.empty()) {
-        std::vector<std::int64_t> found;
-        for (const std::int64_t id : bibs.values)
-            if (!block.bibs[bibs.keys[id]].record.empty()) found.push_back(id);
-        std::unordered_map<std::string, HistoryPick> picks;
-        BlockQuery(
-            "SELECT BIB_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID FROM " + prefix + "BIB_HISTORY WHERE BIB_ID",
-            " ORDER BY BIB_ID, ACTION_DATE DESC", found, [&](const PreparedQuery& q) {
-                if (const std::string* key = bibs.KeyOf(q.Column(1)))
-                    picks[*key].Take(block.bibs[*key].history, q, false);
-            });
-    }
+    for (auto& [key, b] : block.bibs)
+        if (b.record.empty()) b.history.Clear();
 
     if (!auths.values.empty()) {
         for (const std::int64_t id : auths.values) block.authorities[auths.keys[id]];
+        readHistory("AUTH_HISTORY", "AUTH_ID", auths, false,
+                    [&](const std::string& key) { return &block.authorities[key].history; });
         ReadBlockSegments(VgerTable::AuthData, "AUTH_ID", kAuthSegmentSize, auths.values,
                           [&](const std::string& column) -> std::string* {
                               const std::string* key = auths.KeyOf(column);
                               return key ? &block.authorities[*key].record : nullptr;
                           });
-        std::vector<std::int64_t> found;
-        for (const std::int64_t id : auths.values)
-            if (!block.authorities[auths.keys[id]].record.empty()) found.push_back(id);
-        std::unordered_map<std::string, HistoryPick> picks;
-        BlockQuery(
-            "SELECT AUTH_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID FROM " + prefix + "AUTH_HISTORY WHERE AUTH_ID",
-            " ORDER BY AUTH_ID, ACTION_DATE DESC", found, [&](const PreparedQuery& q) {
-                if (const std::string* key = auths.KeyOf(q.Column(1)))
-                    picks[*key].Take(block.authorities[*key].history, q, false);
-            });
+        for (auto& [key, a] : block.authorities)
+            if (a.record.empty()) a.history.Clear();
     }
     if (!request.items.empty()) {
         IdKeys items;

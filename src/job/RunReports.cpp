@@ -5,8 +5,9 @@
 
 namespace linkmend {
 
-void RunReports::Begin(const std::string& folder, const DateTime& start) {
+void RunReports::Begin(const std::string& folder, const DateTime& start, bool production) {
     front_ = WithFolderSeparator(folder) + "LINKMEND." + start.FileStamp();
+    production_ = production;
 }
 
 std::string RunReports::Path(ReportFile file) const {
@@ -15,11 +16,15 @@ std::string RunReports::Path(ReportFile file) const {
 
 void RunReports::OpenLog(bool on) { log_.Open(Path(ReportFile::RunLog), on); }
 
-void RunReports::CreateReport() { File(ReportFile::Report).Create(Path(ReportFile::Report)); }
+void RunReports::CreateReport() {
+    File(ReportFile::Report).Create(Path(ReportFile::Report));
+    report_ = ReportState::Created;
+}
 
 void RunReports::AddLine(ReportFile file, const std::string& text) {
     TextFile& f = File(file);
-    if (!f.IsOpen()) f.Create(Path(file));
+    // The lists of what a production run did to the database outlast a crash of the machine.
+    if (!f.IsOpen()) f.Create(Path(file), production_ && file != ReportFile::RecordsModified);
     f.WriteLine(text);
 }
 
@@ -43,6 +48,11 @@ void RunReports::Screened(Verdict verdict, const std::string& entry) {
         case Verdict::Empty:
             AppendListLine(emptyList_, entry);
             ++counts_.empty;
+            break;
+        case Verdict::Damaged:
+            AppendListLine(damagedList_, entry);
+            ++counts_.damaged;
+            log_.LogLine("Rejected: record damaged as stored");
             break;
         case Verdict::Item: log_.LogLine("Record NOT changed"); break;
         case Verdict::Passed:
@@ -69,10 +79,16 @@ void RunReports::NotUpdated(const std::string& entry, const std::string& octetsT
     ++counts_.couldNotUpdate;
 }
 
+void RunReports::TooLong(const std::string& entry) {
+    AppendListLine(tooLongList_, entry);
+    ++counts_.tooLong;
+    log_.LogLine("Rejected: record too long after the change");
+}
+
 void RunReports::WriteReport(const ReportHeader& h, std::string& reportPath) {
     const std::string stars(38, '*');
     TextFile& r = File(ReportFile::Report);
-    if (!r.IsOpen()) r.Create(Path(ReportFile::Report));
+    if (!r.IsOpen()) CreateReport();
     r.WriteLine(stars);
     r.WriteLine("*");
     r.WriteLine(std::string("* ") + kProgramTitle);
@@ -103,8 +119,10 @@ void RunReports::WriteReport(const ReportHeader& h, std::string& reportPath) {
     WriteCountLine(r, c.notAllowed, "operator not allowed to update (listed below)", false);
     WriteCountLine(r, c.notInLocation, "operator not allowed to update this location (listed below)", false);
     WriteCountLine(r, c.excludedByLibrary, "records excluded by owning library", false);
+    WriteCountLine(r, c.damaged, "records damaged as stored, left unchanged (listed below)", false);
     WriteCountLine(r, c.needing, "records needing the requested change", false);
     WriteCountLine(r, c.updated, h.production ? "records updated" : "records would have been updated", false);
+    WriteCountLine(r, c.tooLong, "records too long after the change, left unchanged (listed below)", false);
     WriteCountLine(r, c.couldNotUpdate, "could not be updated due to Voyager errors (listed below)", false);
     r.WriteLine("");
     if (File(ReportFile::BibsWithNoUrls).IsOpen()) {
@@ -126,12 +144,15 @@ void RunReports::WriteReport(const ReportHeader& h, std::string& reportPath) {
     list("These records came up 'empty' when retrieved", emptyList_);
     list("These records couldn't be updated; operator not allowed", notAllowedList_);
     list("These records couldn't be updated; operator not allowed in this location", notInLocationList_);
-    reportPath = r.Path();
+    list("These records were left unchanged because they are damaged as stored", damagedList_);
+    list("These records were left unchanged because the change would make them too long", tooLongList_);
     list(problemRecords_.empty()
              ? "These records couldn't be updated because of a Voyager problem"
              : "These records couldn't be updated because of a Voyager problem (records saved to a file)",
          couldNotList_);
     r.Close();
+    report_ = ReportState::Complete;
+    reportPath = r.Path();
 }
 
 void RunReports::Finish() {
@@ -143,6 +164,20 @@ void RunReports::Finish() {
     }
     for (TextFile& file : files_) file.Close();
     log_.Close();
+}
+
+void RunReports::Abandon() {
+    if (report_ == ReportState::Created) File(ReportFile::Report).Discard();
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+        try {
+            files_[i].Close();
+        } catch (const RunFileError&) {
+            // The run already stops on a failed write; the first one is the one named.
+        }
+    }
+    try {
+        log_.Close();
+    } catch (const RunFileError&) {}
 }
 
 }  // namespace linkmend

@@ -6,6 +6,12 @@
 #include "job/RunFlow.h"
 
 namespace linkmend {
+namespace {
+
+constexpr const char* kTooLongReason =
+    "longer than a MARC record may be after the change (99,999 octets, 9,999 for a field)";
+
+}  // namespace
 
 void Run::CountBibChange(const char* logText) {
     ++bibsChanged_;
@@ -34,8 +40,14 @@ void Run::WriteBack(const Candidate& candidate, const RetrievedRecord& stored) {
     const std::string& type = candidate.type;
     Utf8MarcRecordClass& record = program_.record;
     const JobSettings& job = program_.job;
-    if (job.DeleteField == FieldAction::Delete && !record.FldFindFirst("856")) reports_.AddLine(ReportFile::BibsWithNoUrls, id);
     const std::string octets = record.MarcRecordOut();
+    if (octets.empty()) {
+        // Only an overgrown field or record assembles to nothing: the stored record stays.
+        reports_.TooLong(type + " " + id + ".  Reason: " + kTooLongReason);
+        return;
+    }
+    if (job.DeleteField == FieldAction::Delete && !record.FldFindFirst("856"))
+        reports_.AddLine(ReportFile::BibsWithNoUrls, id);
     host_.ProgressChanged("Changed: " + std::to_string(reports_.Counts().updated));
     Checkpoint("6");
 

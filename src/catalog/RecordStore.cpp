@@ -50,12 +50,13 @@ RecordStore::Statements& RecordStore::For(const RecordKind& kind) {
     odbc::Connection& c = session_.Connection();
     const std::string table = session_.Table(kind.table);
     const std::string id = std::string(kind.table) + "_ID";
-    w.deleteSegments = c.Prepare("DELETE FROM " + table + "_DATA WHERE " + id + " = ?");
-    w.insertHistory = c.Prepare("INSERT INTO " + table + "_HISTORY (" + id +
-                                ", ACTION_DATE, OPERATOR_ID, LOCATION_ID, ACTION_TYPE_ID) VALUES (?, ?, ?, ?, 2)");
-    w.updateMaster =
-        c.Prepare("UPDATE " + table + "_MASTER SET " + kind.masterColumns + "UPDATE_DATE = ? WHERE " + id + " = ?");
-    w.unlink = c.Prepare("DELETE FROM " + session_.Table("ELINK_INDEX") + " WHERE RECORD_ID = ? AND RECORD_TYPE = ?");
+    w.deleteSegments = c.PrepareWrite("DELETE FROM " + table + "_DATA WHERE " + id + " = ?");
+    w.insertHistory = c.PrepareWrite("INSERT INTO " + table + "_HISTORY (" + id +
+                                     ", ACTION_DATE, OPERATOR_ID, LOCATION_ID, ACTION_TYPE_ID) VALUES (?, ?, ?, ?, 2)");
+    w.updateMaster = c.PrepareWrite("UPDATE " + table + "_MASTER SET " + kind.masterColumns + "UPDATE_DATE = ? WHERE " +
+                                    id + " = ?");
+    w.unlink =
+        c.PrepareWrite("DELETE FROM " + session_.Table("ELINK_INDEX") + " WHERE RECORD_ID = ? AND RECORD_TYPE = ?");
     return w;
 }
 
@@ -65,8 +66,8 @@ odbc::Statement& RecordStore::InsertSegments(const RecordKind& kind, Statements&
     if (found != w.insertSegments.end()) return found->second;
     const std::string id = std::string(kind.table) + "_ID";
     return w.insertSegments
-        .emplace(rows, session_.Connection().Prepare("INSERT INTO " + session_.Table(kind.table) + "_DATA (" + id +
-                                                     ", SEQNUM, RECORD_SEGMENT) VALUES " + RowsOfMarkers(rows, 3)))
+        .emplace(rows, session_.Connection().PrepareWrite("INSERT INTO " + session_.Table(kind.table) + "_DATA (" + id +
+                                                          ", SEQNUM, RECORD_SEGMENT) VALUES " + RowsOfMarkers(rows, 3)))
         .first->second;
 }
 
@@ -74,7 +75,7 @@ odbc::Statement& RecordStore::InsertLinks(Statements& w, std::size_t rows) {
     const auto found = w.link.find(rows);
     if (found != w.link.end()) return found->second;
     return w.link
-        .emplace(rows, session_.Connection().Prepare(
+        .emplace(rows, session_.Connection().PrepareWrite(
                            "INSERT INTO " + session_.Table("ELINK_INDEX") +
                            " (RECORD_ID, RECORD_TYPE, LINK_SUBTYPE, LINK, LINK_TEXT) VALUES " + RowsOfMarkers(rows, 5)))
         .first->second;

@@ -138,7 +138,11 @@ constexpr DriverSettings kDrivers[] = {
                          "module linkmend_sqlite.so in the data source's LoadExt setting",
      .onConnect = {},
      .blockMarkers = 999,
-     .blockTransaction = true},
+     .blockTransaction = true,
+     // The SQLite driver keeps a statement prepared only when it reads as a query; any other
+     // statement it parses again at each SQLExecute. Behind a WITH clause a write reads as one, and
+     // still runs at SQLExecute, its errors reported there.
+     .keptWriteHead = "WITH LINKMEND_KEPT AS (SELECT 1) "},
     {.dbmsName = "PostgreSQL",
      .match = NameMatch::Whole,
      .unnamed = false,

@@ -33,6 +33,9 @@ struct DriverSettings {
     // batch-cataloguing stand-in's writes), called with the table-name prefix; "" for none: the
     // writes then go statement by statement.
     std::string_view replaceFunction = {};
+    // Put before an INSERT, UPDATE or DELETE that is prepared once and run many times, where the
+    // driver would otherwise prepare it afresh at every run ("": sent as it is).
+    std::string_view keptWriteHead = {};
 
     bool Recognises(std::string_view name) const;
     // The statement to send: sql itself when nothing changes, otherwise RewriteSelectUnique's copy

@@ -36,6 +36,8 @@ struct DriverSettings {
     // Put before an INSERT, UPDATE or DELETE that is prepared once and run many times, where the
     // driver would otherwise prepare it afresh at every run ("": sent as it is).
     std::string_view keptWriteHead = {};
+    // Run by the batch-cataloguing stand-in on its read-write connection after connecting, in order.
+    std::span<const std::string_view> writeOnConnect = {};
 
     bool Recognises(std::string_view name) const;
     // The statement to send: sql itself when nothing changes, otherwise RewriteSelectUnique's copy

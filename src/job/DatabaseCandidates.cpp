@@ -70,11 +70,11 @@ void DatabaseSource::SelectCandidates(const std::string& stem, RunContext& run) 
     workList_.Create(program_.temporaryFolder);
     log.LogLine("Record IDs will be written to " + workList_.Path());
 
-    // The rows are taken whole first, so that the bibs of all holdings links are looked up together.
+    // The rows are taken whole first, so that the bibs of all holdings links are looked up together;
+    // the window's messages run, and the cancel checkpoint comes, once per row as they are taken up.
     std::vector<std::pair<std::string, std::string>> links;  // RECORD_ID, RECORD_TYPE
     std::vector<std::string> holdingsIds;
     while (reader.GetNextRow(standing)) {
-        LetWindowMessagesRun();
         links.emplace_back(reader.CurrentRow(1), reader.CurrentRow(2));
         if (links.back().second == "H" || links.back().second == "M") holdingsIds.push_back(links.back().first);
     }

@@ -5,17 +5,35 @@
 
 #include <filesystem>
 
-#include "JobDbFixture.h"
+#include "FakeHost.h"
+#include "base/MessagePump.h"
+#include "job/Program.h"
+#include "job/UrlChangeRun.h"
+#include "kit/JobDb.h"
 
-using namespace linkmend;
-using namespace linkmend::test;
-
+namespace linkmend::test {
 namespace {
 
 const std::string k008 = "008 240102s2024    xx            000 0 eng d";
 
 class ReadAheadDb : public JobDbTest {
 protected:
+    void TearDown() override {
+        SetMessagePump(nullptr);
+        JobDbTest::TearDown();
+    }
+    // Start-up and Perform as the window does them, then the run.
+    RunOutcome Perform(bool production) {
+        std::filesystem::remove_all(Reports());
+        std::filesystem::create_directory(Reports());
+        program_ = std::make_unique<Program>();
+        program_->temporaryFolder = Folder();
+        MainFormState form;
+        StartUp(*program_, form);
+        form.chkProductionRun = production;
+        EXPECT_TRUE(PrepareToPerform(program_->settingsFile, program_->job, form, host_));
+        return RunUrlChangeJob(*program_, host_);
+    }
     // Bibs first .. last with a link under the stem of `round` (each round its own stem, so that a
     // round's run finds only its own bibs), as a production run with RecordsPerBlock perBlock.
     std::string Round(int round, int first, int last, const std::string& perBlock) {
@@ -24,14 +42,15 @@ protected:
             Catalog().AddBib(bib, {k008, "245 00 $aT", "856 40 $u" + stem + std::to_string(bib)});
         StemJob(stem);
         Set("Read", "RecordsPerBlock", perBlock);
-        std::filesystem::remove_all(Reports());
-        std::filesystem::create_directory(Reports());
         return stem;
     }
     // The write-back signs on as "cat"; the other connection's history rows are someone else's.
     bool Written(int bib) {
         return Catalog().Count("BIB_HISTORY WHERE OPERATOR_ID = 'cat' AND BIB_ID = " + std::to_string(bib)) == 1;
     }
+
+    FakeHost host_;
+    std::unique_ptr<Program> program_;
 };
 
 TEST_P(ReadAheadDb, RecordSavedElsewhereAfterItsBlockWasReadIsRefused) {
@@ -81,6 +100,7 @@ TEST_P(ReadAheadDb, BlockSpanningTheBibLimitStopsRightAfterTheNthBib) {
     }
 }
 
-}  // namespace
-
 LINKMEND_DB_TEST_SUITE(ReadAheadDb);
+
+}  // namespace
+}  // namespace linkmend::test

@@ -1,16 +1,59 @@
 // Records read by the block give, octet for octet and field for field, what the single retrievals
 // give, in a few statements, on both drivers.
-#include "ReaderDbTest.h"
+#include "DbTest.h"
+#include "kit/Files.h"
+#include "kit/Octets.h"
+#include "voyager/VgerReaderClass7.h"
 
 namespace linkmend::test {
 namespace {
 
-class ReaderBlocks : public ReaderDb {
+class ReaderBlocks : public testdb::DbTest {
 protected:
+    const std::string& P() const { return Prefix(); }
+    std::unique_ptr<VgerReaderClass7> NewReader() {
+        auto r = std::make_unique<VgerReaderClass7>();
+        r->DSN(Db().ReadOnlyDsn());
+        r->TableNamePrefix(Prefix());
+        r->uID(Db().ReadOnlyUid().empty() ? "reader" : Db().ReadOnlyUid());
+        r->PWD(Db().ReadOnlyPwd().empty() ? "reader" : Db().ReadOnlyPwd());
+        return r;
+    }
     void Row(const std::string& table, const std::string& values) {
         Exec("INSERT INTO " + P() + table + " VALUES (" + values + ")");
     }
+    // Segments as given: a shorter one is a segment stored without its trailing blanks.
+    void InsertSegments(const std::string& table, const std::string& idColumn, int id,
+                        const std::vector<std::string>& segments) {
+        auto st = Writer().Prepare("INSERT INTO " + P() + table + " (" + idColumn +
+                                   ", SEQNUM, RECORD_SEGMENT) VALUES (?, ?, ?)");
+        for (std::size_t i = 0; i < segments.size(); ++i) {
+            st.BindInt32(1, id), st.BindInt32(2, static_cast<std::int32_t>(i + 1)), st.BindBinary(3, segments[i]);
+            st.Execute();
+        }
+    }
+    void InsertBib(int id, const std::string& record, const std::string& suppress, const std::string& library) {
+        std::vector<std::string> segments;
+        for (std::size_t i = 0; i < record.size(); i += 990) segments.push_back(record.substr(i, 990));
+        InsertSegments("BIB_DATA", "BIB_ID", id, segments);
+        Exec("INSERT INTO " + P() + "BIB_MASTER (BIB_ID, LIBRARY_ID, SUPPRESS_IN_OPAC) VALUES (" + std::to_string(id) +
+             ", " + library + ", '" + suppress + "')");
+    }
+    void History(const std::string& kind, int id, const std::string& date, const std::string& op, int action) {
+        Exec("INSERT INTO " + P() + kind + "_HISTORY (" + kind +
+             "_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID) VALUES (" + std::to_string(id) + ", " +
+             (IsSqlite() ? "'" : "TIMESTAMP '") + date + "', '" + op + "', " + std::to_string(action) + ")");
+    }
+
+    ProfileFolder profile_;  // no VGERREAD.INI: the settings are not automatic
 };
+
+// A record-like text of n octets holding every octet value.
+std::string RecordOf(std::size_t n, char tag = 'r') {
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) s.push_back(i % 7 == 0 ? tag : static_cast<char>((i * 37) % 256));
+    return s;
+}
 
 std::vector<std::string> Texts(const RecordHistory& h) {
     return {h.createDate, h.createOperator, h.updateDate, h.updateOperator};

@@ -91,6 +91,12 @@ void PreparedQuery::Bind(int index, std::string_view text) {
     v.text.assign(text);
 }
 
+void PreparedQuery::ReadAsOctets(int column) {
+    if (column < 1) return;
+    if (octets_.size() <= static_cast<std::size_t>(column)) octets_.resize(static_cast<std::size_t>(column) + 1);
+    octets_[static_cast<std::size_t>(column)] = true;
+}
+
 void PreparedQuery::Fail(std::int16_t rc) {
     engine_.GetErrorText(statement_.Get());
     const std::string handle = HandleText(statement_.Get());
@@ -148,16 +154,20 @@ bool PreparedQuery::Fetch() {
     for (std::int16_t c = 1; c <= columns_; ++c) {
         std::string& value = row_[static_cast<std::size_t>(c) - 1];
         value.clear();
-        // A long value comes in pieces, each but the last filling the buffer up to its terminator.
+        const bool octets = static_cast<std::size_t>(c) < octets_.size() && octets_[static_cast<std::size_t>(c)];
+        // A long value comes in pieces, each but the last filling the buffer (text: up to its
+        // terminator).
+        const SQLLEN piece = octets ? kBytes : kBytes - 1;
         for (;;) {
             SQLLEN indicator = 0;
-            const SQLRETURN got = odbc::Traced(
-                "SQLGetData", SQLGetData(stmt, static_cast<SQLUSMALLINT>(c), SQL_C_CHAR, buffer, kBytes, &indicator));
+            const SQLRETURN got =
+                odbc::Traced("SQLGetData", SQLGetData(stmt, static_cast<SQLUSMALLINT>(c),
+                                                      octets ? SQL_C_BINARY : SQL_C_CHAR, buffer, kBytes, &indicator));
             if (got == SQL_NO_DATA) break;
             if (!odbc::Succeeded(got)) Fail(got);
             if (indicator == SQL_NULL_DATA) break;
-            const bool whole = indicator != SQL_NO_TOTAL && indicator < kBytes;
-            value.append(buffer, static_cast<std::size_t>(whole ? indicator : kBytes - 1));
+            const bool whole = indicator != SQL_NO_TOTAL && indicator <= piece;
+            value.append(buffer, static_cast<std::size_t>(whole ? indicator : piece));
             if (whole) break;
         }
     }

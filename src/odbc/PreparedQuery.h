@@ -1,6 +1,6 @@
 #pragma once
 // A statement of the engine's connection prepared once with "?" markers and run many times with
-// bound values; its rows are read whole, every column as text. Made and owned by the engine
+// bound values; its rows are read whole, every column as text unless read as octets. Made and owned by the engine
 // (VgerReaderDllClass6::Prepared) and freed before its connection. Errors: LinkmendError
 // −2147220504 naming the statement handle and the statement worded with its values.
 #include <cstdint>
@@ -25,6 +25,9 @@ public:
     void Bind(int index, std::int64_t number);
     void Bind(int index, std::string_view text);
 
+    // The column (from 1) is read as octets, as the database stores them, not as text.
+    void ReadAsOctets(int column);
+
     // Runs the statement with its values, closing the rows of the previous run.
     void Execute();
     // Moves to the next row and reads all its columns; false at the end of the rows.
@@ -47,6 +50,7 @@ private:
     std::string sql_;
     std::vector<Value> values_;
     std::vector<std::string> row_;
+    std::vector<bool> octets_;   // by column from 1
     std::int16_t columns_ = -1;  // asked of the driver after the first run
 };
 

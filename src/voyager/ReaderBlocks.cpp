@@ -83,13 +83,14 @@ struct HistoryPick {
 
 void VgerReaderClass7::BlockQuery(const std::string& head, const std::string& tail,
                                   const std::vector<std::int64_t>& ids,
-                                  const std::function<void(const PreparedQuery&)>& row) {
+                                  const std::function<void(const PreparedQuery&)>& row, int octetsColumn) {
     VgerReaderDllClass6& e = Engine();
     const std::size_t most = std::max<std::size_t>(e.Driver().blockMarkers, 1);
     for (std::size_t at = 0; at < ids.size();) {
         const std::size_t count = std::min(most, ids.size() - at);
         const std::size_t size = ListSize(count, most);
         PreparedQuery& q = e.Prepared(head + " IN (" + Markers(size) + ")" + tail);
+        q.ReadAsOctets(octetsColumn);
         for (std::size_t i = 0; i < size; ++i) q.Bind(static_cast<int>(i + 1), ids[at + std::min(i, count - 1)]);
         Trace(q.Worded());
         q.Execute();
@@ -358,20 +359,22 @@ std::unordered_map<std::string, std::string> VgerReaderClass7::BibNumbersForHold
 }
 
 // Segments of many records, in id and sequence order; as for one record, the first empty segment
-// ends a record.
+// ends a record. The segments come as octets: no hexadecimal text to make and to decode.
 void VgerReaderClass7::ReadBlockSegments(VgerTable table, const char* idColumn, std::size_t segmentSize,
                                          const std::vector<std::int64_t>& ids,
                                          const std::function<std::string*(const std::string&)>& recordOf) {
     std::unordered_map<std::string*, bool> ended;
-    BlockQuery(std::string("SELECT ") + idColumn + ", RAWTOHEX(RECORD_SEGMENT), SEQNUM FROM " + TableName(table) +
-                   " WHERE " + idColumn,
-               std::string(" ORDER BY ") + idColumn + ", SEQNUM", ids, [&](const PreparedQuery& q) {
-                   std::string* record = recordOf(q.Column(1));
-                   if (!record || ended[record]) return;
-                   const std::string& hex = q.Column(2);
-                   if (hex.empty()) ended[record] = true;
-                   else AppendHexSegment(*record, hex, segmentSize);
-               });
+    BlockQuery(
+        std::string("SELECT ") + idColumn + ", RECORD_SEGMENT, SEQNUM FROM " + TableName(table) + " WHERE " + idColumn,
+        std::string(" ORDER BY ") + idColumn + ", SEQNUM", ids,
+        [&](const PreparedQuery& q) {
+            std::string* record = recordOf(q.Column(1));
+            if (!record || ended[record]) return;
+            const std::string& octets = q.Column(2);
+            if (octets.empty()) ended[record] = true;
+            else AppendSegment(*record, octets, segmentSize);
+        },
+        2);
 }
 
 }  // namespace linkmend

@@ -449,9 +449,9 @@ private:
     // fetches its first row; the debug trace gets it worded with the id.
     PreparedQuery& QueryById(const std::string& sql, const std::string& id);
     // Runs head + " IN (?, ...)" + tail for the ids, as many lists as the driver's markers need,
-    // handing every row to `row`.
+    // handing every row to `row`; column octetsColumn (0: none) is read as octets.
     void BlockQuery(const std::string& head, const std::string& tail, const std::vector<std::int64_t>& ids,
-                    const std::function<void(const PreparedQuery&)>& row);
+                    const std::function<void(const PreparedQuery&)>& row, int octetsColumn = 0);
     void ReadBlockItems(const std::vector<std::int64_t>& ids,
                         const std::function<ItemBlockRecord*(const std::string&)>& itemOf, bool libraries);
     void ReadBlockSegments(VgerTable table, const char* idColumn, std::size_t segmentSize,

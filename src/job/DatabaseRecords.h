@@ -18,11 +18,11 @@ namespace linkmend {
 
 struct Program;
 
-// Reads through the global reader with the profile's read-only account; the work list goes to the
-// scratch file. Rights are the profile operator's (owning libraries as the profile names them).
-// Candidates are read ahead a block at a time (the profile's RecordsPerBlock): the block's
-// bibliographic, holdings and authority records come in a few statements; a record asked for a
-// second time in its block, and every other kind, is read on its own when asked for.
+// Reads through the global reader with the profile's read-only account; the work list goes to a
+// scratch file of the run's own, removed by Close. Rights are the profile operator's (owning
+// libraries as the profile names them). Candidates are read ahead a block at a time (the profile's
+// RecordsPerBlock): the block's records come in a few statements; a record asked for a second
+// time in its block, and every other kind, is read on its own when asked for.
 class DatabaseSource final : public RecordSource {
 public:
     explicit DatabaseSource(Program& program) : program_(program) {}

@@ -110,6 +110,12 @@ constexpr std::string_view kFunctionProbe = "SELECT RAWTOHEX('A'), HEXTORAW('41'
 // Every 10,000 pages (about 40 MB of log) copies them a tenth as often; a crash of the program still
 // loses nothing committed (demo/README.md says what the sync setting promises).
 constexpr std::string_view kSqliteWriteOnConnect[] = {"PRAGMA wal_autocheckpoint = 10000"};
+// Oracle's SET TRANSACTION READ ONLY ends with the transaction, and with autocommit that is the
+// next statement; the session-wide READ_ONLY parameter (Oracle 23 on) is the closest guarantee.
+// Older releases refuse it: there the read-only account is the only guard.
+constexpr std::string_view kOracleReadOnly[] = {"ALTER SESSION SET READ_ONLY = TRUE"};
+// Every transaction of the session read-only, the implicit one of each statement included.
+constexpr std::string_view kPostgresReadOnly[] = {"SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"};
 
 // One row per kind of database, most specific first; the last row takes any other name.
 //
@@ -123,9 +129,10 @@ constexpr std::string_view kSqliteWriteOnConnect[] = {"PRAGMA wal_autocheckpoint
 // transaction would not hold one snapshot for the block anyway, and psqlODBC wraps each statement
 // inside one in a savepoint of its own, a further round trip per statement. (The reader reads a
 // block's history before its segments, so that a record saved meanwhile is refused at the write
-// however the block's statements see the database.) The database side must provide, besides RAWTOHEX, HEXTORAW and CHR
-// where the database lacks them, the function named in replaceFunction where one is named (PostgreSQL:
-// demo/schema-postgresql.sql), so that a write-back costs one round trip.
+// however the block's statements see the database.) The database side must provide, besides
+// RAWTOHEX, HEXTORAW and CHR where the database lacks them, the function named in replaceFunction
+// where one is named (PostgreSQL: demo/schema-postgresql.sql), so that a write-back costs one round
+// trip.
 constexpr DriverSettings kDrivers[] = {
     {.dbmsName = "Oracle",
      .match = NameMatch::Prefix,
@@ -134,6 +141,8 @@ constexpr DriverSettings kDrivers[] = {
      .functionProbe = "",
      .missingFunctions = "",
      .onConnect = {},
+     .readOnlySession = kOracleReadOnly,
+     .readOnlyMayFail = true,
      .blockMarkers = 1000,
      .blockTransaction = true},
     {.dbmsName = "SQLite",
@@ -144,6 +153,9 @@ constexpr DriverSettings kDrivers[] = {
      .missingFunctions = "The SQLite extension linkmend_sqlite (RAWTOHEX, HEXTORAW, CHR) is not loaded: name the "
                          "module linkmend_sqlite.so in the data source's LoadExt setting",
      .onConnect = {},
+     // The reading data source opens the file read-only (mode=ro): the file itself refuses writes.
+     .readOnlySession = {},
+     .readOnlyMayFail = false,
      .blockMarkers = 999,
      .blockTransaction = true,
      // The SQLite driver keeps a statement prepared only when it reads as a query; any other
@@ -159,6 +171,8 @@ constexpr DriverSettings kDrivers[] = {
      .missingFunctions = "The database lacks the functions rawtohex and hextoraw: load the Linkmend schema script "
                          "(demo/schema-postgresql.sql) into it",
      .onConnect = {},
+     .readOnlySession = kPostgresReadOnly,
+     .readOnlyMayFail = false,
      .blockMarkers = 1000,
      .blockTransaction = false,
      .replaceFunction = "LINKMEND_REPLACE_RECORD"},
@@ -169,6 +183,8 @@ constexpr DriverSettings kDrivers[] = {
      .functionProbe = "",
      .missingFunctions = "",
      .onConnect = {},
+     .readOnlySession = {},
+     .readOnlyMayFail = false,
      .blockMarkers = 0,
      .blockTransaction = false},
 };

@@ -30,7 +30,7 @@ TEST(FuzzRegression, Utf8ToMarc8KeepsMarksInPlaceAndFlagsDel) {
 }
 
 TEST(FuzzRegression, Marc8FieldWithNoCodeAfterADelimiterIsTranslatedSubfieldBySubfield) {
-    using linkmend::test::AssembleRecord, linkmend::test::Leader;
+    using namespace linkmend::test;
     linkmend::Utf8MarcRecordClass record;
     // An escape read as a subfield code threw out of the load.
     record.MarcRecordIn(AssembleRecord(Leader('a', ' '), {{"001", "1"}, {"500", "  \x1F\x1B(N"}}));

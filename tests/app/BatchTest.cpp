@@ -1,6 +1,8 @@
-// The program itself, run headless as a cataloguer (or a scheduler) would: its exit statuses and what
-// it says on standard output and error (the golden tests pin ordinary runs).
+// The program itself, run headless as a cataloguer (or a scheduler) would: its exit statuses, what it
+// says on standard output and error, and the report it leaves (the golden tests pin ordinary runs).
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -13,11 +15,7 @@
 namespace linkmend::test {
 namespace {
 
-ChildResult RunProgram(std::vector<std::string> args, const std::vector<std::string>& env = {},
-                       const std::function<bool(const std::string&)>& interruptWhen = {}) {
-    args.insert(args.begin(), LINKMEND_PROGRAM);
-    return RunChild(args, env, interruptWhen);
-}
+const char* kNoRead = "       0 records read\r\n\r\nError in SQL statement: ";
 
 class Batch : public JobDbTest {};
 
@@ -33,6 +31,18 @@ TEST_P(Batch, ExitStatusesAndMessages) {
         WriteIniValue(Folder() + "Other Settings.ini", "UrlStem", "Old", "http://nothing.example/", 0);
         StemJob("");
     };
+    // The run's file, whatever second of its clock it starts at, is the full device.
+    const auto fullDisk = [this](const char* suffix, const char* stem) {
+        return [this, suffix, stem] {
+            StemJob(stem);
+            for (int second = 10; second < 40; ++second) {
+                const std::string name = Reports() + "LINKMEND.20240501.1000" + std::to_string(second) + suffix;
+                EXPECT_EQ(symlink("/dev/full", name.c_str()), 0);
+            }
+        };
+    };
+    const std::string clock = "LINKMEND_CLOCK=2024-05-01 10:00:10",
+                      cannotWrite = "Cannot create or write the file " + Reports() + "LINKMEND.20240501.1000";
     const auto atFirst = [](const char* text) {
         return [text](const std::string& err) { return err.find(text) != std::string::npos; };
     };
@@ -43,27 +53,36 @@ TEST_P(Batch, ExitStatusesAndMessages) {
         std::vector<std::string> args, env;
         std::function<bool(const std::string&)> interruptWhen;
         int status;
-        std::string err;  // a part of standard error
-        bool report;      // its path is the last line of standard output
+        std::string err;     // a part of standard error
+        const char* report;  // a part of the report, whose path is the last line of standard output; none when null
         long long updated;
     } cases[] = {
-        {"check", [this] { StemJob(""); }, {}, {}, {}, 1, "Linkmend program: Please supply an 'old' URL stem\n", false, 0},
+        {"check", [this] { StemJob(""); }, {}, {}, {}, 1, "Linkmend program: Please supply an 'old' URL stem\n", nullptr, 0},
         {"sign-on", [this] { Set("Write", "PWD", "wrong"); }, {"--production"}, {}, {}, 3,
-         "Linkmend program: Cannot sign on to Voyager.\nReason: 27\nInvalid user name or password\n", true, 0},
+         "Linkmend program: Cannot sign on to Voyager.\nReason: 27\nInvalid user name or password\n", "", 0},
+        // A run that cannot read the database still leaves its report, with the reason.
         {"data source", [this] { Set("Connection", "DSN", "NoSuchDataSource"); }, {}, {}, {}, 3,
-         "Linkmend program: Error in SQL: Could not establish a database connection to NoSuchDataSource", false, 0},
+         "Linkmend program: Error in SQL: Could not establish a database connection to NoSuchDataSource", kNoRead, 0},
+        {"table prefix", [this] { Set("Connection", "TNP", "nosuch."); }, {"--production"}, {}, {}, 3,
+         "Linkmend program: Error in SQL", kNoRead, 0},
         {"Ctrl-C", [this] { Set("General", "Debug", "False"); }, {"--production"}, {}, atFirst("Finding records"), 4,
-         "Finding records\n", true, -1},
+         "Finding records\n", "", -1},
         {"countdown Ctrl-C", deferred, {"--production"}, {"LINKMEND_CLOCK=2024-05-01 09:00:00"},
          atFirst("Counting down"), 5, "Counting down to start of batch processing of URL change request at 10:00 p.m.\n",
-         false, 0},
+         nullptr, 0},
         {"countdown", deferred, {"--production"}, {"LINKMEND_CLOCK=2024-05-01 21:59:57"}, {}, 0,
-         "\nStarting at 2024-05-01 22:00:0", true, 1},
+         "\nStarting at 2024-05-01 22:00:0", "", 1},
         {"report folder", gone, {"--production"}, {}, {}, 6, "Cannot create or write the file " + Folder() + "gone/LINKMEND.",
-         false, 0},
-        {"settings file", otherFile, {"-i", Folder() + "Other Settings.ini"}, {}, {}, 0, "Performing task\n", true, 0},
+         nullptr, 0},
+        // A full disk stops the run at the first write that fails (a list line goes before the next
+        // write-back) and names no report.
+        {"full disk, list", fullDisk(".ChangedRecords.txt", "http://old.example/1"), {"--production", "--list-changed"},
+         {clock}, {}, 6, cannotWrite, nullptr, 1},
+        {"full disk, report", fullDisk(".Report.txt", "http://old.example/99"), {"--production"}, {clock}, {}, 6,
+         cannotWrite, nullptr, 11},
+        {"settings file", otherFile, {"-i", Folder() + "Other Settings.ini"}, {}, {}, 0, "Performing task\n", "", 0},
         {"no display", [] {}, {}, {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="}, {}, 2,
-         "Run the job headless with: linkmend --batch [-i SETTINGS-FILE] [--production] [--list-changed]\n", false, 0},
+         "Run the job headless with: linkmend --batch [-i SETTINGS-FILE] [--production] [--list-changed]\n", nullptr, 0},
     };
     // clang-format on
     Writer().Begin();
@@ -84,9 +103,12 @@ TEST_P(Batch, ExitStatusesAndMessages) {
         const ChildResult r = RunProgram(args, env, c.interruptWhen);
         EXPECT_EQ(r.exitCode, c.status) << r.err;
         EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
-        const std::string report = r.out.empty() ? "" : ReadFile(r.out.substr(0, r.out.size() - 1));
+        std::string out = r.out;
+        while (!out.empty() && out.back() == '\n') out.pop_back();
+        const std::string report = out.empty() ? "" : ReadFile(out.substr(out.rfind('\n') + 1));
         EXPECT_EQ(report.empty(), !c.report) << r.out;
-        const long long updated = Catalog().Count("BIB_HISTORY WHERE ACTION_TYPE_ID = 2");
+        EXPECT_NE(report.find(c.report ? c.report : ""), std::string::npos) << report;
+        const long long updated = BibsUpdated();
         if (c.updated >= 0) {
             EXPECT_EQ(updated, c.updated);
         } else if (updated > 0) {  // cancelled in the middle: the report says how far it got
@@ -94,8 +116,7 @@ TEST_P(Batch, ExitStatusesAndMessages) {
             EXPECT_NE(report.find(CountLine(static_cast<std::int32_t>(updated), "records updated")), std::string::npos);
         }
         Catalog().Exec("DELETE FROM " + Prefix() + "BIB_HISTORY WHERE ACTION_TYPE_ID = 2");
-        std::filesystem::remove_all(Reports());
-        std::filesystem::create_directory(Reports());
+        ClearReports();
     }
 }
 

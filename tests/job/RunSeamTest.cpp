@@ -348,8 +348,7 @@ TEST(RunFilesTest, CountsRightAlignedInEightAndCutToTheirLastEight) {
     EXPECT_EQ(CountLine(123456789, "records read"), "23456789 records read");
     TextFile full;
     full.Create("/dev/full");  // the disk is full: an error, not silent loss
-    full.WriteLine(std::string(100, 'x'));
-    EXPECT_THROW(full.Close(), RunFileError);
+    EXPECT_THROW(full.WriteLine(std::string(100, 'x')), RunFileError);
 }
 
 }  // namespace

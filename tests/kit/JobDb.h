@@ -28,10 +28,14 @@ protected:
                  const std::string& newStem = "https://new.example/", const std::string& actions = "100000");
 
     // What the last run left in the reports folder: a file by suffix, the report with its two
-    // times written "TIME", the run log's entries.
+    // times written "TIME" (or from its counters on), the run log's entries; and the folder emptied.
     std::string RunFile(const std::string& suffix) const;
     std::string Report() const;
+    std::string Counts() const;
     std::vector<std::string> RunLog() const;
+    void ClearReports() const;
+    // The bibs written back so far: their history's update rows.
+    long long BibsUpdated() { return catalog_->Count("BIB_HISTORY WHERE ACTION_TYPE_ID = 2"); }
 
 private:
     ProfileFolder profile_;

@@ -5,7 +5,6 @@
 #include <future>
 
 #include "EngineDbTest.h"
-#include "OdbcIni.h"
 #include "PgCluster.h"
 
 using namespace linkmend;
@@ -22,7 +21,7 @@ class EngineFailures : public EngineDbTest {};
 TEST_P(EngineFailures, RefusedConnectionsSayWhy) {
     const auto sqlite = [](const std::string& name, std::vector<std::pair<std::string, std::string>> keys) {
         keys.emplace_back("Driver", testdb::SqliteDriverPath());
-        return testdb::OdbcIni::Get().AddDataSource(name, keys);
+        return testdb::AddDataSource(name, keys);
     };
     struct Case {
         std::string dsn, password, reason;
@@ -175,13 +174,7 @@ TEST(ServerStop, TheNextStatementRaisesTheEngineErrorWithoutHanging) {
         ~Stop() { testdb::PgCluster::Stop(c); }
     } stop{cluster};
     VgerReaderDllClass6 e;
-    e.DSN(testdb::OdbcIni::Get().AddDataSource("LinkmendPgStopping",
-                                               {{"Driver", testdb::PostgresDriverPath()},
-                                                {"Servername", "127.0.0.1"},
-                                                {"Port", std::to_string(cluster.port)},
-                                                {"Database", testdb::kPgTemplate},
-                                                {"SSLmode", "disable"},
-                                                {"ConnSettings", "SET client_encoding TO 'SQL_ASCII'"}}));
+    e.DSN(testdb::AddDataSource("LinkmendPgStopping", testdb::PgKeys(cluster, testdb::kPgTemplate)));
     e.uID(testdb::kPgReader);
     e.PWD(testdb::kPgReaderPassword);
     e.SQLString("SELECT COUNT(*) FROM linkmend_db.LIBRARY");

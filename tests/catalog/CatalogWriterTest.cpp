@@ -163,7 +163,7 @@ TEST_P(CatalogWriterDb, RefusalsAtTheirBoundariesWriteNothing) {
         {Bib(103, damaged(bib, 55, "9999x")), 2}, {Bib(103, damaged(bib, 51, "0999")), 2},
         {holdingsAs(damaged(mfhd, 39, "0A05")), 2}, {Bib(103, BuildRecord({"245 00 $aNo control number"})), 8},
         {holdingsAs(BuildRecord({"004 103", "852 0  $bMAIN"}, 'x', ' ')), 8},
-        {writer_.ReplaceAuthorityRecord(303, BuildRecord({"100 1  $aSmith"}, 'z'), kRead, 10, "", ""), 8},
+        {writer_.ReplaceAuthorityRecord(303, BuildRecord({"100 1  $aSmith, John, 1900-1990"}, 'z'), kRead, 10, "", ""), 8},
         {Bib(103, BuildRecord({"001 103", "245 00 $aA holdings record, long enough"}, 'x')), 3},
         {Bib(0, bib), 13}, {Bib(999, bib), 13}, {Bib(103, bib, kRead, 77), 22},
         {Bib(103, bib, kRead, 1, 12), 24},  // a location of the profile, but not a cataloguing one

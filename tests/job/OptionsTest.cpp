@@ -266,15 +266,6 @@ TEST_P(OptionsDb, HappeningLocationsAreListedOnceInCharacterCodeOrder) {
     EXPECT_EQ(lists_.happeningLocations[3].LocationId, 20);
 }
 
-TEST_P(OptionsDb, EmptyReportsFolderIsTheHomeFolder) {
-    TempDir home;
-    ScopedEnv env("HOME", home.Path());
-    Open();
-    form_.txtFolderForReports = "   ";
-    EXPECT_TRUE(Ok());
-    EXPECT_EQ(Saved("Folders", "FolderForReports"), home.Path() + "/");
-}
-
 // A database that cannot be read: its message, then "try again?"; No closes without saving, and back
 // in the main window the reader and the location list return to the saved data source.
 TEST_P(OptionsDb, UnreadableListsAskToTryAgain) {

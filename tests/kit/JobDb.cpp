@@ -16,7 +16,7 @@ void JobDbTest::SetUp() {
     const std::string settings[][3] = {{"Connection", "DSN", Db().ReadOnlyDsn()},
                                        {"Connection", "TNP", Prefix()},
                                        {"Connection", "VoyagerPath", Folder()},
-                                       {"Read", "UID", ReadUid()},
+                                       {"Read", "UID", Db().ReadOnlyUid().empty() ? "reader" : Db().ReadOnlyUid()},
                                        {"Read", "PWD", Db().ReadOnlyPwd().empty() ? "reader" : Db().ReadOnlyPwd()},
                                        {"Write", "UID", "cat"},
                                        {"Write", "PWD", "cat-pw"},

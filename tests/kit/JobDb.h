@@ -19,8 +19,6 @@ protected:
     TestCatalog& Catalog() { return *catalog_; }
     std::string Folder() const { return profile_.Dir().Path() + "/"; }
     std::string Reports() const { return Folder() + "reports/"; }
-    // The reader's account as the settings file names it.
-    std::string ReadUid() const { return Db().ReadOnlyUid().empty() ? "reader" : Db().ReadOnlyUid(); }
     // Writes a key of the settings file, Linkmend.INI in the profile folder.
     void Set(const std::string& section, const std::string& key, const std::string& value);
     // The usual job: "http://old.example/" to "https://new.example/", no bib limit.

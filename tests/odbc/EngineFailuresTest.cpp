@@ -115,6 +115,8 @@ TEST_P(EngineFailures, TheDriverRowsStatementsRunAtConnection) {
     EXPECT_EQ(e->CurrentRow(1), "7");
     EXPECT_EQ(calls["SQLExecDirect"], 4);  // the two statements, the probe, the query
     EXPECT_EQ(e->SqlStatementsSubmitted(), 1);
+    e->Disconnect();  // its own handles go
+    EXPECT_EQ(e->EnvironmentHandle(), nullptr);
     auto refused = NewEngine();
     refused->DriverTable(fails);
     const auto error = CaughtError([&] { refused->ConnectToVoyager(); });

@@ -1,7 +1,7 @@
 // Rules of MARC-8 translation that fuzzing found broken, each with its smallest case.
 #include <gtest/gtest.h>
 
-#include "Marc8TestSupport.h"
+#include "kit/MarcBuilder.h"
 #include "marc/Utf8MarcRecordClass.h"
 
 namespace {
@@ -30,7 +30,9 @@ TEST(FuzzRegression, Utf8ToMarc8KeepsMarksInPlaceAndFlagsDel) {
 }
 
 TEST(FuzzRegression, Marc8FieldWithNoCodeAfterADelimiterIsTranslatedSubfieldBySubfield) {
-    using linkmend::test::BuildTaggedRecord;
+    const auto BuildTaggedRecord = [](const std::vector<linkmend::test::RawField>& fields) {
+        return linkmend::test::AssembleRecord(linkmend::test::Leader('a', ' '), fields);
+    };
     linkmend::Utf8MarcRecordClass record;
     // An escape read as a subfield code threw out of the load.
     record.MarcRecordIn(BuildTaggedRecord({{"001", "1"}, {"500", "  \x1F\x1B(N"}}));

@@ -55,7 +55,7 @@ TEST_P(ReaderSearches, LinksStandardNumbersAndCallNumbers) {
             {"8", "0500", norm, call}});
     Insert("AUTH_INDEX", "AUTH_ID, INDEX_CODE, NORMAL_HEADING, DISPLAY_HEADING",
            {{"10", "A10Z", "N79021164", "n 79021164"}});
-    Exec("INSERT INTO " + Prefix() + "CALL_NO_TYPE VALUES ('0', 'LC'), ('1', 'Dewey'), ('8', 'agr')");
+    Exec("INSERT INTO " + Prefix() + "CALL_NO_TYPE VALUES ('9', ''), ('0', 'LC'), ('1', 'Dewey'), ('8', 'agr')");
     Insert("MFHD_MASTER", "MFHD_ID, NORMALIZED_CALL_NO, DISPLAY_CALL_NO, CALL_NO_TYPE",
            {{"30", norm, call, "0"}, {"31", norm, call, "1"}});
     std::int16_t s = 0;
@@ -67,6 +67,7 @@ TEST_P(ReaderSearches, LinksStandardNumbersAndCallNumbers) {
     std::sort(links.begin(), links.end());
     EXPECT_EQ(links, (Rows{"http://a.org/x", "http://a.org/y"}));
     const auto sets = s;
+    EXPECT_GT(sets, 0);  // the set the search opened
     const std::pair<std::function<void()>, std::string> searches[] = {
         {[&] { r_->SearchUrl("http://a.org/x", s); }, " WHERE LINK = 'http://a.org/x' => 1|B|http://a.org/x;"},
         {[&] { r_->SearchUrl("it's", s); }, " WHERE LINK = 'it''s' =>"},

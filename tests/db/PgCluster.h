@@ -42,9 +42,6 @@ public:
     static State ReadState(const std::string& path);
 };
 
-// The data source keys of a database of the cluster.
-OdbcKeys PgKeys(const PgClusterInfo& info, const std::string& database);
-
 // The cluster the tests of this process use: the fixture's (its state file is this build's, or
 // LINKMEND_PG_STATE) when it runs, else one started for this process and stopped at its exit.
 // Raises PostgresUnavailable (skip, or fail when LINKMEND_REQUIRE_POSTGRES=1) or runtime_error.

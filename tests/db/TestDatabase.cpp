@@ -42,6 +42,8 @@ std::string AddDataSource(const std::string& base, const OdbcKeys& keys) {
     return name;
 }
 
+namespace {
+
 OdbcKeys PgKeys(const PgClusterInfo& info, const std::string& database) {
     return {{"Driver", LINKMEND_PG_ODBC_DRIVER},
             {"Servername", "127.0.0.1"},
@@ -51,8 +53,6 @@ OdbcKeys PgKeys(const PgClusterInfo& info, const std::string& database) {
             // Octets pass unchanged only when the client encoding is SQL_ASCII too.
             {"ConnSettings", "SET client_encoding TO 'SQL_ASCII'"}};
 }
-
-namespace {
 
 class SqliteDatabase : public TestDatabase {
 public:

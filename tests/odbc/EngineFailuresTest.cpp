@@ -1,11 +1,8 @@
 // The engine's failures on real drivers: refused connections, statement errors, the read-only
-// account, missing database functions, a spent engine, lent handles and a server that goes away.
+// account, missing database functions, a spent engine and lent handles.
 #include <algorithm>
-#include <chrono>
-#include <future>
 
 #include "EngineDbTest.h"
-#include "PgCluster.h"
 
 using namespace linkmend;
 using namespace linkmend::test;
@@ -160,36 +157,5 @@ TEST_P(EngineFailures, LentHandlesAndASpentEngine) {
 }
 
 LINKMEND_DB_TEST_SUITE(EngineFailures);
-
-// A PostgreSQL server that goes away mid-run (a cluster of its own): the next statement raises the
-// engine's error promptly instead of hanging.
-TEST(ServerStop, TheNextStatementRaisesTheEngineErrorWithoutHanging) {
-    testdb::PgClusterInfo cluster;
-    try {
-        cluster = testdb::PgCluster::Start();
-    } catch (const testdb::PostgresUnavailable& e) {
-        if (testdb::PostgresRequired()) FAIL() << "PostgreSQL is required here but unavailable: " << e.what();
-        GTEST_SKIP() << "PostgreSQL unavailable: " << e.what();
-    }
-    struct Stop {
-        const testdb::PgClusterInfo& c;
-        ~Stop() { testdb::PgCluster::Stop(c); }
-    } stop{cluster};
-    VgerReaderDllClass6 e;
-    e.DSN(testdb::AddDataSource("LinkmendPgStopping", testdb::PgKeys(cluster, testdb::kPgTemplate)));
-    e.uID(testdb::kPgReader);
-    e.PWD(testdb::kPgReaderPassword);
-    e.SQLString("SELECT COUNT(*) FROM linkmend_db.LIBRARY");
-    const std::int16_t set = e.ExecuteSQL(0);
-    e.GetNextRow();
-    EXPECT_EQ(e.CurrentRow(1), "0");
-    testdb::PgCluster::Stop(cluster);
-    auto next = std::async(std::launch::async, [&] { return CaughtError([&] { e.ExecuteSQL(set), e.GetNextRow(); }); });
-    ASSERT_EQ(next.wait_for(std::chrono::seconds(60)), std::future_status::ready) << "the engine hangs";
-    const LinkmendError error = next.get();
-    EXPECT_EQ(error.Number(), -2147220504);
-    EXPECT_NE(error.Description().find("SELECT COUNT(*) FROM linkmend_db.LIBRARY"), std::string::npos)
-        << error.Description();
-}
 
 }  // namespace

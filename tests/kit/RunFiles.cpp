@@ -8,6 +8,7 @@
 #include "kit/Files.h"
 
 namespace linkmend::test {
+
 std::string RunFile(const std::string& folder, const std::string& suffix) {
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {

@@ -5,9 +5,8 @@
 #include <pwd.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <unistd.h>
-
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>

@@ -192,6 +192,8 @@ TEST(RunSeamTest, ScreeningWriteBackAndReport) {
                                                          "B 5", "B 6"}));
         }
     }
+    // A type that is no kind of record is never allowed, whatever the rights.
+    EXPECT_TRUE(OperatorRights{}.MayUpdate("I") && !OperatorRights{}.MayUpdate("X"));
 }
 
 // Bibs 1, 2 and 3 with one holdings each, all to change: the limit counts bibs, the run stops right

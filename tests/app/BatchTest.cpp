@@ -72,6 +72,10 @@ TEST_P(Batch, ExitStatusesAndMessages) {
          nullptr, 0},
         {"countdown", deferred, {"--production"}, {"LINKMEND_CLOCK=2024-05-01 21:59:57"}, {}, 0,
          "\nStarting at 2024-05-01 22:00:0", "", 1},
+        // Away from a terminal the countdown prints only the full hours it passes.
+        {"countdown, full hour", deferred, {"--production"}, {"LINKMEND_CLOCK=2024-05-01 20:59:54"},
+         atFirst("Time left: 01:00:0"), 5, "Counting down to start of batch processing of URL change request at "
+         "10:00 p.m.\nTime left: 01:00:0", nullptr, 0},
         {"report folder", gone, {"--production"}, {}, {}, 6, "Cannot create or write the file " + Folder() + "gone/LINKMEND.",
          nullptr, 0},
         // A full disk stops the run at the first write that fails (a list line goes before the next

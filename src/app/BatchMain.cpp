@@ -35,7 +35,7 @@ int BatchMain(const CommandLineOptions& options) {
     }
     form.chkProductionRun = options.production;
     form.chkListChangedRecords = options.listChanged;
-    if (!PrepareToPerform(program.settingsFile, program.job, form, host)) return 1;
+    if (!PerformChecks(program, form, host)) return 1;
     const RunOutcome outcome = RunUrlChangeJob(program, host);
     if (!program.reportPath.empty()) std::printf("%s\n", program.reportPath.c_str());
     return ExitStatusOf(outcome);

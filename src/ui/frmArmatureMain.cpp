@@ -123,7 +123,7 @@ void frmArmatureMain::ActionBoxToggled(int index) {
 
 void frmArmatureMain::Perform() {
     ReadForm();
-    if (!PrepareToPerform(program_.settingsFile, program_.job, form_, host_)) return;
+    if (!PerformChecks(program_, form_, host_)) return;
     // The run lets window messages through: nothing in this window may start anything meanwhile.
     menuBar()->setEnabled(false);
     centralWidget()->setEnabled(false);

@@ -11,9 +11,8 @@
 
 namespace linkmend::test {
 
-ChildResult RunProgram(std::vector<std::string> args, const std::vector<std::string>& env,
-                       const std::function<bool(const std::string&)>& interruptWhen) {
-    args.insert(args.begin(), LINKMEND_PROGRAM);
+ChildResult RunChild(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                     const std::function<bool(const std::string&)>& interruptWhen, int timeoutSeconds, int signal) {
     ChildResult result;
     int out[2], err[2];
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return result;
@@ -31,7 +30,7 @@ ChildResult RunProgram(std::vector<std::string> args, const std::vector<std::str
     }
     close(out[1]);
     close(err[1]);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
     bool interrupted = false, killed = false;
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     while (fds[0].fd >= 0 || fds[1].fd >= 0) {
@@ -42,7 +41,7 @@ ChildResult RunProgram(std::vector<std::string> args, const std::vector<std::str
             if (n > 0) (i == 0 ? result.out : result.err).append(buf, static_cast<std::size_t>(n));
             if (n == 0 || (n < 0 && fds[i].revents)) close(std::exchange(fds[i].fd, -1));
         }
-        if (!interrupted && interruptWhen && interruptWhen(result.err)) interrupted = kill(pid, SIGINT) == 0;
+        if (!interrupted && interruptWhen && interruptWhen(result.err)) interrupted = kill(pid, signal) == 0;
         if (std::chrono::steady_clock::now() > deadline) killed = kill(pid, SIGKILL) == 0;
         if (killed) break;
     }

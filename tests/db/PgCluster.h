@@ -28,7 +28,8 @@ public:
     // Starts a new cluster that names its owner (this process, or the one given), after stopping
     // those whose owner died without stopping them. Raises PostgresUnavailable when the server
     // programs are missing (PostgreSQL 15 preferred; LINKMEND_PG_BINDIR overrides), else runtime_error.
-    static PgClusterInfo Start(pid_t owner = 0);
+    // Unless `durable`, commits are not flushed (fast, but a crash of the server loses the last ones).
+    static PgClusterInfo Start(pid_t owner = 0, bool durable = false);
     // Stops the server at once and removes its folder; safe to call for a dead cluster.
     static void Stop(const PgClusterInfo& info) noexcept;
 

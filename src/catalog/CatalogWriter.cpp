@@ -62,7 +62,15 @@ std::int32_t CatalogWriter::ReplaceBibRecord(std::int32_t bibId, const std::stri
     Impl& w = *impl_;
     if (const std::int32_t code = w.CheckRecord(record, kBibKind); code != kSuccess) return code;
     return w.Guarded(kModifyError, [&] {
-        if (bibId <= 0 || !w.session.RecordExists(kBibKind, bibId)) return kBadRecordId;
+        if (bibId <= 0) return kBadRecordId;
+        if (w.store.ChecksInOneCall()) {
+            ReplaceChecks checks{
+                lastModified, w.session.CatalogingLocationValid(catalogingLocationId), owningLibraryId, 0, {},
+                suppressed};
+            return w.store.WriteChecked(kBibKind, bibId, record, w.record.LinkIndexRows(), catalogingLocationId,
+                                        checks);
+        }
+        if (!w.session.RecordExists(kBibKind, bibId)) return kBadRecordId;
         if (!w.session.LibraryExists(owningLibraryId)) return kBadOwningLibrary;
         if (!w.session.CatalogingLocationValid(catalogingLocationId)) return kBadCatalogingLocation;
         if (w.session.UpdatedSince(kBibKind, bibId, lastModified)) return kUpdatedSinceRead;
@@ -81,7 +89,14 @@ std::int32_t CatalogWriter::ReplaceHoldingsRecord(std::int32_t mfhdId, const std
     std::string code852b;
     if (const std::int32_t code = w.record.LocationCode(code852b); code != kSuccess) return code;
     return w.Guarded(kModifyError, [&] {
-        if (mfhdId <= 0 || !w.session.RecordExists(kHoldingsKind, mfhdId)) return kBadRecordId;
+        if (mfhdId <= 0) return kBadRecordId;
+        if (w.store.ChecksInOneCall()) {
+            ReplaceChecks checks{
+                lastModified, w.session.CatalogingLocationValid(catalogingLocationId), 0, bibId, code852b, suppressed};
+            return w.store.WriteChecked(kHoldingsKind, mfhdId, record, w.record.LinkIndexRows(), catalogingLocationId,
+                                        checks);
+        }
+        if (!w.session.RecordExists(kHoldingsKind, mfhdId)) return kBadRecordId;
         if (!w.session.HoldingsBelongToBib(mfhdId, bibId)) return kBadLinkedBib;
         const auto locationId = w.session.LocationId(code852b);
         if (!locationId) return kBadLocationCode;
@@ -99,7 +114,14 @@ std::int32_t CatalogWriter::ReplaceAuthorityRecord(std::int32_t authId, const st
     Impl& w = *impl_;
     if (const std::int32_t code = w.CheckRecord(record, kAuthorityKind); code != kSuccess) return code;
     return w.Guarded(kModifyError, [&] {
-        if (authId <= 0 || !w.session.RecordExists(kAuthorityKind, authId)) return kBadRecordId;
+        if (authId <= 0) return kBadRecordId;
+        if (w.store.ChecksInOneCall()) {
+            ReplaceChecks checks{lastModified, w.session.CatalogingLocationValid(catalogingLocationId), 0, 0, {},
+                                 false};
+            return w.store.WriteChecked(kAuthorityKind, authId, record, w.record.LinkIndexRows(), catalogingLocationId,
+                                        checks);
+        }
+        if (!w.session.RecordExists(kAuthorityKind, authId)) return kBadRecordId;
         if (!w.session.CatalogingLocationValid(catalogingLocationId)) return kBadCatalogingLocation;
         if (w.session.UpdatedSince(kAuthorityKind, authId, lastModified)) return kUpdatedSinceRead;
         w.store.Write(kAuthorityKind, authId, record, w.record.LinkIndexRows(), catalogingLocationId, {});

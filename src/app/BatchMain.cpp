@@ -1,5 +1,6 @@
 // The headless entry: loads the profile and job settings as start-up does, builds the form the
-// window would show, applies --production and --list-changed, and performs the run.
+// window would show, applies --production and --list-changed, and performs the run (or the restore
+// of --restore).
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include "base/Error.h"
 #include "job/JobSettings.h"
 #include "job/Program.h"
+#include "job/Restore.h"
 #include "job/UrlChangeRun.h"
 
 namespace linkmend {
@@ -31,8 +33,16 @@ int BatchMain(const CommandLineOptions& options) {
     }
     form.chkProductionRun = options.production;
     form.chkListChangedRecords = options.listChanged;
-    if (!PrepareToPerform(program.settingsFile, program.job, form, host)) return 1;
-    const RunOutcome outcome = RunUrlChangeJob(program, host);
+    RunOutcome outcome = RunOutcome::Completed;
+    if (!options.restoreFile.empty()) {
+        // A restore needs no job definition: the originals file says what to write.
+        program.job.ProductionRun = options.production;
+        program.job.ListChangedRecords = options.listChanged;
+        outcome = RunRestore(program, host, options.restoreFile);
+    } else {
+        if (!PrepareToPerform(program.settingsFile, program.job, form, host)) return 1;
+        outcome = RunUrlChangeJob(program, host);
+    }
     if (!program.reportPath.empty()) std::printf("%s\n", program.reportPath.c_str());
     return ExitStatusOf(outcome);
 }

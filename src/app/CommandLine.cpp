@@ -27,6 +27,12 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             o.help = true;
         } else if (a == "--version") {
             o.version = true;
+        } else if (a == "--restore") {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+                o.error = "--restore needs the name of an originals file";
+                return o;
+            }
+            o.restoreFile = arguments[++i];
         } else if (a == "-i") {
             if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
                 o.error = "-i needs the name of a settings file";
@@ -38,6 +44,10 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             return o;
         }
     }
+    if (!o.restoreFile.empty() && !o.batch) {
+        o.error = "--restore works with --batch (the window has Perform, Restore from originals)";
+        return o;
+    }
     o.settingsFile = SettingsFileFromCommandLine(JoinCommandLine(arguments));
     return o;
 }
@@ -45,6 +55,7 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments) {
 std::string UsageText() {
     return "Usage: linkmend [-i SETTINGS-FILE]\n"
            "       linkmend --batch [-i SETTINGS-FILE] [--production] [--list-changed]\n"
+           "       linkmend --batch [-i SETTINGS-FILE] --restore FILE [--production] [--list-changed]\n"
            "\n"
            "Changes the 856 links of catalogue records as the settings file describes.\n"
            "Without --batch the main window opens (needs a display).\n"
@@ -53,13 +64,16 @@ std::string UsageText() {
            "  --batch         run the job without a window, as Perform would\n"
            "  --production    a production run (write records back); default: test run\n"
            "  --list-changed  in a production run, list the changed records in a file\n"
+           "  --restore FILE  put back the records an originals file (LINKMEND.*.Originals.mrc)\n"
+           "                  saved, as a test run or, with --production, for real\n"
            "  --help          this text\n"
            "  --version       the program's version\n"
            "\n"
            "Exit status: 0 done (work list finished or bib limit reached); 1 a settings check\n"
            "stopped the run; 2 usage error; 3 SQL error or failed sign-on (report written);\n"
            "4 cancelled (report written); 5 countdown cancelled (no report); 6 a report file\n"
-           "could not be created.\n";
+           "could not be created; 7 the originals file of --restore cannot be used (missing\n"
+           "list, truncated, not MARC, or records this database lacks; nothing written).\n";
 }
 
 }  // namespace linkmend

@@ -12,7 +12,8 @@ struct CommandLineOptions {
     bool help = false;
     bool version = false;
     std::string settingsFile = "Linkmend.INI";
-    std::string error;  // a usage error, empty when the options are fine
+    std::string restoreFile;  // --restore: the originals file to restore from
+    std::string error;        // a usage error, empty when the options are fine
 };
 
 // The command line as one text, each argument after the program name preceded by a blank and quoted

@@ -20,6 +20,7 @@ struct CatalogWriter::Impl {
     RecordStore store;  // after the session: its statements go before the connection
     StoredRecord record;
     std::string lastDriverMessage;
+    DateTime lastWriteDate;
 
     // Starts an operation on a signed-on session: 26 without one, else the record's own checks.
     std::int32_t CheckRecord(const std::string& text, const RecordKind& kind) {
@@ -47,6 +48,7 @@ CatalogWriter::CatalogWriter(std::function<DateTime()> clock) : impl_(std::make_
 CatalogWriter::~CatalogWriter() = default;
 
 const std::string& CatalogWriter::LastDriverMessage() const { return impl_->lastDriverMessage; }
+const DateTime& CatalogWriter::LastWriteDate() const { return impl_->lastWriteDate; }
 
 std::int32_t CatalogWriter::SignOn(const std::string& voyagerPath, const std::string& operatorId,
                                    const std::string& password) {
@@ -66,8 +68,8 @@ std::int32_t CatalogWriter::ReplaceBibRecord(std::int32_t bibId, const std::stri
         if (!w.session.LibraryExists(owningLibraryId)) return kBadOwningLibrary;
         if (!w.session.CatalogingLocationValid(catalogingLocationId)) return kBadCatalogingLocation;
         if (w.session.UpdatedSince(kBibKind, bibId, lastModified)) return kUpdatedSinceRead;
-        w.store.Write(kBibKind, bibId, record, w.record.LinkIndexRows(), catalogingLocationId,
-                      {owningLibraryId, std::string(suppressed ? "Y" : "N")});
+        w.lastWriteDate = w.store.Write(kBibKind, bibId, record, w.record.LinkIndexRows(), catalogingLocationId,
+                                        {owningLibraryId, std::string(suppressed ? "Y" : "N")});
         return kSuccess;
     });
 }
@@ -87,8 +89,9 @@ std::int32_t CatalogWriter::ReplaceHoldingsRecord(std::int32_t mfhdId, const std
         if (!locationId) return kBadLocationCode;
         if (!w.session.CatalogingLocationValid(catalogingLocationId)) return kBadCatalogingLocation;
         if (w.session.UpdatedSince(kHoldingsKind, mfhdId, lastModified)) return kUpdatedSinceRead;
-        w.store.Write(kHoldingsKind, mfhdId, record, w.record.LinkIndexRows(), catalogingLocationId,
-                      {static_cast<std::int32_t>(std::atoi(locationId->c_str())), std::string(suppressed ? "Y" : "N")});
+        w.lastWriteDate = w.store.Write(
+            kHoldingsKind, mfhdId, record, w.record.LinkIndexRows(), catalogingLocationId,
+            {static_cast<std::int32_t>(std::atoi(locationId->c_str())), std::string(suppressed ? "Y" : "N")});
         return kSuccess;
     });
 }
@@ -102,7 +105,8 @@ std::int32_t CatalogWriter::ReplaceAuthorityRecord(std::int32_t authId, const st
         if (authId <= 0 || !w.session.RecordExists(kAuthorityKind, authId)) return kBadRecordId;
         if (!w.session.CatalogingLocationValid(catalogingLocationId)) return kBadCatalogingLocation;
         if (w.session.UpdatedSince(kAuthorityKind, authId, lastModified)) return kUpdatedSinceRead;
-        w.store.Write(kAuthorityKind, authId, record, w.record.LinkIndexRows(), catalogingLocationId, {});
+        w.lastWriteDate =
+            w.store.Write(kAuthorityKind, authId, record, w.record.LinkIndexRows(), catalogingLocationId, {});
         return kSuccess;
     });
 }

@@ -27,9 +27,9 @@ RecordStore::Statements& RecordStore::For(const RecordKind& kind) {
     return w;
 }
 
-void RecordStore::Write(const RecordKind& kind, std::int32_t id, const std::string& record,
-                        const std::vector<LinkIndexRow>& links, std::int32_t locationId,
-                        const std::vector<MasterValue>& masterValues) {
+DateTime RecordStore::Write(const RecordKind& kind, std::int32_t id, const std::string& record,
+                            const std::vector<LinkIndexRow>& links, std::int32_t locationId,
+                            const std::vector<MasterValue>& masterValues) {
     const std::string now = clock_().Format();
     Statements& w = For(kind);
     odbc::Connection& c = session_.Connection();
@@ -70,6 +70,7 @@ void RecordStore::Write(const RecordKind& kind, std::int32_t id, const std::stri
             w.link->Execute();
         }
         c.Commit();
+        return DateTime::Parse(now);
     } catch (...) {
         // A failing statement has rolled back already; anything else leaves the transaction open.
         if (c.InTransaction()) c.Rollback();

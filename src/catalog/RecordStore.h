@@ -26,10 +26,11 @@ public:
     RecordStore(CatalogSession& session, std::function<DateTime()> clock);
 
     // Replaces the record's rows as the signed-on operator at `locationId`; all or nothing: a failing
-    // statement rolls the transaction back and its LinkmendError comes out.
-    void Write(const RecordKind& kind, std::int32_t id, const std::string& record,
-               const std::vector<LinkIndexRow>& links, std::int32_t locationId,
-               const std::vector<MasterValue>& masterValues);
+    // statement rolls the transaction back and its LinkmendError comes out. Returns the date written
+    // (history row and UPDATE_DATE), to the second.
+    DateTime Write(const RecordKind& kind, std::int32_t id, const std::string& record,
+                   const std::vector<LinkIndexRow>& links, std::int32_t locationId,
+                   const std::vector<MasterValue>& masterValues);
     // Must run before the session's connection is replaced.
     void DropStatements() { statements_.clear(); }
 

@@ -23,7 +23,8 @@ RunOutcome Run::EndPhase(RunOutcome outcome) {
                               p.DSN,
                               p.TableNamePrefix,
                               p.ReadUID,
-                              p.WriteUID};
+                              p.WriteUID,
+                              source_.RestoresFrom()};
     reports_.WriteReport(header, program_.reportPath);
     reports_.Finish();
     return outcome;

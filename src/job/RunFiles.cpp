@@ -1,5 +1,7 @@
 #include "job/RunFiles.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 
 namespace linkmend {
@@ -23,6 +25,17 @@ void TextFile::WriteLine(const std::string& text) {
 void TextFile::WriteRaw(const std::string& octets) {
     if (!file_) throw RunFileError(path_);
     if (!octets.empty() && std::fwrite(octets.data(), 1, octets.size(), file_) != octets.size()) {
+        throw RunFileError(path_);
+    }
+}
+
+void TextFile::Flush() {
+    if (!file_ || std::fflush(file_) != 0) throw RunFileError(path_);
+}
+
+void TextFile::TruncateTo(long long size) {
+    Flush();
+    if (ftruncate(fileno(file_), static_cast<off_t>(size)) != 0 || std::fseek(file_, 0, SEEK_END) != 0) {
         throw RunFileError(path_);
     }
 }

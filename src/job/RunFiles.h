@@ -34,6 +34,10 @@ public:
     void WriteLine(const std::string& text);
     // Writes octets as they are (no line end).
     void WriteRaw(const std::string& octets);
+    // Hands what was written to the system, so that it outlives the program; throws RunFileError.
+    void Flush();
+    // Cuts the file back to its first `size` octets (flushed first); later writes go after them.
+    void TruncateTo(long long size);
     // Flushes and closes; throws RunFileError when the data could not be written.
     void Close();
 

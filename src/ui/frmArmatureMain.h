@@ -64,6 +64,9 @@ private:
     void ActionBoxToggled(int index);
 
     void Perform();
+    void RestoreFromOriginals();
+    // The run (or restore) is under way: nothing in this window may start anything meanwhile.
+    void Busy(bool busy);
     void OpenOptions();
     void OptionsClosed();
     void Exit();
@@ -76,6 +79,8 @@ private:
     bool ended_ = false;
 
     QAction* mnuPerform_ = nullptr;
+    QAction* mnuPerformJob_ = nullptr;  // the entries of Perform's menu
+    QAction* mnuRestore_ = nullptr;
     QAction* mnuOptions_ = nullptr;
     QAction* mnuExit_ = nullptr;
     QLineEdit* txtOldUrlStem_ = nullptr;

@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -65,7 +66,18 @@ void frmArmatureMain::BuildMenus() {
     mnuPerform_ = action("mnuPerform", "&Perform");
     mnuOptions_ = action("mnuOptions", "&Options");
     mnuExit_ = action("mnuExit", "E&xit");
+    // Perform opens a menu: the job, or the restore of an earlier production run. Triggered itself
+    // (not through its menu), the command performs the job as it always has.
+    auto* performMenu = new QMenu(this);
+    performMenu->setObjectName("mnuPerformMenu");
+    mnuPerformJob_ = performMenu->addAction("Perform the &job");
+    mnuPerformJob_->setObjectName("mnuPerformJob");
+    mnuRestore_ = performMenu->addAction(QString::fromUtf8("Restore from ori&ginals\u2026"));
+    mnuRestore_->setObjectName("mnuRestore");
+    mnuPerform_->setMenu(performMenu);
     connect(mnuPerform_, &QAction::triggered, this, &frmArmatureMain::Perform);
+    connect(mnuPerformJob_, &QAction::triggered, this, &frmArmatureMain::Perform);
+    connect(mnuRestore_, &QAction::triggered, this, &frmArmatureMain::RestoreFromOriginals);
     connect(mnuOptions_, &QAction::triggered, this, &frmArmatureMain::OpenOptions);
     connect(mnuExit_, &QAction::triggered, this, &frmArmatureMain::Exit);
 }

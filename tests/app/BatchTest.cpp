@@ -70,7 +70,8 @@ TEST_P(Batch, ReportAndRunLogOfAMixedRun) {
               "       3 records read\r\n"
               "       1 operator not allowed to update (listed below)\r\n"
               "       1 records needing the requested change\r\n"
-              "       1 records updated\r\n\r\n"
+              "       1 records updated\r\n"
+              "       1 rows in the change report\r\n\r\n"
               "These records couldn't be updated; operator not allowed\r\n\tH 20\r\n\r\n");
     const std::vector<std::string> expected = {
         "Production run? True",

@@ -7,10 +7,10 @@
 #include "FakeHost.h"
 #include "MarcBuilder.h"
 #include "TestSupport.h"
+#include "catalog/ReturnCodes.h"
 #include "job/Program.h"
 #include "job/RecordSink.h"
 #include "job/RecordSource.h"
-#include "catalog/ReturnCodes.h"
 #include "job/UrlChangeRun.h"
 
 using namespace linkmend;
@@ -113,11 +113,13 @@ TEST(RunSeamTest, ScreeningWriteBackAndReportOverAnyRecordSourceAndSink) {
     const SeamCase cases[] = {
         {"test run", false, 0, RunOutcome::Completed, {},
          kScreenedCounts + "       3 records needing the requested change\r\n"
-                           "       3 records would have been updated\r\n\r\n" + kScreenedLists},
+                           "       3 records would have been updated\r\n"
+                           "       3 rows in the change report\r\n\r\n" + kScreenedLists},
         {"production, two refused", true, 0, RunOutcome::Completed, {"B 1", "H 10 suppressed", "B 6"},
          kScreenedCounts + "       1 records needing the requested change\r\n"
                            "       1 records updated\r\n"
-                           "       2 could not be updated due to Voyager errors (listed below)\r\n\r\n" +
+                           "       2 could not be updated due to Voyager errors (listed below)\r\n"
+                           "       1 rows in the change report\r\n\r\n" +
              kScreenedLists +
              "These records couldn't be updated because of a Voyager problem (records saved to a file)\r\n"
              "\tH 10.  Reason: 24 (Cataloging location ID is not valid) happening: 7\r\n"

@@ -64,6 +64,7 @@ TEST_P(RunDb, TestRunReportsWhatWouldChange) {
                             "       3 records read\r\n"
                             "       2 records needing the requested change\r\n"
                             "       2 records would have been updated\r\n"
+                            "       2 rows in the change report\r\n"
                             "\r\n");
     EXPECT_TRUE(OctetsEqual(before, Catalog().Stored("BIB", 1)));  // a test run writes nothing
     const std::string modified = RunFile(".RecordsModified.txt");
@@ -98,6 +99,7 @@ TEST_P(RunDb, ProductionRunRewritesRecordsAndASecondRunFindsNothing) {
                             "       2 records read\r\n"
                             "       2 records needing the requested change\r\n"
                             "       2 records updated\r\n"
+                            "       2 rows in the change report\r\n"
                             "\r\n");
     EXPECT_EQ(StoredFields("BIB", 1),
               (std::vector<std::string>{"245 00 $aFirst", "856 40 $uhttps://new.example/one$zNote",
@@ -127,6 +129,7 @@ TEST_P(RunDb, BibLimitStopsRightAfterTheBibThatReachesIt) {
                             "       3 records read\r\n"
                             "       3 records needing the requested change\r\n"
                             "       3 records updated\r\n"
+                            "       3 rows in the change report\r\n"
                             "\r\n");
     EXPECT_EQ(Catalog().Count("BIB_HISTORY WHERE ACTION_TYPE_ID = 2"), 2);
     EXPECT_EQ(Catalog().Count("MFHD_HISTORY WHERE ACTION_TYPE_ID = 2 AND MFHD_ID = 10"), 1);
@@ -148,7 +151,8 @@ TEST_P(RunDb, LocationLimitKeepsOnlyHoldingsInThatLocation) {
     EXPECT_EQ(Report(), Head(false) +
                             "       1 records read\r\n"
                             "       1 records needing the requested change\r\n"
-                            "       1 records would have been updated\r\n\r\n");
+                            "       1 records would have been updated\r\n"
+                            "       1 rows in the change report\r\n\r\n");
     const auto log = RunLog();
     EXPECT_EQ(log[2], "SQL command to retrieve records: SELECT T1.RECORD_ID, T1.RECORD_TYPE, T1.LINK FROM " + Prefix() +
                           "ELINK_INDEX T1, " + Prefix() + "BIB_MFHD T2, " + Prefix() +
@@ -291,7 +295,8 @@ TEST_P(RunDb, OperatorRightsLocationsAndOwningLibraries) {
                             "       3 operator not allowed to update (listed below)\r\n"
                             "       1 operator not allowed to update this location (listed below)\r\n"
                             "       1 records needing the requested change\r\n"
-                            "       1 records would have been updated\r\n\r\n"
+                            "       1 records would have been updated\r\n"
+                            "       1 rows in the change report\r\n\r\n"
                             "These records couldn't be updated; operator not allowed\r\n"
                             "\tA 30\r\n\tB 1\r\n\tB 2\r\n\r\n"
                             "These records couldn't be updated; operator not allowed in this location\r\n"
@@ -309,7 +314,8 @@ TEST_P(RunDb, OwningLibraryExclusionIsCountedNotListed) {
                             "       2 records read\r\n"
                             "       1 records excluded by owning library\r\n"
                             "       1 records needing the requested change\r\n"
-                            "       1 records would have been updated\r\n\r\n");
+                            "       1 records would have been updated\r\n"
+                            "       1 rows in the change report\r\n\r\n");
 }
 
 TEST_P(RunDb, HoldingsThatLostTheirBibAreExcludedNotFatal) {
@@ -327,7 +333,8 @@ TEST_P(RunDb, HoldingsThatLostTheirBibAreExcludedNotFatal) {
                             "       2 records read\r\n"
                             "       1 records excluded by owning library\r\n"
                             "       1 records needing the requested change\r\n"
-                            "       1 records would have been updated\r\n\r\n");
+                            "       1 records would have been updated\r\n"
+                            "       1 rows in the change report\r\n\r\n");
 }
 
 TEST_P(RunDb, RecordWithoutSegmentsIsListedAsEmpty) {
@@ -420,7 +427,8 @@ TEST_P(RunDb, CancelFinishesTheHoldingsOfTheBibBegun) {
     EXPECT_EQ(Report(), Head(false) +
                             "       3 records read\r\n"
                             "       1 records needing the requested change\r\n"
-                            "       1 records would have been updated\r\n\r\n");
+                            "       1 records would have been updated\r\n"
+                            "       1 rows in the change report\r\n\r\n");
     const auto log = RunLog();
     EXPECT_EQ(log[log.size() - 2], "Cancel button clicked (3)");
 }

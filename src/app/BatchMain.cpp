@@ -27,9 +27,13 @@ int BatchMain(const CommandLineOptions& options) {
     try {
         StartUp(program, form);
     } catch (const LinkmendError& e) {
-        // The location list could not be read: the run's own checks will say more.
+        // The location list could not be read, so no run can: the report says so, and neither the
+        // settings file nor the database is touched.
         host.ShowMessage(kProgramTitle, "Error in SQL: " + e.Description());
-        return 3;
+        program.job.ProductionRun = options.production;
+        const RunOutcome outcome = ReportFailedStartUp(program, host, e.Description());
+        if (!program.reportPath.empty()) std::printf("%s\n", program.reportPath.c_str());
+        return ExitStatusOf(outcome);
     }
     form.chkProductionRun = options.production;
     form.chkListChangedRecords = options.listChanged;

@@ -13,6 +13,7 @@ namespace catalog_code {
 inline constexpr std::int32_t kSuccess = 0;
 inline constexpr std::int32_t kNotMarc = 2;
 inline constexpr std::int32_t kWrongType = 3;
+inline constexpr std::int32_t kNo001 = 8;
 inline constexpr std::int32_t kBadRecordId = 13;
 inline constexpr std::int32_t kBadLength = 15;
 inline constexpr std::int32_t kBadLinkedBib = 19;

@@ -44,7 +44,12 @@ std::int32_t StoredRecord::Load(const std::string& record) {
     }
     const std::string& leader = model_.Leader();
     if (leader.size() != 24) return kNotMarc;  // a leader the model repaired into an invalid record
+    // A directory the model could not read as it stands would be stored as it stands: refused. The
+    // length and the 001 have codes of their own.
+    constexpr std::uint8_t kOwnCodes = Utf8MarcRecordClass::kLengthMismatch | Utf8MarcRecordClass::kNo001;
+    if ((model_.LoadProblems() & ~kOwnCodes) != 0) return kNotMarc;
     if (std::atoi(leader.substr(0, 5).c_str()) != static_cast<int>(record.size())) return kBadLength;
+    if ((model_.LoadProblems() & Utf8MarcRecordClass::kNo001) != 0) return kNo001;
     return kSuccess;
 }
 

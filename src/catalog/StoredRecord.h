@@ -20,8 +20,9 @@ class StoredRecord {
 public:
     StoredRecord();
 
-    // 0 when the record model reads the record and its leader states its length; 2 (not a MARC
-    // record) or 15 (length) otherwise.
+    // 0 when the record model reads the record as it stands, its leader states its length and it
+    // has a 001; otherwise 2 (not a MARC record: invalid, or a directory entry skipped or misread),
+    // 15 (length) or 8 (no 001), in that order.
     std::int32_t Load(const std::string& record);
     // leader/06 of the loaded record; '\0' when none is loaded.
     char Type() const;

@@ -18,20 +18,22 @@ void OriginalsWriter::Open(TextFile& records, TextFile& list) {
 }
 
 void OriginalsWriter::Save(const Candidate& candidate, const std::string& stored) {
-    // The record first: a line must never name a record the file does not hold whole.
+    // The record first: a line must never name a record the file does not hold whole. Both reach the
+    // disk itself, so that not even a crash of the machine leaves a changed record without them.
     const std::string start = candidate.type + "\t" + candidate.id + "\t";
     records_->WriteRaw(stored);
-    records_->Flush();
+    records_->Sync();
     list_->WriteRaw(start);
-    list_->Flush();
+    list_->Sync();
     pendingRecord_ = stored.size();
     pendingLine_ = start.size();
 }
 
+// The date is in the system's hands at once and on the disk with the next record's start: a crash can
+// cost only the last line's date, which a restore does without.
 void OriginalsWriter::Written(const DateTime& date) {
     const std::string end = date.Format();
     list_->WriteLine(end);
-    list_->Flush();
     recordsEnd_ += static_cast<long long>(pendingRecord_);
     listEnd_ += static_cast<long long>(pendingLine_ + end.size() + 2);
     pendingRecord_ = pendingLine_ = 0;

@@ -3,10 +3,11 @@
 // back exactly as it was stored, ISO 2709 records back to back, and "<front>.Originals.txt" beside
 // it one line per record: type TAB id TAB the last-modified date the write gave it, CR LF.
 //
-// A record's original and the type and id of its line reach the system before the record is
-// written back; the date completes the line after the write, and a refused record's octets and line
-// are cut off again. So a program stopped at any instant leaves at most a last line without its date
-// (that record may or may not have been written) and at most one record more than lines (never written).
+// A record's original and the type and id of its line reach the disk before the record is written
+// back; the date completes the line after the write, and a refused record's octets and line are cut
+// off again. So a program stopped at any instant (or a machine) leaves at most a last line without its
+// date (that record may or may not have been written) and at most one record more than lines (never
+// written).
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -24,9 +25,9 @@ public:
     // Writes into the two files, created and empty.
     void Open(TextFile& records, TextFile& list);
     bool IsOpen() const { return records_ != nullptr; }
-    // Before the write-back: the record as stored and the start of its line, flushed in that order.
+    // Before the write-back: the record as stored and the start of its line, synced in that order.
     void Save(const Candidate& candidate, const std::string& stored);
-    // After it: the date completes the line (flushed).
+    // After it: the date completes the line.
     void Written(const DateTime& date);
     // The record was refused, so not changed: its line and octets are cut off again.
     void Withdraw();

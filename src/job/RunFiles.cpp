@@ -10,32 +10,47 @@ TextFile::~TextFile() {
     if (file_) std::fclose(file_);
 }
 
-void TextFile::Create(const std::string& path) {
+void TextFile::Create(const std::string& path, bool durable) {
     if (file_) Close();
     path_ = path;
+    durable_ = durable;
     file_ = std::fopen(path.c_str(), "wb");
     if (!file_) throw RunFileError(path);
 }
 
 void TextFile::WriteLine(const std::string& text) {
-    WriteRaw(text);
-    WriteRaw("\r\n");
+    Put(text);
+    Put("\r\n");
+    Flush();
 }
 
 void TextFile::WriteRaw(const std::string& octets) {
+    Put(octets);
+    Flush();
+}
+
+void TextFile::Put(const std::string& octets) {
     if (!file_) throw RunFileError(path_);
     if (!octets.empty() && std::fwrite(octets.data(), 1, octets.size(), file_) != octets.size()) {
         throw RunFileError(path_);
     }
 }
 
+// A line in the system's hands survives the program; a durable one (the list of records written
+// back) survives the machine too. A sync costs far less than the write-back it follows, and it is
+// done for the lists of production runs only. Files that cannot be synced (devices) need not be.
 void TextFile::Flush() {
-    if (!file_ || std::fflush(file_) != 0) throw RunFileError(path_);
+    if (std::fflush(file_) != 0) throw RunFileError(path_);
+    if (durable_ && fsync(fileno(file_)) != 0 && errno != EINVAL) throw RunFileError(path_);
+}
+
+void TextFile::Sync() {
+    if (!file_ || std::fflush(file_) != 0 || (fsync(fileno(file_)) != 0 && errno != EINVAL)) throw RunFileError(path_);
 }
 
 void TextFile::TruncateTo(long long size) {
-    Flush();
-    if (ftruncate(fileno(file_), static_cast<off_t>(size)) != 0 || std::fseek(file_, 0, SEEK_END) != 0) {
+    if (!file_ || std::fflush(file_) != 0 || ftruncate(fileno(file_), static_cast<off_t>(size)) != 0 ||
+        std::fseek(file_, 0, SEEK_END) != 0) {
         throw RunFileError(path_);
     }
 }
@@ -44,8 +59,14 @@ void TextFile::Close() {
     if (!file_) return;
     std::FILE* f = file_;
     file_ = nullptr;
-    const bool ok = std::fflush(f) == 0 && !std::ferror(f);
+    const bool ok = std::fflush(f) == 0 && !std::ferror(f) && (fsync(fileno(f)) == 0 || errno == EINVAL);
     if (std::fclose(f) != 0 || !ok) throw RunFileError(path_);
+}
+
+void TextFile::Discard() {
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+    std::remove(path_.c_str());
 }
 
 void RunLog::Open(const std::string& path, bool on) {

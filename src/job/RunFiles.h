@@ -18,7 +18,8 @@ private:
     std::string path_;
 };
 
-// A text file created afresh, written line by line with CR LF line ends.
+// A text file created afresh, written line by line with CR LF line ends. Each line is handed to the
+// system before WriteLine returns, so a failed write is noticed at its own line, not a buffer later.
 class TextFile {
 public:
     TextFile() = default;
@@ -26,24 +27,31 @@ public:
     TextFile(const TextFile&) = delete;
     TextFile& operator=(const TextFile&) = delete;
 
-    // Creates (truncates) the file; throws RunFileError when it cannot.
-    void Create(const std::string& path);
+    // Creates (truncates) the file; throws RunFileError when it cannot. A `durable` file also has
+    // each line synced to the disk before WriteLine returns.
+    void Create(const std::string& path, bool durable = false);
     bool IsOpen() const { return file_ != nullptr; }
     const std::string& Path() const { return path_; }
-    // Writes the text and CR LF; throws RunFileError when the write fails.
+    // Writes the text and CR LF and flushes; throws RunFileError when the write fails.
     void WriteLine(const std::string& text);
-    // Writes octets as they are (no line end).
+    // Writes octets as they are (no line end), flushed.
     void WriteRaw(const std::string& octets);
-    // Hands what was written to the system, so that it outlives the program; throws RunFileError.
-    void Flush();
-    // Cuts the file back to its first `size` octets (flushed first); later writes go after them.
+    // Hands what was written to the disk itself (it is already in the system's hands).
+    void Sync();
+    // Cuts the file back to its first `size` octets; later writes go after them.
     void TruncateTo(long long size);
-    // Flushes and closes; throws RunFileError when the data could not be written.
+    // Flushes, syncs to the disk and closes; throws RunFileError when the data could not be written.
     void Close();
+    // Closes without a word (when open) and removes the file created: what it holds cannot be trusted.
+    void Discard();
 
 private:
+    void Put(const std::string& octets);
+    void Flush();
+
     std::FILE* file_ = nullptr;
     std::string path_;
+    bool durable_ = false;
 };
 
 // The run log: an INI-form file whose one section "[Report]" holds the run's steps under the keys

@@ -47,7 +47,9 @@ void Run::ProcessLine(Candidate candidate) {
     LetWindowMessagesRun();
 
     const ScreenedRecord screened = Screen(candidate);
-    reports_.Screened(screened.verdict, type + " " + id);
+    std::string entry = type + " " + id;
+    if (screened.verdict == Verdict::Damaged) entry += ".  Reason: " + program_.record.LoadProblemText();
+    reports_.Screened(screened.verdict, entry);
     if (screened.verdict != Verdict::Passed) return;
 
     Log("Record passes preliminary tests");

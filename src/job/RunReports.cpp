@@ -6,8 +6,9 @@
 
 namespace linkmend {
 
-void RunReports::Begin(const std::string& folder, const DateTime& start) {
+void RunReports::Begin(const std::string& folder, const DateTime& start, bool production) {
     front_ = WithFolderSeparator(folder) + "LINKMEND." + start.FileStamp();
+    production_ = production;
 }
 
 std::string RunReports::Path(ReportFile file) const {
@@ -16,7 +17,10 @@ std::string RunReports::Path(ReportFile file) const {
 
 void RunReports::OpenLog(bool on) { log_.Open(Path(ReportFile::RunLog), on); }
 
-void RunReports::CreateReport() { File(ReportFile::Report).Create(Path(ReportFile::Report)); }
+void RunReports::CreateReport() {
+    File(ReportFile::Report).Create(Path(ReportFile::Report));
+    report_ = ReportState::Created;
+}
 
 void RunReports::CreateChangeFiles(bool production) {
     AddLine(ReportFile::Changes, kChangeReportHeader);
@@ -32,7 +36,11 @@ void RunReports::AddChanges(const std::vector<std::string>& rows) {
 
 void RunReports::AddLine(ReportFile file, const std::string& text) {
     TextFile& f = File(file);
-    if (!f.IsOpen()) f.Create(Path(file));
+    // The lists of what a production run did to the database outlast a crash of the machine; the
+    // change report is for reading, and the originals file syncs what it must itself.
+    if (!f.IsOpen()) {
+        f.Create(Path(file), production_ && file != ReportFile::RecordsModified && file != ReportFile::Changes);
+    }
     f.WriteLine(text);
 }
 
@@ -56,6 +64,11 @@ void RunReports::Screened(Verdict verdict, const std::string& entry) {
         case Verdict::Empty:
             AppendListLine(emptyList_, entry);
             ++counts_.empty;
+            break;
+        case Verdict::Damaged:
+            AppendListLine(damagedList_, entry);
+            ++counts_.damaged;
+            log_.LogLine("Rejected: record damaged as stored");
             break;
         case Verdict::Item: log_.LogLine("Record NOT changed"); break;
         case Verdict::Passed:
@@ -82,10 +95,16 @@ void RunReports::NotUpdated(const std::string& entry, const std::string& octetsT
     ++counts_.couldNotUpdate;
 }
 
+void RunReports::TooLong(const std::string& entry) {
+    AppendListLine(tooLongList_, entry);
+    ++counts_.tooLong;
+    log_.LogLine("Rejected: record too long after the change");
+}
+
 void RunReports::WriteReport(const ReportHeader& h, std::string& reportPath) {
     const std::string stars(38, '*');
     TextFile& r = File(ReportFile::Report);
-    if (!r.IsOpen()) r.Create(Path(ReportFile::Report));
+    if (!r.IsOpen()) CreateReport();
     r.WriteLine(stars);
     r.WriteLine("*");
     r.WriteLine(std::string("* ") + kProgramTitle);
@@ -123,10 +142,12 @@ void RunReports::WriteReport(const ReportHeader& h, std::string& reportPath) {
     WriteCountLine(r, c.excludedByLibrary, "records excluded by owning library", false);
     const char* const updated = restore ? (h.production ? "records restored" : "records would have been restored")
                                         : (h.production ? "records updated" : "records would have been updated");
+    WriteCountLine(r, c.damaged, "records damaged as stored, left unchanged (listed below)", false);
     WriteCountLine(r, c.alreadyAsSaved, "records already as their originals (nothing to restore)", false);
     WriteCountLine(r, c.needing,
                    restore ? "records differing from their originals" : "records needing the requested change", false);
     WriteCountLine(r, c.updated, updated, false);
+    WriteCountLine(r, c.tooLong, "records too long after the change, left unchanged (listed below)", false);
     WriteCountLine(r, c.couldNotUpdate,
                    restore ? "could not be restored due to Voyager errors (listed below)"
                            : "could not be updated due to Voyager errors (listed below)",
@@ -152,11 +173,14 @@ void RunReports::WriteReport(const ReportHeader& h, std::string& reportPath) {
     list("These records came up 'empty' when retrieved", emptyList_);
     list("These records couldn't be updated; operator not allowed", notAllowedList_);
     list("These records couldn't be updated; operator not allowed in this location", notInLocationList_);
-    reportPath = r.Path();
+    list("These records were left unchanged because they are damaged as stored", damagedList_);
+    list("These records were left unchanged because the change would make them too long", tooLongList_);
     const std::string refused = std::string("These records couldn't be ") + (restore ? "restored" : "updated") +
                                 " because of a Voyager problem";
     list(problemRecords_.empty() ? refused : refused + " (records saved to a file)", couldNotList_);
     r.Close();
+    report_ = ReportState::Complete;
+    reportPath = r.Path();
 }
 
 void RunReports::Finish() {
@@ -168,6 +192,20 @@ void RunReports::Finish() {
     }
     for (TextFile& file : files_) file.Close();
     log_.Close();
+}
+
+void RunReports::Abandon() {
+    if (report_ == ReportState::Created) File(ReportFile::Report).Discard();
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+        try {
+            files_[i].Close();
+        } catch (const RunFileError&) {
+            // The run already stops on a failed write; the first one is the one named.
+        }
+    }
+    try {
+        log_.Close();
+    } catch (const RunFileError&) {}
 }
 
 }  // namespace linkmend

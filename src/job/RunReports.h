@@ -34,8 +34,8 @@ inline constexpr std::array<const char*, static_cast<std::size_t>(ReportFile::Co
 
 // The counters the report prints.
 struct RunCounters {
-    std::int32_t read = 0, empty = 0, notAllowed = 0, notInLocation = 0, excludedByLibrary = 0;
-    std::int32_t needing = 0, updated = 0, couldNotUpdate = 0;
+    std::int32_t read = 0, empty = 0, notAllowed = 0, notInLocation = 0, excludedByLibrary = 0, damaged = 0;
+    std::int32_t needing = 0, updated = 0, tooLong = 0, couldNotUpdate = 0;
     std::int32_t alreadyAsSaved = 0;  // a restore's records that are as their originals
     std::int32_t changeRows = 0;      // rows of the change report
 };
@@ -51,8 +51,9 @@ struct ReportHeader {
 
 class RunReports {
 public:
-    // Names the files after the run's start in `folder`.
-    void Begin(const std::string& folder, const DateTime& start);
+    // Names the files after the run's start in `folder`; a production run's lists are synced to
+    // the disk line by line.
+    void Begin(const std::string& folder, const DateTime& start, bool production);
     std::string Path(ReportFile file) const;
     // Creates the run log when `on`, else every entry is dropped.
     void OpenLog(bool on);
@@ -69,13 +70,16 @@ public:
 
     const RunCounters& Counts() const { return counts_; }
     void Read() { ++counts_.read; }
-    // A refusal of screening, counted, listed ("type id") and logged as the report shows it.
+    // A refusal of screening, counted, listed ("type id", a damaged record with its reason) and
+    // logged as the report shows it.
     void Screened(Verdict verdict, const std::string& entry);
     // A changed record: test run, its display text; production, written back (listed when asked) or
     // refused (listed with its reason; a bibliographic record's octets are kept for the problems file).
     void WouldUpdate(const std::string& displayText);
     void Updated(const std::string& line, bool listChanged);
     void NotUpdated(const std::string& entry, const std::string& octetsToKeep);
+    // A changed record the exchange format cannot hold: neither written nor listed as changed.
+    void TooLong(const std::string& entry);
     // A restore's record already as its original: nothing to write.
     void AlreadyAsSaved() { ++counts_.alreadyAsSaved; }
     // The change report's rows for a record written back (or that would be).
@@ -84,19 +88,23 @@ public:
     // Printed after the counters: why the run stopped early, and what failed.
     std::string stopReason, sqlErrorText, signOnFailureText;
 
-    // Writes the report; `reportPath` is set once the lists before the last are written.
+    // Writes the report; `reportPath` is set once it is complete on the disk.
     void WriteReport(const ReportHeader& header, std::string& reportPath);
     // Writes the problems file when records were kept, closes the other files and the run log.
     void Finish();
+    // After a failed write: closes every file without a word; a report not yet complete is removed.
+    void Abandon();
 
 private:
     TextFile& File(ReportFile file) { return files_[static_cast<std::size_t>(file)]; }
 
     std::string front_;  // folder + "LINKMEND." + stamp
-    RunLog log_;         // writes through its own file
+    bool production_ = false;
+    enum class ReportState : std::uint8_t { None, Created, Complete } report_ = ReportState::None;
+    RunLog log_;  // writes through its own file
     std::array<TextFile, static_cast<std::size_t>(ReportFile::Count)> files_;
     RunCounters counts_;
-    std::string emptyList_, notAllowedList_, notInLocationList_, couldNotList_;
+    std::string emptyList_, notAllowedList_, notInLocationList_, damagedList_, tooLongList_, couldNotList_;
     std::string problemRecords_;
     OriginalsWriter originals_;
 };

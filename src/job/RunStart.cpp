@@ -82,7 +82,9 @@ RunOutcome Run::Execute() {
             return EndPhase(RunOutcome::SqlError);
         }
     } catch (const RunFileError& e) {
+        // The run stops at the first write that failed; a report it could not finish names no one.
         host_.ShowMessage(kProgramTitle, std::string(e.what()) + ".");
+        reports_.Abandon();
         source_.Close();
         return RunOutcome::FileError;
     }
@@ -91,7 +93,7 @@ RunOutcome Run::Execute() {
 void Run::Start() {
     const DateTime start = program_.now();
     startText_ = start.Format();
-    reports_.Begin(program_.profile.FolderForReports, start);
+    reports_.Begin(program_.profile.FolderForReports, start, program_.job.ProductionRun);
 
     host_.ProgressStarted("Started: " + startText_);
     host_.ProgressChanged("");

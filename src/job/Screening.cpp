@@ -11,7 +11,10 @@ Verdict Judge(const std::string& type, const RetrievedRecord& record, const Oper
     // Also an empty holdings record: its location is "", which only an empty list of locations holds.
     if (type == "H" && !rights.AllowsLocation(record.location)) return Verdict::LocationNotAllowed;
     object.MarcRecordIn(record.octets);
-    return object.Leader().empty() ? Verdict::Empty : Verdict::Passed;
+    if (object.Leader().empty()) return Verdict::Empty;
+    // A record the object could not read as stored would be written back with what it skipped or
+    // guessed (a lost 001, a field holding the whole data): it is left as it is.
+    return object.LoadProblems() != 0 ? Verdict::Damaged : Verdict::Passed;
 }
 
 }  // namespace linkmend

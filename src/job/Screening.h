@@ -17,6 +17,7 @@ enum class Verdict : std::uint8_t {
     WrongOwningLibrary,  // owned by a library the profile leaves out
     LocationNotAllowed,  // holdings outside the operator's cataloguing locations
     Empty,               // came up empty
+    Damaged,             // loaded, but not as stored (the record object says what it had to skip)
     Item,                // an item: it has no MARC record and is never changed
     OtherType,           // no kind of record the job changes
 };
@@ -29,7 +30,7 @@ struct ScreenedRecord {
 
 // Judges a retrieved record of `type` ("B", "H", "A" or "I"): the owning library (all but
 // authorities), the cataloguing location (holdings), then loads the record object and finds it
-// empty or passed. An item ends as Item once its library is allowed.
+// empty, damaged or passed. An item ends as Item once its library is allowed.
 Verdict Judge(const std::string& type, const RetrievedRecord& record, const OperatorRights& rights,
               Utf8MarcRecordClass& object);
 

@@ -29,9 +29,14 @@ RunOutcome RunUrlChangeJob(Program& program, JobHost& host);
 // The same run with its records read from `source` and written to `sink`.
 RunOutcome RunJob(Program& program, JobHost& host, RecordSource& source, RecordSink& sink);
 
+// The report of a run that could not begin because start-up could not read the database (the
+// error's description given): its head, the connection, no record read, the error. SqlError, or
+// FileError (the host has been told) when the report cannot be written.
+RunOutcome ReportFailedStartUp(Program& program, JobHost& host, const std::string& description);
+
 // The program's exit status after a run: 0 done (or the diagnostic dump), 3 SQL error or failed
-// sign-on, 4 cancelled, 5 countdown cancelled, 6 a report file could not be created, 7 a restore
-// refused its originals file.
+// sign-on, 4 cancelled, 5 countdown cancelled, 6 a report or list file could not be created or written,
+// 7 a restore refused its originals file.
 int ExitStatusOf(RunOutcome outcome);
 
 // The scheduled start of a deferred production run: 10:00 p.m. or later, or before 2:00 a.m.

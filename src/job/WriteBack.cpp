@@ -6,6 +6,12 @@
 #include "job/RunFlow.h"
 
 namespace linkmend {
+namespace {
+
+constexpr const char* kTooLongReason =
+    "longer than a MARC record may be after the change (99,999 octets, 9,999 for a field)";
+
+}  // namespace
 
 void Run::CountBibChange(const char* logText) {
     ++bibsChanged_;
@@ -36,10 +42,14 @@ void Run::WriteBack(const Candidate& candidate, const RetrievedRecord& stored, c
     const JobSettings& job = program_.job;
     // A restore writes the saved original octet for octet; its records count towards no bib limit.
     const bool restore = stored.original.has_value();
-    if (!restore && job.DeleteField == FieldAction::Delete && !record.FldFindFirst("856")) {
-        reports_.AddLine(ReportFile::BibsWithNoUrls, id);
-    }
     const std::string octets = restore ? *stored.original : record.MarcRecordOut();
+    if (octets.empty()) {
+        // Only an overgrown field or record assembles to nothing: the stored record stays.
+        reports_.TooLong(type + " " + id + ".  Reason: " + kTooLongReason);
+        return;
+    }
+    if (!restore && job.DeleteField == FieldAction::Delete && !record.FldFindFirst("856"))
+        reports_.AddLine(ReportFile::BibsWithNoUrls, id);
     const std::vector<std::string> changes = ChangeRows(candidate, before, TakeFieldImages(record));
     host_.ProgressChanged("Changed: " + std::to_string(reports_.Counts().updated));
     Checkpoint("6");

@@ -29,6 +29,22 @@ public:
     std::string MarcRecordOut();
     bool IsMarc(const std::string& sSuspect);
     const std::string& IsMarcErrorText() const { return isMarcErrorText_; }
+    // What the last load had to skip or guess to read a record that passed IsMarc (the loader goes on
+    // as it always did): bits of LoadProblem, 0 for a record read as stored (and for an empty or
+    // invalid string). The entry kinds remember the tag of their first entry.
+    enum LoadProblem : std::uint8_t {
+        kEntrySkippedLengthNotNumber = 1,  // a length with a non-digit read as below 2: entry skipped
+        kEntrySkippedEmpty = 2,            // a length of 0 or 1: entry skipped
+        kEntryLengthGuessed = 4,           // a length with a non-digit read as its leading digits
+        kEntryStartGuessed = 8,            // a starting position with a non-digit
+        kEntryPastEnd = 16,                // a field reaching past the end of the data
+        kLengthMismatch = 32,              // the record is longer than its leader says
+        kNo001 = 64,                       // no 001 field
+    };
+    std::uint8_t LoadProblems() const { return loadProblems_; }
+    // The problems in words, "; " between them: "directory entry 001 skipped (length not a number);
+    // no 001 field". Empty after a clean load.
+    std::string LoadProblemText() const;
 
     const std::string& Leader() const { return leader_; }
     // Copies leader/05-09 and 17-19 from a value of at least 24 octets; shorter values are ignored.
@@ -308,6 +324,7 @@ private:
     void ResetRecord();
     static std::string RepairLeader(const std::string& record, bool& repaired);
     void ParseDirectory(std::string_view record, std::size_t baseAddress);
+    void NoteEntryProblem(LoadProblem kind, std::string_view tag);
     void ReadBooleans();
     static std::string Default008(const std::string& format);
     void AdjustAfterTypeChange();
@@ -409,6 +426,8 @@ private:
     bool charactersDecomposed_ = false;
     std::int16_t fld008Length_ = 0;
     std::int16_t index008_ = -1;
+    std::uint8_t loadProblems_ = 0;
+    std::array<std::array<char, 3>, 5> loadProblemTags_{};  // per entry kind, its first entry's tag
 
     // field table
     std::vector<FieldEntry> fields_;  // entries beyond fieldCount_ are kept for reuse

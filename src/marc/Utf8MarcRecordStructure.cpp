@@ -14,6 +14,19 @@ namespace {
 // The exchange format states field lengths in four digits and record lengths in five.
 constexpr std::size_t kMaxFieldLength = 9999;
 constexpr std::size_t kMaxRecordLength = 99999;
+
+// A directory number as FixedDigits reads it; `exact` turns false when it holds a non-digit.
+long EntryNumber(std::string_view s, bool& exact) {
+    long v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') {
+            exact = false;
+            return DigitValue(s);
+        }
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
 }  // namespace
 
 Utf8MarcRecordClass::Utf8MarcRecordClass() {
@@ -48,6 +61,7 @@ void Utf8MarcRecordClass::ResetRecord() {
     charactersDecomposed_ = false;
     fld008Length_ = 0;
     index008_ = -1;
+    loadProblems_ = 0;
     fieldCount_ = 0;
     head_ = tail_ = -1;
     fldPointer_ = sfdPointer_ = -1;
@@ -128,6 +142,10 @@ void Utf8MarcRecordClass::MarcRecordIn(const std::string& sMarcRecord) {
     const std::string fixed = RepairLeader(sMarcRecord, repaired);
     const std::string& record = repaired ? fixed : sMarcRecord;
     if (!IsMarc(record)) return;
+    // IsMarc lets a record longer than its stated length pass; its tail belongs to no field.
+    if (static_cast<std::size_t>(DigitValue(std::string_view(record).substr(0, 5))) != record.size()) {
+        loadProblems_ |= kLengthMismatch;
+    }
 
     leader_.assign(record, 0, 24);
     isAuthority_ = leader_[6] == 'z';
@@ -162,16 +180,30 @@ void Utf8MarcRecordClass::ParseDirectory(std::string_view record, std::size_t ba
     const std::string_view data = record.substr(base, record.size() - 1 - base);
     fields_.reserve(entries);
     loadMaxField_ = -1;
+    bool has001 = false;
     for (std::size_t i = 0; i < entries; ++i) {
         const std::string_view entry = record.substr(24 + 12 * i, 12);
         const std::string_view tag = entry.substr(0, 3);
-        const long length = FixedDigits(entry.substr(3, 4)) - 1;  // the field terminator is dropped
-        if (length < 1) continue;
-        const std::size_t start = static_cast<std::size_t>(FixedDigits(entry.substr(7, 5)));
+        // Damaged entries are read as they always were (skipped, or with the number's leading
+        // digits); the load only notes that the record was not read as stored.
+        bool lengthExact = true, startExact = true;
+        const long length = EntryNumber(entry.substr(3, 4), lengthExact) - 1;  // the field terminator is dropped
+        if (length < 1) {
+            NoteEntryProblem(lengthExact ? kEntrySkippedEmpty : kEntrySkippedLengthNotNumber, tag);
+            continue;
+        }
+        const std::size_t start = static_cast<std::size_t>(EntryNumber(entry.substr(7, 5), startExact));
+        if (!lengthExact) NoteEntryProblem(kEntryLengthGuessed, tag);
+        if (!startExact) NoteEntryProblem(kEntryStartGuessed, tag);
+        // The field's terminator, too, must lie within the data.
+        if (start + static_cast<std::size_t>(length) >= data.size()) NoteEntryProblem(kEntryPastEnd, tag);
         const std::string_view field =
             start >= data.size() ? std::string_view() : data.substr(start, static_cast<std::size_t>(length));
         if (IsControlTag(tag)) {
-            if (tag[2] == '1') controlNumber_.assign(field);
+            if (tag[2] == '1') {
+                controlNumber_.assign(field);
+                has001 = true;
+            }
             if (tag[2] == '8') fld008Length_ = static_cast<std::int16_t>(field.size());
             AddField(tag, std::string_view(), field, false, true);
             continue;
@@ -184,6 +216,7 @@ void Utf8MarcRecordClass::ParseDirectory(std::string_view record, std::size_t ba
         const std::size_t indLength = field.size() < 2 ? field.size() : 2;
         AddField(tag, field.substr(0, indLength), field.substr(indLength), false, true);
     }
+    if (!has001) loadProblems_ |= kNo001;
 }
 
 // Two passes: the directory from the field lengths, then the record written once, in place.

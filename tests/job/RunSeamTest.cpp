@@ -19,7 +19,7 @@ using namespace linkmend::test;
 namespace {
 
 std::string Bib(const std::string& link) {
-    return BuildRecord({"008 240102s2024    xx            000 0 eng d", "245 00 $aT", "856 40 $u" + link});
+    return BuildRecord({"001 1", "008 240102s2024    xx            000 0 eng d", "245 00 $aT", "856 40 $u" + link});
 }
 
 class MemorySource : public RecordSource {
@@ -36,7 +36,7 @@ public:
         const std::string holdings = "856 41 $uhttp://old.example/h";
         add("A", "30", {});                                                    // kind not allowed
         add("B", "1", {Bib("http://old.example/1"), {}, "1", "", "", false});  // changed
-        add("M", "10", {BuildRecord({"852 0  $bMAIN", holdings}, 'y'), {}, "1", "10", "1", true});
+        add("M", "10", {BuildRecord({"001 10", "852 0  $bMAIN", holdings}, 'y'), {}, "1", "10", "1", true});
         add("H", "11", {BuildRecord({"852 0  $bLAW", holdings}, 'y'), {}, "1", "11", "1", false});  // location
         add("X", "2", {});                                                      // skipped, not counted
         add("B", "3", {Bib("http://old.example/3"), {}, "2", "", "", false});   // library left out

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <map>
@@ -274,7 +275,9 @@ TEST_P(Restore, AnOriginalsFileThatCannotBeUsedIsRefusedAndNothingIsWritten) {
 }
 
 // The program is killed (SIGKILL) at random instants of production runs; every record it changed has
-// its original in the file, and the restore puts the tables back as they were.
+// its original in the file, and the restore puts the tables back as they were. Each instant is a
+// random number of saved records plus a random share of one record's time, so that the kills fall
+// across the write-back however busy the machine is.
 TEST_P(Restore, AProductionRunKilledAnywhereCanBeRestored) {
     Writer().Begin();
     for (int bib = 100; bib < 160; ++bib) {
@@ -298,16 +301,19 @@ TEST_P(Restore, AProductionRunKilledAnywhereCanBeRestored) {
     for (std::string& e : environment) envp.push_back(e.data());
     envp.push_back(nullptr);
     std::mt19937 random(20250612);
-    std::uniform_int_distribution<long long> instant(
-        0, std::chrono::duration_cast<std::chrono::microseconds>(whole).count());
+    std::uniform_int_distribution<std::size_t> savedSoFar(0, all - 1);
+    std::uniform_int_distribution<long long> share(
+        0, std::chrono::duration_cast<std::chrono::microseconds>(whole).count() / static_cast<long long>(all));
     int midWrite = 0;
-    for (int round = 0; round < 16 && midWrite < 5; ++round) {
+    for (int round = 0; round < 8; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         const std::string folder = Reports() + "kill" + std::to_string(round);
         std::filesystem::create_directories(folder);
         Set("Folders", "FolderForReports", folder + "/");
         char program[] = LINKMEND_PROGRAM, batch[] = "--batch", production[] = "--production";
         char* argv[] = {program, batch, production, nullptr};
+        const std::size_t after = savedSoFar(random);
+        const auto extra = std::chrono::microseconds(share(random));
         const pid_t pid = fork();
         if (pid == 0) {
             const int null = open("/dev/null", O_WRONLY);
@@ -316,7 +322,19 @@ TEST_P(Restore, AProductionRunKilledAnywhereCanBeRestored) {
             execve(program, argv, envp.data());
             _exit(127);
         }
-        std::this_thread::sleep_for(std::chrono::microseconds(instant(random)));
+        // Waits for the list to name `after` records (two TABs each), then lets the program go on a little.
+        const auto listed = [&folder] {
+            const std::string list = FileEnding(folder, ".Originals.txt");
+            const std::string text = list.empty() ? std::string() : ReadFile(list);
+            return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\t')) / 2;
+        };
+        bool ended = false;
+        while (!ended && listed() < after) {
+            ended = waitpid(pid, nullptr, WNOHANG) == pid;
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        ASSERT_FALSE(ended) << "the run ended before saving " << after << " records";
+        std::this_thread::sleep_for(extra);
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
 
@@ -337,7 +355,7 @@ TEST_P(Restore, AProductionRunKilledAnywhereCanBeRestored) {
         EXPECT_EQ(restored.segments, pristine.segments);
         EXPECT_EQ(restored.links, pristine.links);
     }
-    EXPECT_GT(midWrite, 0) << "no kill fell in the middle of the write-back";
+    EXPECT_GE(midWrite, 4) << "too few kills fell in the middle of the write-back";
 }
 
 LINKMEND_DB_TEST_SUITE(Restore);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "kit/MarcBuilder.h"
 #include "marc/Marc8Text.h"
 #include "marc/Utf8MarcFileClass.h"
 #include "marc/Utf8MarcRecordClass.h"
@@ -19,20 +20,9 @@ using namespace linkmend;
 
 namespace {
 
-// An ISO 2709 record of data fields with the given tags and texts.
-std::string Record(const std::vector<std::pair<std::string, std::string>>& fields, char coding = ' ') {
-    std::string directory, data;
-    char entry[16];
-    for (const auto& [tag, text] : fields) {
-        const std::string field = text + "\x1E";
-        std::snprintf(entry, sizeof entry, "%s%04zu%05zu", tag.c_str(), field.size(), data.size());
-        directory += entry;
-        data += field;
-    }
-    const std::size_t base = 24 + directory.size() + 1;
-    char leader[32];
-    std::snprintf(leader, sizeof leader, "%05zunam %c22%05zu   4500", base + data.size() + 1, coding, base);
-    return leader + directory + "\x1E" + data + "\x1D";
+// An ISO 2709 record of data fields with the given tags and texts (octets as they stand).
+std::string Record(const std::vector<test::RawField>& fields, char coding = ' ') {
+    return test::AssembleRecord(test::Leader('a', coding), fields);
 }
 
 std::string LatinText(std::mt19937& random, std::size_t words) {

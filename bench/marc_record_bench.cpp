@@ -2,85 +2,61 @@
 // link job makes on it. "--write-sample FILE N" writes the record N times to FILE, for timing other
 // MARC tools on the same input.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "kit/Files.h"
+#include "kit/MarcBuilder.h"
 #include "marc/Utf8MarcRecordClass.h"
 
 namespace {
 
-std::string Digits(std::size_t value, int width) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%0*zu", width, value);
-    return buf;
-}
-
-std::string BuildRecord(std::string leader, const std::vector<std::pair<std::string, std::string>>& fields) {
-    std::string directory, data;
-    for (const auto& [tag, content] : fields) {
-        std::string body = content + "\x1E";
-        for (char& c : body) {
-            if (c == '$') c = '\x1F';
-        }
-        directory += tag + Digits(body.size(), 4) + Digits(data.size(), 5);
-        data += body;
-    }
-    const std::size_t base = 24 + directory.size() + 1;
-    leader.replace(0, 5, Digits(base + data.size() + 1, 5));
-    leader.replace(12, 5, Digits(base, 5));
-    return leader + directory + "\x1E" + data + "\x1D";
-}
+using linkmend::test::BuildRecord;
 
 // About 1.5 KB: a book with subjects, added entries and five links.
 const std::string& TypicalRecord() {
     static const std::string record = BuildRecord(
         "00000cam a2200000 a 4500",
-        {{"001", "92005291"},
-         {"003", "DLC"},
-         {"005", "19930521155141.9"},
-         {"008", "920219s1993    caua   j      000 0 eng  "},
-         {"010", "  $a   92005291 "},
-         {"020", "  $a0152038655 :$c$15.95"},
-         {"040", "  $aDLC$cDLC$dDLC"},
-         {"050", "00$aPS3537.A618$bA88 1993"},
-         {"082", "00$a811/.52$220"},
-         {"100", "1 $aSandburg, Carl,$d1878-1967."},
-         {"245", "10$aArithmetic /$cCarl Sandburg ; illustrated as an anamorphic adventure by Ted Rand."},
-         {"250", "  $a1st ed."},
-         {"260", "  $aSan Diego :$bHarcourt Brace Jovanovich,$cc1993."},
-         {"300", "  $a1 v. (unpaged) :$bill. (some col.) ;$c26 cm."},
-         {"500", "  $aOne Mylar sheet included in pocket."},
-         {"520",
-          "  $aA poem about numbers and their characteristics. Features anamorphic, or distorted, drawings "
-          "which can be restored to normal by viewing from a particular angle or by viewing the image's "
-          "reflection in the provided Mylar cone."},
-         {"650", " 0$aArithmetic$xJuvenile poetry."},
-         {"650", " 0$aChildren's poetry, American."},
-         {"650", " 1$aArithmetic$xPoetry."},
-         {"650", " 1$aAmerican poetry."},
-         {"650", " 1$aVisual perception."},
-         {"700", "1 $aRand, Ted,$eill."},
-         {"856", "41$3Table of contents$uhttp://www.catalog.example.edu/toc/92005291.html$zTable of contents only"},
-         {"856", "42$3Publisher description$uhttp://www.catalog.example.edu/pub/92005291.html"},
-         {"856",
-          "40$uhttp://proxy.library.example.edu/login?url=http://ebooks.example.com/9780152038656$zOnline "
-          "access for members of the university$xebook vendor 2019"},
-         {"856", "41$3Contributor biographical information$uhttp://www.catalog.example.edu/bio/92005291.html"},
-         {"856", "42$3Sample text$uhttp://www.catalog.example.edu/samples/92005291.html$yExcerpt"}});
+        {"001 92005291",
+         "003 DLC",
+         "005 19930521155141.9",
+         "008 920219s1993    caua   j      000 0 eng  ",
+         "010    $a   92005291 ",
+         "020    $a0152038655 :$c$15.95",
+         "040    $aDLC$cDLC$dDLC",
+         "050 00 $aPS3537.A618$bA88 1993",
+         "082 00 $a811/.52$220",
+         "100 1  $aSandburg, Carl,$d1878-1967.",
+         "245 10 $aArithmetic /$cCarl Sandburg ; illustrated as an anamorphic adventure by Ted Rand.",
+         "250    $a1st ed.",
+         "260    $aSan Diego :$bHarcourt Brace Jovanovich,$cc1993.",
+         "300    $a1 v. (unpaged) :$bill. (some col.) ;$c26 cm.",
+         "500    $aOne Mylar sheet included in pocket.",
+         "520    $aA poem about numbers and their characteristics. Features anamorphic, or distorted, drawings "
+         "which can be restored to normal by viewing from a particular angle or by viewing the image's "
+         "reflection in the provided Mylar cone.",
+         "650  0 $aArithmetic$xJuvenile poetry.",
+         "650  0 $aChildren's poetry, American.",
+         "650  1 $aArithmetic$xPoetry.",
+         "650  1 $aAmerican poetry.",
+         "650  1 $aVisual perception.",
+         "700 1  $aRand, Ted,$eill.",
+         "856 41 $3Table of contents$uhttp://www.catalog.example.edu/toc/92005291.html$zTable of contents only",
+         "856 42 $3Publisher description$uhttp://www.catalog.example.edu/pub/92005291.html",
+         "856 40 $uhttp://proxy.library.example.edu/login?url=http://ebooks.example.com/9780152038656$zOnline "
+         "access for members of the university$xebook vendor 2019",
+         "856 41 $3Contributor biographical information$uhttp://www.catalog.example.edu/bio/92005291.html",
+         "856 42 $3Sample text$uhttp://www.catalog.example.edu/samples/92005291.html$yExcerpt"});
     return record;
 }
 
 std::string EmptyFolder() {
-    static std::string folder = [] {
-        char tmpl[] = "/tmp/linkmend-bench-XXXXXX";
-        return std::string(mkdtemp(tmpl) ? tmpl : "/nonexistent-linkmend-bench");
-    }();
-    return folder;
+    static const linkmend::test::TempDir folder;
+    return folder.Path();
 }
 
 // As the job sets it up: field order by the built-in instructions, UTF-8 in and out.

@@ -8,6 +8,8 @@ jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 # Database tests must not skip here: PostgreSQL is installed, so a skip is a failure.
 export LINKMEND_REQUIRE_POSTGRES=1
+# Nor may tests that need the shared data (../shared/data) or the test oracles (yaz, MARC::Record).
+export LINKMEND_REQUIRE_SHARED_DATA=1
 
 cmake -S . -B build-ci -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLINKMEND_WERROR=ON -DLINKMEND_BUILD_BENCH=OFF
 cmake --build build-ci -j"$jobs"

@@ -4,28 +4,19 @@
 
 using namespace linkmend;
 
-TEST(CommandLineTest, BatchOptions) {
+TEST(CommandLineTest, OptionsSettingsFileAndUsageErrors) {
     const auto o = ParseCommandLine({"--batch", "-i", "/srv/job one.ini", "--production", "--list-changed"});
-    EXPECT_TRUE(o.error.empty());
-    EXPECT_TRUE(o.batch);
-    EXPECT_TRUE(o.production);
-    EXPECT_TRUE(o.listChanged);
+    EXPECT_TRUE(o.error.empty() && o.batch && o.production && o.listChanged && !o.help && !o.version);
     EXPECT_EQ(o.settingsFile, "/srv/job one.ini");
-}
-
-TEST(CommandLineTest, SettingsFileDefaultsAndFollowingOption) {
+    EXPECT_TRUE(ParseCommandLine({"-h"}).help && ParseCommandLine({"--version"}).version);
+    EXPECT_FALSE(ParseCommandLine({}).batch || ParseCommandLine({}).production || ParseCommandLine({}).listChanged);
     EXPECT_EQ(ParseCommandLine({"--batch"}).settingsFile, "Linkmend.INI");
     EXPECT_EQ(ParseCommandLine({"-i", "job.ini", "--batch"}).settingsFile, "job.ini");
-    EXPECT_FALSE(ParseCommandLine({}).batch);
-}
-
-TEST(CommandLineTest, UsageErrors) {
-    EXPECT_EQ(ParseCommandLine({"--batch", "-i"}).error, "-i needs the name of a settings file");
-    EXPECT_EQ(ParseCommandLine({"--batch", "-i", ""}).error, "-i needs the name of a settings file");
-    EXPECT_EQ(ParseCommandLine({"--bacth"}).error, "unknown option: --bacth");
-    EXPECT_EQ(ParseCommandLine({"stray"}).error, "unknown option: stray");
-}
-
-TEST(CommandLineTest, JoinedTextQuotesArgumentsWithBlanks) {
+    const std::pair<std::vector<std::string>, const char*> errors[] = {
+        {{"--batch", "-i"}, "-i needs the name of a settings file"},
+        {{"--batch", "-i", ""}, "-i needs the name of a settings file"},
+        {{"--bacth"}, "unknown option: --bacth"},
+        {{"stray", "--batch"}, "unknown option: stray"}};
+    for (const auto& [args, error] : errors) EXPECT_EQ(ParseCommandLine(args).error, error);
     EXPECT_EQ(JoinCommandLine({"-i", "My Settings.ini", "--batch"}), " -i \"My Settings.ini\" --batch");
 }

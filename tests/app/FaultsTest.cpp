@@ -8,8 +8,9 @@
 #include <filesystem>
 
 #include "ChildProcess.h"
-#include "JobDbFixture.h"
-#include "MarcBuilder.h"
+#include "kit/JobDb.h"
+#include "kit/MarcBuilder.h"
+#include "kit/Octets.h"
 
 using namespace linkmend;
 using namespace linkmend::test;

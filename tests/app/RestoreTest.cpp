@@ -15,9 +15,10 @@
 #include <thread>
 
 #include "ChildProcess.h"
-#include "JobDbFixture.h"
-#include "MarcBuilder.h"
 #include "job/RunFiles.h"
+#include "kit/JobDb.h"
+#include "kit/MarcBuilder.h"
+#include "kit/Octets.h"
 
 using namespace linkmend;
 using namespace linkmend::test;

@@ -1,142 +1,102 @@
+// INI access: the sentinel, the size limit of every read, names compared case-blind, writes that
+// keep the rest of the file and never leave half a file, the trace of writes, the profile folder.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <csignal>
-
-#include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
-#include "TestSupport.h"
 #include "base/INI.h"
 #include "base/MessagePump.h"
+#include "kit/Files.h"
 
 using namespace linkmend;
-using linkmend::test::ReadFile;
-using linkmend::test::TempDir;
-using linkmend::test::WriteFile;
+using namespace linkmend::test;
 
 namespace {
 
-class IniTest : public ::testing::Test {
+class Ini : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* old = std::getenv("LINKMEND_PROFILE_DIR");
-        saved_ = old ? old : "";
-        hadSaved_ = old != nullptr;
-        setenv("LINKMEND_PROFILE_DIR", dir_.File("profiles").c_str(), 1);
-    }
-    void TearDown() override {
-        if (hadSaved_) setenv("LINKMEND_PROFILE_DIR", saved_.c_str(), 1);
-        else unsetenv("LINKMEND_PROFILE_DIR");
-    }
     std::string File(const std::string& name) { return dir_.File(name); }
-
+    std::size_t Entries() const {
+        const auto it = std::filesystem::directory_iterator(dir_.Path());
+        return static_cast<std::size_t>(std::distance(begin(it), end(it)));
+    }
     TempDir dir_;
-    std::string saved_;
-    bool hadSaved_ = false;
+    ScopedEnv profiles_{"LINKMEND_PROFILE_DIR", dir_.File("profiles")};
 };
 
-TEST_F(IniTest, MissingFileSectionOrKeyReadsEmpty) {
-    EXPECT_EQ(ReadIniValue(File("none.ini"), "General", "Debug", 15), "");
-    WriteFile(File("a.ini"), "[General]\nDebug=True\n");
-    EXPECT_EQ(ReadIniValue(File("a.ini"), "Other", "Debug", 15), "");
-    EXPECT_EQ(ReadIniValue(File("a.ini"), "General", "Nothing", 15), "");
-    EXPECT_EQ(ReadIniValue(File("a.ini"), "General", "Debug", 15), "True");
+TEST_F(Ini, ReadsWithSentinelSizeLimitAndCaseBlindNames) {
+    WriteFile(
+        File("a.ini"),
+        "; a comment\r\n[ urlstem ]\r\n  old  =  \"http://a.example/ x\"  \r\n;New=commented\r\nNew = 'quoted'\r\n"
+        "Half=\"open\r\nSentinel=NO9999NE\r\nEmpty=\r\nForty=" +
+            std::string(40, 'x') + "\r\nOld=second key\r\n[UrlStem]\r\nOld=second section\r\n");
+    const std::tuple<const char*, const char*, const char*, int, const char*> reads[] = {
+        {"none.ini", "UrlStem", "Old", 15, ""},  // missing file, section, key: all empty
+        {"a.ini", "Other", "Old", 15, ""},
+        {"a.ini", "UrlStem", "Nothing", 15, ""},
+        {"a.ini", "UrlStem", "OLD", 4000, "http://a.example/ x"},  // the first key of the first section wins
+        {"a.ini", "URLSTEM", "new", 4000, "quoted"},
+        {"a.ini", "UrlStem", "Half", 4000, "\"open"},
+        {"a.ini", "UrlStem", ";New", 4000, ""},
+        {"a.ini", "UrlStem", "Sentinel", 30, ""},
+        {"a.ini", "UrlStem", "Forty", 30, "xxxxxxxxxxxxxxxxxxxxxxxxxxxxx"},  // at most size - 1
+        {"a.ini", "UrlStem", "Forty", 1, ""}};
+    for (const auto& [file, section, key, size, value] : reads)
+        EXPECT_EQ(ReadIniValue(File(file), section, key, static_cast<std::int16_t>(size)), value) << file << key;
+    EXPECT_EQ(ReadIniValue(File("a.ini"), "UrlStem", "Forty", 41), std::string(40, 'x'));
+    const std::tuple<const char*, const char*, int, const char*> defaults[] = {{"a.ini", "Missing", 20, "TTTTTTTTTT"},
+                                                                               {"a.ini", "Empty", 20, ""},
+                                                                               {"none.ini", "Old", 20, "TTTTTTTTTT"},
+                                                                               {"a.ini", "Missing", 4, "TTT"}};
+    for (const auto& [file, key, size, value] : defaults)
+        EXPECT_EQ(ReadIniValueOrDefault(File(file), "UrlStem", key, "TTTTTTTTTT", static_cast<std::int16_t>(size)),
+                  value)
+            << key;
+    int pumped = 0;  // every read lets the window run
+    auto previous = SetMessagePump([&] { ++pumped; });
+    ReadIniValue(File("x.ini"), "S", "K", 10);
+    ReadIniValueOrDefault(File("x.ini"), "S", "K", "d", 10);
+    SetMessagePump(previous);
+    EXPECT_EQ(pumped, 2);
 }
 
-TEST_F(IniTest, StoredSentinelReadsAsEmpty) {
-    WriteFile(File("a.ini"), "[S]\nK=NO9999NE\n");
-    EXPECT_EQ(ReadIniValue(File("a.ini"), "S", "K", 30), "");
-}
-
-TEST_F(IniTest, DefaultOnlyForMissingKey) {
-    WriteFile(File("a.ini"), "[Miscellaneous]\nEmpty=\n");
-    EXPECT_EQ(ReadIniValueOrDefault(File("a.ini"), "Miscellaneous", "BooleansDefaultTrue", "TTTTTTTTTT", 20),
-              "TTTTTTTTTT");
-    EXPECT_EQ(ReadIniValueOrDefault(File("a.ini"), "Miscellaneous", "Empty", "TTTTTTTTTT", 20), "");
-    EXPECT_EQ(ReadIniValueOrDefault(File("missing.ini"), "X", "Y", "dflt", 20), "dflt");
-}
-
-TEST_F(IniTest, ReadKeepsAtMostSizeMinusOneCharacters) {
-    const std::string forty(40, 'x');
-    WriteFile(File("a.ini"), "[S]\nK=" + forty + "\n");
-    EXPECT_EQ(ReadIniValue(File("a.ini"), "S", "K", 30), std::string(29, 'x'));
-    EXPECT_EQ(ReadIniValue(File("a.ini"), "S", "K", 41), forty);
-    EXPECT_EQ(ReadIniValue(File("a.ini"), "S", "K", 1), "");
-    EXPECT_EQ(ReadIniValueOrDefault(File("a.ini"), "S", "Missing", "abcdef", 4), "abc");
-}
-
-TEST_F(IniTest, NamesAreCaseBlindBlanksAndQuotesDropped) {
-    WriteFile(File("a.ini"),
-              "; a comment\r\n[ urlstem ]\r\n  old  =  \"http://a.example/ x\"  \r\n;New=commented\r\n"
-              "New = 'quoted'\r\nHalf=\"open\r\n");
-    EXPECT_EQ(ReadIniValue(File("a.ini"), "UrlStem", "OLD", 4000), "http://a.example/ x");
-    EXPECT_EQ(ReadIniValue(File("a.ini"), "URLSTEM", "new", 4000), "quoted");
-    EXPECT_EQ(ReadIniValue(File("a.ini"), "UrlStem", "Half", 4000), "\"open");
-    EXPECT_EQ(ReadIniValue(File("a.ini"), "UrlStem", ";New", 4000), "");
-}
-
-TEST_F(IniTest, FirstSectionAndFirstKeyWin) {
-    WriteFile(File("a.ini"), "[S]\nK=one\nK=two\n[S]\nK=three\n");
-    EXPECT_EQ(ReadIniValue(File("a.ini"), "S", "K", 30), "one");
-}
-
-TEST_F(IniTest, OctetsPassThroughUnchanged) {
-    const std::string value = "caf\xC3\xA9 \xE9\x1B(B\xFF";
-    WriteIniValue(File("o.ini"), "S", "K", value, 0);
-    EXPECT_EQ(ReadIniValue(File("o.ini"), "S", "K", 100), value);
-}
-
-TEST_F(IniTest, WriteReplacesInPlaceKeepingCommentsAndOrder) {
-    const std::string before =
-        "; settings\r\n[General]\r\nDebug=False\r\n; keep me\r\nLimitByLocation=True\r\n\r\n"
-        "[UrlStem]\r\nOld=http://old/\r\nNew=http://new/\r\n";
-    WriteFile(File("a.ini"), before);
+TEST_F(Ini, WritesReplaceInPlaceAppendToTheSectionAndCreateWhatIsMissing) {
+    WriteFile(
+        File("a.ini"),
+        "; settings\r\n[General]\r\nDebug=False\r\n; keep me\r\nLimitByLocation=True\r\n\r\n[UrlStem]\r\nOld=x\r\n");
     WriteIniValue(File("a.ini"), "general", "LIMITBYLOCATION", "False", 0);
-    EXPECT_EQ(ReadFile(File("a.ini")),
-              "; settings\r\n[General]\r\nDebug=False\r\n; keep me\r\nLimitByLocation=False\r\n\r\n"
-              "[UrlStem]\r\nOld=http://old/\r\nNew=http://new/\r\n");
-}
-
-TEST_F(IniTest, WriteAppendsKeyToItsSectionAndCreatesSections) {
-    WriteFile(File("a.ini"), "[General]\nDebug=False\n\n[UrlStem]\nOld=x\n");
     WriteIniValue(File("a.ini"), "General", "HLD", "True", 0);
     WriteIniValue(File("a.ini"), "Folders", "FolderForReports", "/tmp/", 0);
-    EXPECT_EQ(ReadFile(File("a.ini")),
-              "[General]\nDebug=False\nHLD=True\n\n[UrlStem]\nOld=x\n\n[Folders]\nFolderForReports=/tmp/\n");
-    EXPECT_EQ(ReadIniValue(File("a.ini"), "General", "HLD", 15), "True");
-}
-
-TEST_F(IniTest, WriteCreatesNewFileWithPrivateMode) {
-    WriteIniValue(File("new.ini"), "Read", "PWD", "60 102", 0);
-    EXPECT_EQ(ReadFile(File("new.ini")), "[Read]\nPWD=60 102\n");
+    EXPECT_EQ(ReadFile(File("a.ini")),  // in the file's own line ends
+              "; settings\r\n[General]\r\nDebug=False\r\n; keep me\r\nLimitByLocation=False\r\nHLD=True\r\n\r\n"
+              "[UrlStem]\r\nOld=x\r\n\r\n[Folders]\r\nFolderForReports=/tmp/\r\n");
+    const std::string octets = "caf\xC3\xA9 \xE9\x1B(B\xFF";  // octets pass through unchanged
+    WriteIniValue(File("new.ini"), "Read", "PWD", octets, 0);
+    EXPECT_EQ(ReadFile(File("new.ini")), "[Read]\nPWD=" + octets + "\n");
     struct stat st {};
     ASSERT_EQ(stat(File("new.ini").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-}
-
-TEST_F(IniTest, WriteKeepsModeOfExistingFileAndLeavesNoTemporaryFiles) {
-    WriteFile(File("a.ini"), "[S]\nK=1\n");
+    EXPECT_EQ(st.st_mode & 0777, 0600u);  // a new file is its owner's; an existing one keeps its mode
     chmod(File("a.ini").c_str(), 0644);
     for (int i = 0; i < 20; ++i) WriteIniValue(File("a.ini"), "S", "K", std::to_string(i), 0);
-    struct stat st {};
     ASSERT_EQ(stat(File("a.ini").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0644u);
     EXPECT_EQ(ReadIniValue(File("a.ini"), "S", "K", 10), "19");
-    int entries = 0;
-    for (const auto& e : std::filesystem::directory_iterator(dir_.Path())) {
-        (void)e;
-        ++entries;
-    }
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(Entries(), 2u) << "no temporary files are left behind";
 }
 
-TEST_F(IniTest, WriteThatRunsOutOfSpaceLeavesOldFileIntact) {
-    // A file-size limit makes the write of the new content fail half-way, even for root.
+TEST_F(Ini, FailedWritesLeaveTheOldFileAndShowOnlyInTheTrace) {
     WriteFile(File("a.ini"), "[S]\nK=old\n");
     std::ostringstream trace;
     const auto n = RegisterIniTraceFile(trace);
+    WriteIniValue(File("t.ini"), "Report", "1", "Production run? False", n);
+    WriteIniValue(File("t.ini"), "Report", "2", "x", 0);  // no trace for 0
+    EXPECT_EQ(trace.str(),
+              "File: " + File("t.ini") + "\r\n   [Report]\r\n   1=Production run? False\r\n   Returns:  1\r\n");
+    // A file-size limit makes the write of the new content fail half-way, even for root.
     struct rlimit saved {};
     getrlimit(RLIMIT_FSIZE, &saved);
     auto* oldHandler = signal(SIGXFSZ, SIG_IGN);
@@ -146,93 +106,42 @@ TEST_F(IniTest, WriteThatRunsOutOfSpaceLeavesOldFileIntact) {
     WriteIniValue(File("a.ini"), "S", "K", std::string(200, 'n'), n);
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, oldHandler);
-    UnregisterIniTraceFile(n);
-    EXPECT_EQ(ReadFile(File("a.ini")), "[S]\nK=old\n");
-    EXPECT_NE(trace.str().find("   Returns:  0\r\n"), std::string::npos) << trace.str();
-    int entries = 0;
-    for (const auto& e : std::filesystem::directory_iterator(dir_.Path())) {
-        (void)e;
-        ++entries;
-    }
-    EXPECT_EQ(entries, 1) << "a temporary file was left behind";
-}
-
-TEST_F(IniTest, WriteIntoMissingFolderFailsQuietly) {
-    std::ostringstream trace;
-    const auto n = RegisterIniTraceFile(trace);
     WriteIniValue(File("no/such/folder/a.ini"), "S", "K", "v", n);
     UnregisterIniTraceFile(n);
-    EXPECT_FALSE(linkmend::test::FileExists(File("no")));
-    EXPECT_NE(trace.str().find("   Returns:  0\r\n"), std::string::npos);
+    EXPECT_EQ(ReadFile(File("a.ini")), "[S]\nK=old\n");
+    EXPECT_FALSE(FileExists(File("no")));
+    EXPECT_EQ(Entries(), 2u) << "a temporary file was left behind";
+    EXPECT_TRUE(trace.str().ends_with("   Returns:  0\r\nFile: " + File("no/such/folder/a.ini") +
+                                      "\r\n   [S]\r\n   K=v\r\n   Returns:  0\r\n"))
+        << trace.str();
 }
 
-TEST_F(IniTest, BareNameLivesInProfileFolderCreatedOnFirstWrite) {
+TEST_F(Ini, BareNamesLiveInTheProfileFolder) {
     EXPECT_EQ(ResolveIniPath("Linkmend.INI"), File("profiles") + "/Linkmend.INI");
     EXPECT_EQ(ResolveIniPath("./Linkmend.INI"), "./Linkmend.INI");
     EXPECT_EQ(ReadIniValue("Linkmend.INI", "Connection", "DSN", 30), "");
-    WriteIniValue("Linkmend.INI", "Connection", "DSN", "VOYAGER", 0);
+    WriteIniValue("Linkmend.INI", "Connection", "DSN", "VOYAGER", 0);  // the folder is created on first write
     EXPECT_EQ(ReadFile(File("profiles") + "/Linkmend.INI"), "[Connection]\nDSN=VOYAGER\n");
     EXPECT_EQ(ReadIniValue("Linkmend.INI", "connection", "dsn", 30), "VOYAGER");
-}
-
-TEST(IniFolderTest, FallsBackToXdgThenHome) {
-    const char* saved = std::getenv("LINKMEND_PROFILE_DIR");
-    const std::string keep = saved ? saved : "";
-    unsetenv("LINKMEND_PROFILE_DIR");
-    setenv("XDG_CONFIG_HOME", "/xdg", 1);
+    ScopedEnv xdg("XDG_CONFIG_HOME", "/xdg"), home("HOME", "/home/cat"), none("LINKMEND_PROFILE_DIR", std::nullopt);
     EXPECT_EQ(IniProfileFolder(), "/xdg/linkmend");
-    unsetenv("XDG_CONFIG_HOME");
-    setenv("HOME", "/home/cat", 1);
+    ScopedEnv noXdg("XDG_CONFIG_HOME", std::nullopt);
     EXPECT_EQ(IniProfileFolder(), "/home/cat/.config/linkmend");
-    setenv("LINKMEND_PROFILE_DIR", "/etc/lm", 1);
-    EXPECT_EQ(IniProfileFolder(), "/etc/lm");
-    if (saved) setenv("LINKMEND_PROFILE_DIR", keep.c_str(), 1);
-    else unsetenv("LINKMEND_PROFILE_DIR");
 }
 
-TEST_F(IniTest, TracedWriteAppendsFourLines) {
-    std::ostringstream trace;
-    const auto n = RegisterIniTraceFile(trace);
-    WriteIniValue(File("t.ini"), "Report", "1", "Production run? False", n);
-    WriteIniValue(File("t.ini"), "Report", "2", "x", 0);
-    UnregisterIniTraceFile(n);
-    EXPECT_EQ(trace.str(),
-              "File: " + File("t.ini") + "\r\n   [Report]\r\n   1=Production run? False\r\n   Returns:  1\r\n");
-}
-
-TEST_F(IniTest, ReadsLetWindowMessagesRun) {
-    int pumped = 0;
-    auto previous = SetMessagePump([&] { ++pumped; });
-    ReadIniValue(File("x.ini"), "S", "K", 10);
-    ReadIniValueOrDefault(File("x.ini"), "S", "K", "d", 10);
-    SetMessagePump(previous);
-    EXPECT_EQ(pumped, 2);
-}
-
-TEST_F(IniTest, WholeSectionRead) {
+TEST_F(Ini, SectionsAndKeyLines) {
     WriteFile(File("bibsup.cfg"), "[FieldOrder]\n; order\nTag = 001\t399\t6\n\nGeneric=X\n[Other]\nA=1\n");
-    const auto lines = ReadIniSection(File("bibsup.cfg"), "fieldorder");
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "Tag=001\t399\t6");
-    EXPECT_EQ(lines[1], "Generic=X");
+    EXPECT_EQ(ReadIniSection(File("bibsup.cfg"), "fieldorder"),
+              (std::vector<std::string>{"Tag=001\t399\t6", "Generic=X"}));
     EXPECT_TRUE(ReadIniSection(File("bibsup.cfg"), "Missing").empty());
-}
-
-TEST(IsIniKeyLineTest, RecognisesKeyLines) {
-    std::int16_t pos = 0;
-    EXPECT_TRUE(IsIniKeyLine("Tag=001", pos));
-    EXPECT_EQ(pos, 4);
-    EXPECT_TRUE(IsIniKeyLine("_x=1=2", pos));
-    EXPECT_EQ(pos, 3);
-    EXPECT_TRUE(IsIniKeyLine("|a=b", pos));
-    EXPECT_TRUE(IsIniKeyLine("tag=lower", pos));
-    pos = 99;
-    EXPECT_FALSE(IsIniKeyLine("[FieldOrder]", pos));
-    EXPECT_FALSE(IsIniKeyLine(";Tag=001", pos));
-    EXPECT_FALSE(IsIniKeyLine("", pos));
-    EXPECT_FALSE(IsIniKeyLine("Tag 001", pos));
-    EXPECT_FALSE(IsIniKeyLine(" Tag=001", pos));
-    EXPECT_EQ(pos, 99);
+    const std::pair<const char*, int> lines[] = {{"Tag=001", 4},   {"_x=1=2", 3},       {"|a=b", 3},
+                                                 {"tag=lower", 4}, {"[FieldOrder]", 0}, {";Tag=001", 0},
+                                                 {"", 0},          {"Tag 001", 0},      {" Tag=001", 0}};
+    for (const auto& [line, at] : lines) {
+        std::int16_t pos = 99;
+        EXPECT_EQ(IsIniKeyLine(line, pos), at > 0) << line;
+        EXPECT_EQ(pos, at > 0 ? at : 99) << line;
+    }
 }
 
 }  // namespace

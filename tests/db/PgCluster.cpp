@@ -8,101 +8,79 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 
 #include "Process.h"
 #include "TestDatabase.h"
+#include "kit/Files.h"
 
 namespace linkmend::testdb {
 namespace fs = std::filesystem;
 namespace {
 
-bool IsExecutable(const std::string& path) { return access(path.c_str(), X_OK) == 0; }
-
-bool RunningAsRoot() { return geteuid() == 0; }
+bool Complete(const std::string& dir) {
+    for (const char* program : {"/initdb", "/pg_ctl", "/postgres", "/psql"})
+        if (access((dir + program).c_str(), X_OK) != 0) return false;
+    return true;
+}
 
 // initdb and pg_ctl refuse to run as root: as root they run as the postgres account.
 std::vector<std::string> AsServerAccount(std::vector<std::string> argv) {
-    if (!RunningAsRoot()) return argv;
-    argv.insert(argv.begin(), {"runuser", "-u", "postgres", "--"});
+    if (geteuid() == 0) argv.insert(argv.begin(), {"runuser", "-u", "postgres", "--"});
     return argv;
 }
 
 int FreePort() {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0) return 0;
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
     socklen_t len = sizeof addr;
-    int port = 0;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
-        port = ntohs(addr.sin_port);
-    close(fd);
-    return port;
+    const bool bound = fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+                       getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0;
+    if (fd >= 0) close(fd);
+    return bound ? ntohs(addr.sin_port) : 0;
 }
 
-std::string ReadWhole(const std::string& path) {
-    std::ifstream in(path);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void Require(const ProcessResult& r, const std::vector<std::string>& argv) {
+ProcessResult Require(const std::vector<std::string>& argv) {
+    const ProcessResult r = RunProcess(argv);
     if (r.exitCode != 0)
         throw std::runtime_error(CommandText(argv) + " failed (exit " + std::to_string(r.exitCode) + "):\n" + r.output);
+    return r;
 }
 
-std::vector<std::string> Psql(const PgClusterInfo& info, const std::string& user, const std::string& database) {
-    return {info.bindir + "/psql",     "-X", "-q", "-v", "ON_ERROR_STOP=1", "-h", info.folder, "-p",
-            std::to_string(info.port), "-U", user, "-d", database};
+void Psql(const PgClusterInfo& info, const std::string& user, const std::string& database,
+          const std::vector<std::string>& sql) {
+    std::vector<std::string> argv = {
+        info.bindir + "/psql",     "-X", "-q", "-v", "ON_ERROR_STOP=1", "-h", info.folder, "-p",
+        std::to_string(info.port), "-U", user, "-d", database};
+    for (const auto& s : sql)
+        argv.insert(argv.end(), {s.ends_with(".sql") ? "-f" : "-c", s});  // a script or a statement
+    Require(argv);
 }
 
-void RunPsql(const PgClusterInfo& info, const std::string& user, const std::string& database,
-             const std::vector<std::string>& extra) {
-    auto argv = Psql(info, user, database);
-    argv.insert(argv.end(), extra.begin(), extra.end());
-    Require(RunProcess(argv), argv);
-}
-
-void CreateRolesAndTemplate(const PgClusterInfo& info) {
-    RunPsql(info, "postgres", "postgres",
-            {"-c", std::string("CREATE ROLE ") + kPgOwner + " LOGIN CREATEDB PASSWORD '" + kPgOwnerPassword + "'", "-c",
-             std::string("CREATE ROLE ") + kPgReader + " LOGIN PASSWORD '" + kPgReaderPassword + "'", "-c",
-             std::string("CREATE DATABASE ") + kPgTemplate + " OWNER " + kPgOwner +
-                 " ENCODING 'SQL_ASCII' LC_COLLATE 'C' LC_CTYPE 'C' TEMPLATE template0"});
-    RunPsql(info, kPgOwner, kPgTemplate, {"-f", PostgresSchemaPath()});
-    RunPsql(info, kPgOwner, kPgTemplate,
-            {"-c", std::string("GRANT USAGE ON SCHEMA linkmend_db TO ") + kPgReader, "-c",
-             std::string("GRANT SELECT ON ALL TABLES IN SCHEMA linkmend_db TO ") + kPgReader, "-c",
-             std::string("ALTER DEFAULT PRIVILEGES IN SCHEMA linkmend_db GRANT SELECT ON TABLES TO ") + kPgReader});
-    RunPsql(info, "postgres", "postgres", {"-c", std::string("ALTER DATABASE ") + kPgTemplate + " IS_TEMPLATE true"});
+void WriteStateFile(const std::string& path, const std::string& text) {
+    test::WriteFile(path + ".tmp", text);
+    fs::rename(path + ".tmp", path);
 }
 
 }  // namespace
 
 std::string PgCluster::FindBinDir() {
-    auto complete = [](const std::string& dir) {
-        return IsExecutable(dir + "/initdb") && IsExecutable(dir + "/pg_ctl") && IsExecutable(dir + "/postgres") &&
-               IsExecutable(dir + "/psql");
-    };
     if (const char* env = std::getenv("LINKMEND_PG_BINDIR"); env && *env) {
-        if (complete(env)) return env;
+        if (Complete(env)) return env;
         throw PostgresUnavailable(std::string("LINKMEND_PG_BINDIR=") + env + " lacks initdb, pg_ctl, postgres or psql");
     }
-    if (complete("/usr/lib/postgresql/15/bin")) return "/usr/lib/postgresql/15/bin";
+    if (Complete("/usr/lib/postgresql/15/bin")) return "/usr/lib/postgresql/15/bin";
     std::string best;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator("/usr/lib/postgresql", ec)) {
         const std::string dir = entry.path().string() + "/bin";
-        if (complete(dir) && dir > best) best = dir;
+        if (Complete(dir) && dir > best) best = dir;
     }
     if (best.empty())
         throw PostgresUnavailable(
@@ -116,16 +94,12 @@ void PgCluster::StopOrphans() noexcept {
         const char* base = std::getenv("TMPDIR");
         std::error_code ec;
         for (const auto& entry : fs::directory_iterator(base && *base ? base : "/tmp", ec)) {
-            const std::string name = entry.path().filename().string();
-            if (name.rfind("linkmend-pg-", 0) != 0) continue;
+            if (!entry.path().filename().string().starts_with("linkmend-pg-")) continue;
             std::ifstream ownerFile(entry.path() / "owner.pid");
             long owner = 0;
             if (!(ownerFile >> owner) || owner <= 0 || kill(static_cast<pid_t>(owner), 0) == 0 || errno != ESRCH)
                 continue;
-            PgClusterInfo orphan;
-            orphan.folder = entry.path().string();
-            orphan.bindir = FindBinDir();
-            Stop(orphan);
+            Stop({entry.path().string(), 0, FindBinDir()});
         }
     } catch (...) {
         // Sweeping is a courtesy; a cluster that cannot be stopped here is left alone.
@@ -136,50 +110,49 @@ PgClusterInfo PgCluster::Start(pid_t owner) {
     PgClusterInfo info;
     info.bindir = FindBinDir();
     StopOrphans();
-    if (RunningAsRoot() && getpwnam("postgres") == nullptr)
+    const passwd* account = geteuid() == 0 ? getpwnam("postgres") : nullptr;
+    if (geteuid() == 0 && !account)
         throw PostgresUnavailable("running as root but there is no postgres account to run the server");
     const char* base = std::getenv("TMPDIR");
     std::string tmpl = std::string(base && *base ? base : "/tmp") + "/linkmend-pg-XXXXXX";
     if (!mkdtemp(tmpl.data())) throw std::runtime_error("cannot create a folder for the PostgreSQL cluster");
     info.folder = tmpl;
     try {
-        if (RunningAsRoot()) {
-            const passwd* pw = getpwnam("postgres");
-            if (chown(info.folder.c_str(), pw->pw_uid, pw->pw_gid) != 0)
-                throw std::runtime_error("cannot hand " + info.folder + " to the postgres account");
-        }
-        std::ofstream(info.folder + "/owner.pid") << (owner > 0 ? owner : getpid()) << "\n";
+        if (account && chown(info.folder.c_str(), account->pw_uid, account->pw_gid) != 0)
+            throw std::runtime_error("cannot hand " + info.folder + " to the postgres account");
+        test::WriteFile(info.folder + "/owner.pid", std::to_string(owner > 0 ? owner : getpid()) + "\n");
         const std::string data = info.folder + "/data";
-        auto initdb = AsServerAccount({info.bindir + "/initdb", "-D", data, "-U", "postgres", "-E", "SQL_ASCII",
-                                       "--locale=C", "--auth-local=trust", "--auth-host=scram-sha-256", "--no-sync"});
-        Require(RunProcess(initdb), initdb);
-        {
-            std::ofstream conf(data + "/postgresql.conf", std::ios::app);
-            conf << "\n# Linkmend test cluster\n"
-                 << "listen_addresses = '127.0.0.1'\n"
-                 << "unix_socket_directories = '" << info.folder << "'\n"
-                 << "fsync = off\nsynchronous_commit = off\nfull_page_writes = off\n"
-                 << "max_connections = 60\nshared_buffers = 32MB\n";
-        }
+        Require(AsServerAccount({info.bindir + "/initdb", "-D", data, "-U", "postgres", "-E", "SQL_ASCII", "--locale=C",
+                                 "--auth-local=trust", "--auth-host=scram-sha-256", "--no-sync"}));
+        std::ofstream(data + "/postgresql.conf", std::ios::app)
+            << "\n# Linkmend test cluster\nlisten_addresses = '127.0.0.1'\nunix_socket_directories = '" << info.folder
+            << "'\nfsync = off\nsynchronous_commit = off\nfull_page_writes = off\n"
+            << "max_connections = 60\nshared_buffers = 32MB\n";
         // Another program may take the free port before the server binds it: try a few.
         std::string lastLog;
         for (int attempt = 0; attempt < 5 && info.port == 0; ++attempt) {
             const int port = FreePort();
-            const std::string log = info.folder + "/server.log";
-            auto start = AsServerAccount({info.bindir + "/pg_ctl", "-D", data, "-l", log, "-w", "-t", "60", "-o",
-                                          "-p " + std::to_string(port), "start"});
+            const auto start = AsServerAccount({info.bindir + "/pg_ctl", "-D", data, "-l", info.folder + "/server.log",
+                                                "-w", "-t", "60", "-o", "-p " + std::to_string(port), "start"});
             const ProcessResult r = RunProcess(start);
-            if (r.exitCode == 0) {
-                info.port = port;
-                break;
-            }
-            lastLog = r.output + "\n" + ReadWhole(log);
-            if (lastLog.find("could not bind") == std::string::npos &&
+            if (r.exitCode == 0) info.port = port;
+            lastLog = r.output + "\n" + test::ReadFile(info.folder + "/server.log");
+            if (r.exitCode != 0 && lastLog.find("could not bind") == std::string::npos &&
                 lastLog.find("already in use") == std::string::npos)
                 throw std::runtime_error(CommandText(start) + " failed:\n" + lastLog);
         }
         if (info.port == 0) throw std::runtime_error("the test cluster found no free port:\n" + lastLog);
-        CreateRolesAndTemplate(info);
+        const std::string role = kPgOwner, reader = kPgReader, templ = kPgTemplate;
+        Psql(info, "postgres", "postgres",
+             {"CREATE ROLE " + role + " LOGIN CREATEDB PASSWORD '" + kPgOwnerPassword + "'",
+              "CREATE ROLE " + reader + " LOGIN PASSWORD '" + kPgReaderPassword + "'",
+              "CREATE DATABASE " + templ + " OWNER " + role +
+                  " ENCODING 'SQL_ASCII' LC_COLLATE 'C' LC_CTYPE 'C' TEMPLATE template0"});
+        Psql(info, role, templ,
+             {PostgresSchemaPath(), "GRANT USAGE ON SCHEMA linkmend_db TO " + reader,
+              "GRANT SELECT ON ALL TABLES IN SCHEMA linkmend_db TO " + reader,
+              "ALTER DEFAULT PRIVILEGES IN SCHEMA linkmend_db GRANT SELECT ON TABLES TO " + reader});
+        Psql(info, "postgres", "postgres", {"ALTER DATABASE " + templ + " IS_TEMPLATE true"});
         return info;
     } catch (...) {
         Stop(info);
@@ -190,10 +163,9 @@ PgClusterInfo PgCluster::Start(pid_t owner) {
 void PgCluster::Stop(const PgClusterInfo& info) noexcept {
     if (info.folder.empty()) return;
     try {
-        if (IsRunning(info)) {
+        if (IsRunning(info))
             RunProcess(AsServerAccount(
                 {info.bindir + "/pg_ctl", "-D", info.folder + "/data", "-m", "immediate", "-w", "-t", "30", "stop"}));
-        }
         std::error_code ec;
         fs::remove_all(info.folder, ec);
     } catch (...) {
@@ -204,51 +176,42 @@ void PgCluster::Stop(const PgClusterInfo& info) noexcept {
 bool PgCluster::IsRunning(const PgClusterInfo& info) {
     std::ifstream pidFile(info.folder + "/data/postmaster.pid");
     long pid = 0;
-    if (!(pidFile >> pid) || pid <= 0) return false;
-    return kill(static_cast<pid_t>(pid), 0) == 0;
+    return pidFile >> pid && pid > 0 && kill(static_cast<pid_t>(pid), 0) == 0;
 }
 
 void PgCluster::Superuser(const PgClusterInfo& info, const std::string& database, const std::string& sql) {
-    RunPsql(info, "postgres", database, {"-c", sql});
+    Psql(info, "postgres", database, {sql});
 }
 
 void PgCluster::WriteState(const std::string& path, const PgClusterInfo& info) {
-    std::ofstream out(path + ".tmp", std::ios::trunc);
-    out << "status=running\nfolder=" << info.folder << "\nport=" << info.port << "\nbindir=" << info.bindir << "\n";
-    out.close();
-    fs::rename(path + ".tmp", path);
+    WriteStateFile(path, "status=running\nfolder=" + info.folder + "\nport=" + std::to_string(info.port) +
+                             "\nbindir=" + info.bindir + "\n");
 }
 
 void PgCluster::WriteStateProblem(const std::string& path, const std::string& status, const std::string& reason) {
     std::string oneLine = reason;
-    for (char& c : oneLine)
-        if (c == '\n') c = ' ';
-    std::ofstream out(path + ".tmp", std::ios::trunc);
-    out << "status=" << status << "\nreason=" << oneLine << "\n";
-    out.close();
-    fs::rename(path + ".tmp", path);
+    std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
+    WriteStateFile(path, "status=" + status + "\nreason=" + oneLine + "\n");
 }
 
 PgCluster::State PgCluster::ReadState(const std::string& path) {
     State state;
     std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
+    for (std::string line; std::getline(in, line);) {
         const auto eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+        const std::string key = line.substr(0, eq), value = eq == std::string::npos ? "" : line.substr(eq + 1);
         if (key == "status") state.status = value;
-        else if (key == "reason") state.reason = value;
-        else if (key == "folder") state.info.folder = value;
-        else if (key == "port") state.info.port = std::atoi(value.c_str());
-        else if (key == "bindir") state.info.bindir = value;
+        if (key == "reason") state.reason = value;
+        if (key == "folder") state.info.folder = value;
+        if (key == "port") state.info.port = std::atoi(value.c_str());
+        if (key == "bindir") state.info.bindir = value;
     }
     return state;
 }
 
 std::string PgStateFilePath() {
-    if (const char* env = std::getenv("LINKMEND_PG_STATE"); env && *env) return env;
-    return LINKMEND_PG_STATE_FILE;
+    const char* env = std::getenv("LINKMEND_PG_STATE");
+    return env && *env ? env : LINKMEND_PG_STATE_FILE;
 }
 
 bool PostgresRequired() {
@@ -276,8 +239,7 @@ const PgClusterInfo& TestCluster() {
         } else if (state.status == "failed") {
             h->failed = "the test cluster did not start: " + state.reason;
         } else {
-            // Run by hand, without the CTest fixture: start a cluster for this process.
-            try {
+            try {  // run by hand, without the CTest fixture: a cluster for this process
                 h->info = PgCluster::Start();
                 h->own = true;
             } catch (const PostgresUnavailable& e) {

@@ -1,54 +1,45 @@
-// The character workbench: the current character in all its forms, code points and UTF-8, character
-// boundaries, single-character translation, substitutes, named characters, comparison forms.
+// The character workbench: the current character in all its forms, character boundaries, single
+// characters translated by their working set, substitutes, named characters, comparison forms.
 #include <gtest/gtest.h>
 
-#include "Marc8TestSupport.h"
+#include "kit/MarcBuilder.h"
+#include "kit/Octets.h"
 #include "marc/Utf8CharClass.h"
 
 using linkmend::Utf8CharClass;
-using linkmend::test::Hex;
+using namespace linkmend::test;
 
 namespace {
 
-TEST(CharCurrent, SettingUtf8CharDerivesEveryForm) {
+TEST(CharWorkbench, EveryFormOfTheCurrentCharacter) {
     Utf8CharClass c;
-    c.Utf8Char("\xC3\xA9tude");  // only the first character counts
-    EXPECT_EQ(c.Utf8Char(), "\xC3\xA9");
+    c.Utf8Char(X("{C3}{A9}tude"));  // only the first character counts
+    EXPECT_EQ(c.Utf8Char(), X("{C3}{A9}"));
     EXPECT_EQ(c.Utf8CharOctets(), 2);
     EXPECT_EQ(c.UcsHex(), "00E9");
     EXPECT_EQ(c.Utf8CharAsc(), 0xE9);
-    EXPECT_EQ(Hex(c.UcsChar()), Hex(std::string("\xE9\x00", 2)));
-    EXPECT_EQ(c.Utf8CharLCase(), "\xC3\xA9");
-    EXPECT_EQ(c.Utf8CharUCase(), "\xC3\x89");
+    EXPECT_EQ(c.UcsChar(), X("{E9}{00}"));
+    EXPECT_EQ(c.Utf8CharLCase(), X("{C3}{A9}"));
+    EXPECT_EQ(c.Utf8CharUCase(), X("{C3}{89}"));
     EXPECT_EQ(c.Utf8CharCategory(), "Ll");
     EXPECT_FALSE(c.Utf8CharNonRoman());
     EXPECT_EQ(c.Utf8CharNorm(), "E");
-}
-
-TEST(CharCurrent, SettingUcsHexOrUcsCharDerivesEveryForm) {
-    Utf8CharClass c;
     c.UcsHex("1F600");  // beyond the 16-bit plane: four octets, a surrogate pair in the UCS form
-    EXPECT_EQ(Hex(c.Utf8Char()), "F0 9F 98 80 ");
+    EXPECT_EQ(c.Utf8Char(), X("{F0}{9F}{98}{80}"));
     EXPECT_EQ(c.Utf8CharOctets(), 4);
-    EXPECT_EQ(Hex(c.UcsChar()), "3D D8 00 DE ");
+    EXPECT_EQ(c.UcsChar(), X("{3D}{D8}{00}{DE}"));
     EXPECT_EQ(c.Utf8CharCategory(), "So");
-
-    c.UcsChar(std::string("\x14\x04", 2));  // Cyrillic capital De
-    EXPECT_EQ(c.Utf8Char(), "\xD0\x94");
+    c.UcsChar(X("{14}{04}"));  // Cyrillic capital De
     EXPECT_EQ(c.UcsHex(), "0414");
-    EXPECT_EQ(c.Utf8CharLCase(), "\xD0\xB4");
+    EXPECT_EQ(c.Utf8CharLCase(), X("{D0}{B4}"));
     EXPECT_TRUE(c.Utf8CharNonRoman());
-
     c.UcsHex("U+2113");
-    EXPECT_EQ(c.Utf8Char(), "\xE2\x84\x93");
-}
-
-TEST(CharCurrent, InvalidInputNeverYieldsAHalfCharacter) {
-    Utf8CharClass c;
-    for (const char* bad : {"\xC3", "\xC0\xAF", "\xE2\x82", "\xED\xA0\x80", "\x80z", "\xF4\x90\x80\x80", "\xFF"}) {
-        c.Utf8Char(bad);
-        EXPECT_EQ(c.UcsHex(), "FFFD") << Hex(bad);
-        EXPECT_EQ(Hex(c.Utf8Char()), "EF BF BD ") << Hex(bad);
+    EXPECT_EQ(c.Utf8Char(), X("{E2}{84}{93}"));
+    // Invalid input never yields half a character.
+    for (const char* bad : {"{C3}", "{C0}{AF}", "{E2}{82}", "{ED}{A0}{80}", "{80}z", "{F4}{90}{80}{80}", "{FF}"}) {
+        c.Utf8Char(X(bad));
+        EXPECT_EQ(c.UcsHex(), "FFFD") << bad;
+        EXPECT_EQ(c.Utf8Char(), X("{EF}{BF}{BD}")) << bad;
     }
     for (const char* bad : {"XYZ", "D800", "110000", "", "U+", "1234567"}) {
         c.UcsHex("41");
@@ -57,235 +48,144 @@ TEST(CharCurrent, InvalidInputNeverYieldsAHalfCharacter) {
         EXPECT_EQ(c.Utf8CharAsc(), 0) << bad;
         EXPECT_EQ(c.Utf8CharCategory(), "") << bad;
     }
-    c.Utf8Char("");
     EXPECT_EQ(c.Utf8CharOctets(), 0);
 }
 
-TEST(CharOctets, CountFollowsTheFirstOctet) {
+TEST(CharWorkbench, OctetCountsBoundariesAndCodePoints) {
     Utf8CharClass c;
-    EXPECT_EQ(c.Utf8CharOctets("\xE2\x84\x93"), 3);
-    EXPECT_EQ(c.Utf8CharOctets("abc"), 1);
-    EXPECT_EQ(c.Utf8CharOctets("\xC3\xA9"), 2);
-    EXPECT_EQ(c.Utf8CharOctets("\xF0\x9F\x98\x80"), 4);
-    EXPECT_EQ(c.Utf8CharOctets("\x80"), 1);  // a stray continuation octet stands alone
-    EXPECT_EQ(c.Utf8CharOctets(""), 0);
-}
-
-TEST(CharOctets, FindFirstOctetStepsBackOverContinuationOctets) {
-    Utf8CharClass c;
-    const std::string s =
-        "\xE2\x82\xAC"
-        "x";  // euro sign, then x
-    EXPECT_EQ(c.Utf8CharFindFirstOctet(s, 3), 1);
-    EXPECT_EQ(c.Utf8CharFindFirstOctet(s, 2), 1);
-    EXPECT_EQ(c.Utf8CharFindFirstOctet(s, 4), 4);
-    EXPECT_EQ(c.Utf8CharFindFirstOctet(s, 99), 4);  // past the end: from the last octet
-    EXPECT_EQ(c.Utf8CharFindFirstOctet(s, 1), 1);
-    EXPECT_EQ(c.Utf8CharFindFirstOctet(s, 0), 0);
-    EXPECT_EQ(c.Utf8CharFindFirstOctet("\x80\x80\x80", 3), 1);  // stray continuations stop at 1
+    const std::pair<const char*, int> counts[] = {{"{E2}{84}{93}", 3},     {"abc", 1},  {"{C3}{A9}", 2},
+                                                  {"{F0}{9F}{98}{80}", 4}, {"{80}", 1}, {"", 0}};
+    for (const auto& [s, n] : counts) EXPECT_EQ(c.Utf8CharOctets(X(s)), n) << s;
+    const std::string euro = X("{E2}{82}{AC}x");  // steps back over continuation octets
+    const std::pair<int, int> firsts[] = {{3, 1}, {2, 1}, {4, 4}, {99, 4}, {1, 1}, {0, 0}};
+    for (const auto& [from, first] : firsts) EXPECT_EQ(c.Utf8CharFindFirstOctet(euro, from), first) << from;
+    EXPECT_EQ(c.Utf8CharFindFirstOctet(X("{80}{80}{80}"), 3), 1);
     EXPECT_EQ(c.Utf8CharFindFirstOctet("", 5), 0);
-}
-
-TEST(CharConvert, CodePointsAndUcsForms) {
-    Utf8CharClass c;
-    EXPECT_EQ(c.UcsHex2Utf8("2113"), "\xE2\x84\x93");
-    EXPECT_EQ(c.UcsHex2Utf8("e9"), "\xC3\xA9");
+    EXPECT_EQ(c.UcsHex2Utf8("2113"), X("{E2}{84}{93}"));
+    EXPECT_EQ(c.UcsHex2Utf8("e9"), X("{C3}{A9}"));
     EXPECT_EQ(c.UcsHex2Utf8("DFFF"), "");
-    EXPECT_EQ(c.UcsNumericToUtf8(0x2113), "\xE2\x84\x93");
-    EXPECT_EQ(c.UcsNumericToUtf8(0x10FFFF), "\xF4\x8F\xBF\xBF");
+    EXPECT_EQ(c.UcsNumericToUtf8(0x10FFFF), X("{F4}{8F}{BF}{BF}"));
     EXPECT_EQ(c.UcsNumericToUtf8(-1), "");
     EXPECT_EQ(c.UcsNumericToUtf8(0x110000), "");
-    const std::string text = "a\xC3\xA9\xE4\xBA\xBA\xF0\xA0\x80\x80";
+    const std::string text = X("a{C3}{A9}{E4}{BA}{BA}{F0}{A0}{80}{80}");
     EXPECT_EQ(c.Ucs2Utf8(c.Utf82Ucs(text)), text);
-    EXPECT_EQ(Hex(c.Ucs2Utf8(std::string("\x00\xD8"
-                                         "A",
-                                         3))),
-              "EF BF BD ");  // lone surrogate; odd octet dropped
-    EXPECT_EQ(Hex(c.Utf82Ucs("\xC3")), "FD FF ");
+    EXPECT_EQ(c.Ucs2Utf8(X("{00}{D8}A")), X("{EF}{BF}{BD}"));  // lone surrogate; odd octet dropped
+    EXPECT_EQ(c.Utf82Ucs(X("{C3}")), X("{FD}{FF}"));
 }
 
-TEST(CharTranslate, Marc82Utf8ReadsShortStringsInEachEncoding) {
+TEST(CharWorkbench, ShortMarc8StringsInEachEncoding) {
     Utf8CharClass c;
-    EXPECT_EQ(c.Marc82Utf8("\xE1"
-                           "e"),
-              "e\xCC\x80");
-    EXPECT_EQ(c.Marc82Utf8("\x1B"
-                           "b2\x1Bs"),
-              "\xE2\x82\x82");
-    EXPECT_EQ(c.Marc82Utf8("&#x2113;"), "\xE2\x84\x93");
-    EXPECT_EQ(c.Marc82Utf8("\x1Bg"
-                           "abc\x1Bs"),
-              "\xCE\xB1\xCE\xB2\xCE\xB3");
-    EXPECT_EQ(c.Marc82Utf8("\xC2", "V"), "\xC2\xB2");      // superscript two in variant V
-    EXPECT_EQ(c.Marc82Utf8("\xC2", "M"), "\xE2\x84\x97");  // sound recording copyright in MARC-8
-    EXPECT_EQ(c.Marc82Utf8("\xBE", "O"), "\xE2\x84\x93");
-    EXPECT_EQ(c.Marc82Utf8("\xE9", "L"), "e\xCC\x81");
-    EXPECT_EQ(c.Marc82Utf8("x\xFC"), "x[MARC+FC]");
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"{E1}e", "M", "e{CC}{80}"},       {"{1B}b2{1B}s", "M", "{E2}{82}{82}"},
+        {"&#x2113;", "M", "{E2}{84}{93}"}, {"{1B}gabc{1B}s", "M", "{CE}{B1}{CE}{B2}{CE}{B3}"},
+        {"{C2}", "V", "{C2}{B2}"},      // superscript two in variant V
+        {"{C2}", "M", "{E2}{84}{97}"},  // sound recording copyright in MARC-8
+        {"{BE}", "O", "{E2}{84}{93}"},     {"{E9}", "L", "e{CC}{81}"},
+        {"x{FC}", "M", "x[MARC+FC]"}};
+    for (const auto& [in, set, out] : cases) EXPECT_OCTETS(X(out), c.Marc82Utf8(X(in), set)) << in;
 }
 
-TEST(CharTranslate, OneMarc8CharacterByItsWorkingSet) {
+TEST(CharWorkbench, OneMarc8CharacterByItsWorkingSet) {
     Utf8CharClass c;
-    std::string out;
-    bool changed = false, error = true;
-    c.TranslateMarc2Utf8OneCharacter("M", "s", "\xE1", out, changed, error);
-    EXPECT_EQ(out, "\xCC\x80");
-    EXPECT_TRUE(changed);
-    EXPECT_FALSE(error);
-    c.TranslateMarc2Utf8OneCharacter("M", "s", "a", out, changed, error);
-    EXPECT_EQ(out, "a");
-    EXPECT_FALSE(changed);
-    c.TranslateMarc2Utf8OneCharacter("M", "(N", "a", out, changed, error);
-    EXPECT_EQ(out, "\xD0\x90");
-    c.TranslateMarc2Utf8OneCharacter("M", ")Q", "\xC4", out, changed, error);
-    EXPECT_EQ(out, "\xD1\x91");
-    c.TranslateMarc2Utf8OneCharacter("M", "$1", "\x21\x23\x20", out, changed, error);
-    EXPECT_EQ(out, "\xE3\x80\x80");
-    c.TranslateMarc2Utf8OneCharacter("v", "s", "\xC0", out, changed, error);
-    EXPECT_EQ(out, "\xE2\x81\xB0");
-    c.TranslateMarc2Utf8OneCharacter("M", "s", "\xFC", out, changed, error);
-    EXPECT_EQ(out, "[MARC+FC]");
-    EXPECT_TRUE(error);
+    const std::tuple<const char*, const char*, const char*, const char*, bool> cases[] = {
+        {"M", "s", "{E1}", "{CC}{80}", false},     {"M", "s", "a", "a", false},
+        {"M", "(N", "a", "{D0}{90}", false},       {"M", ")Q", "{C4}", "{D1}{91}", false},
+        {"M", "$1", "!# ", "{E3}{80}{80}", false}, {"v", "s", "{C0}", "{E2}{81}{B0}", false},
+        {"M", "s", "{FC}", "[MARC+FC]", true}};
+    for (const auto& [set, table, in, out, error] : cases) {
+        std::string result;
+        bool changed = false, failed = !error;
+        c.TranslateMarc2Utf8OneCharacter(set, table, X(in), result, changed, failed);
+        EXPECT_OCTETS(X(out), result) << in;
+        EXPECT_EQ(changed, X(in) != X(out)) << in;
+        EXPECT_EQ(failed, error) << in;
+    }
 }
 
-struct OneCharacterCase {
-    const char* setOut;
-    const char* tableIn;
-    const char* utf8;
-    const char* marc8;
-    const char* tableOut;
-    bool error;
-};
-
-TEST(CharTranslate, OneUtf8CharacterGivesItsOctetsAndSetNumber) {
-    const OneCharacterCase cases[] = {
-        {"M", "0", "\xC3\xA9",
-         "\xE2"
-         "e",
-         "0", false},  // precomposed: mark, then base
-        {"M", "0", "\xCC\x80", "\xE1", "1", false},
-        {"M", "0", "\xC2\xB2", "2", "4", false},         // superscript set
-        {"V", "0", "\xC2\xB2", "\xC2", "1", false},      // variant V: inside extended Latin
-        {"O", "0", "\xE2\x84\x93", "\xBE", "1", false},  // variant O
-        {"M", "0", "\xE2\x84\x93", "\xC1", "1", false},
-        {"M", "0", "\xCE\xB1", "a", "8", false},  // plain look-up: Greek set
-        {"M", "2", "\xCE\xB1", "a", "2", false},  // Greek symbols in force: the alternative
-        {"M", "0", "\xCF\xA1", "~", "9", false},  // sampi
-        {"M", "0", "\xD0\x90", "a", "6", false},
-        {"M", "0", "\xD1\x91", "\xC4", "6", false},
-        {"M", "0", "\xD8\xA1", "A", "7", false},
-        {"M", "0", "\xE3\x80\x80", "\x21\x23\x20", "EA", false},
-        {"M", "0", "\xC2\x98", "\x88", "1", false},
+TEST(CharWorkbench, OneUtf8CharacterGivesItsOctetsAndSetNumber) {
+    const std::tuple<const char*, const char*, const char*, const char*, const char*, bool> cases[] = {
+        {"M", "0", "{C3}{A9}", "{E2}e", "0", false},  // precomposed: mark, then base
+        {"M", "0", "{CC}{80}", "{E1}", "1", false},
+        {"M", "0", "{C2}{B2}", "2", "4", false},         // superscript set
+        {"V", "0", "{C2}{B2}", "{C2}", "1", false},      // variant V: inside extended Latin
+        {"O", "0", "{E2}{84}{93}", "{BE}", "1", false},  // variant O
+        {"M", "0", "{E2}{84}{93}", "{C1}", "1", false},
+        {"M", "0", "{CE}{B1}", "a", "8", false},  // plain look-up: Greek set
+        {"M", "2", "{CE}{B1}", "a", "2", false},  // Greek symbols in force: the alternative
+        {"M", "0", "{CF}{A1}", "~", "9", false},  // sampi
+        {"M", "0", "{D0}{90}", "a", "6", false},
+        {"M", "0", "{D1}{91}", "{C4}", "6", false},
+        {"M", "0", "{D8}{A1}", "A", "7", false},
+        {"M", "0", "{E3}{80}{80}", "!# ", "EA", false},
+        {"M", "0", "{C2}{98}", "{88}", "1", false},
         {"M", "6", "1", "1", "6", false},                   // digits exist in Cyrillic: no change of set
-        {"M", "0", "\xE0\xB8\x81", "&#x0E01;", "0", true},  // Thai has no MARC-8 form
-        {"L", "0", "\xC3\xA9", "\xE9", "0", false},
-    };
+        {"M", "0", "{E0}{B8}{81}", "&#x0E01;", "0", true},  // Thai has no MARC-8 form
+        {"L", "0", "{C3}{A9}", "{E9}", "0", false},
+        {"q", "0", "a", "a", "0", false}};  // an unknown set is taken as MARC-8
     Utf8CharClass c;
-    for (const auto& k : cases) {
-        std::string setOut = k.setOut, table = k.tableIn, marc8;
-        bool changed = false, error = !k.error;
-        c.TranslateUtf82MarcOneCharacter(setOut, table, k.utf8, marc8, changed, error);
-        EXPECT_EQ(Hex(marc8), Hex(k.marc8)) << Hex(k.utf8);
-        EXPECT_EQ(table, k.tableOut) << Hex(k.utf8);
-        EXPECT_EQ(error, k.error) << Hex(k.utf8);
-        EXPECT_EQ(changed, std::string(k.marc8) != k.utf8);
-    }
-    std::string setOut = "q", table = "0", marc8;
-    bool changed, error;
-    c.TranslateUtf82MarcOneCharacter(setOut, table, "a", marc8, changed, error);
-    EXPECT_EQ(setOut, "M");  // an unknown set is taken as MARC-8
-}
-
-TEST(CharSubstitute, PrivateUseAndFractionsHaveDisplayForms) {
-    Utf8CharClass c;
-    std::string out;
-    EXPECT_TRUE(c.SubstituteUtf8Char("\xEE\xA3\x90", out));  // U+E8D0, EACC 212A21
-    EXPECT_EQ(out, "\xE3\x80\x93");
-    EXPECT_TRUE(c.SubstituteUtf8Char("3/4", out));
-    EXPECT_EQ(out, "\xC2\xBE");
-    EXPECT_FALSE(c.SubstituteUtf8Char("a", out));
-    EXPECT_EQ(out, "a");
-    EXPECT_FALSE(c.SubstituteUtf8Char("\xEE\xA3", out));  // truncated: left as it is
-    EXPECT_EQ(out, "\xEE\xA3");
-}
-
-TEST(CharNamed, SpecialCharactersInBothEncodings) {
-    Utf8CharClass c;
-    EXPECT_EQ(c.Utf8Umlaut(), "\xCC\x88");
-    EXPECT_EQ(c.Marc8Umlaut(), "\xE8");
-    EXPECT_EQ(c.Marc8Acute("V"), "\xE2");
-    EXPECT_EQ(c.Marc8LigatureLeft(), "\xEB");
-    EXPECT_EQ(c.Marc8DoubleTildeRight(), "\xFB");
-    EXPECT_EQ(c.Marc8Superscript(2), "\x1Bp2\x1Bs");
-    EXPECT_EQ(c.Marc8Superscript(2, "V"), "\xC2");
-    EXPECT_EQ(c.Marc8Subscript(0, "V"), "\xD0");
-    EXPECT_EQ(c.Marc8SubscriptCloseParen(),
-              "\x1B"
-              "b)\x1Bs");
-    EXPECT_EQ(c.Utf8Superscript(1), "\xC2\xB9");
-    EXPECT_EQ(c.Utf8Superscript(10), "");
-    EXPECT_EQ(c.Marc8ZeroWidthJoiner(), "\x8D");
-    EXPECT_EQ(c.Utf8RightToLeftMarker(), "\xE2\x80\x8F");
-    EXPECT_EQ(c.Utf8PopDirectionalFormatting(), "\xE2\x80\xAC");
-    EXPECT_EQ(Utf8CharClass::MarcNonSortBegin(), "\x88");
-    EXPECT_EQ(Utf8CharClass::Utf8NonSortEnd(), "\xC2\x9C");
-    EXPECT_EQ(Utf8CharClass::MarcDelimiter(), "\x1F");
-    EXPECT_EQ(Utf8CharClass::Utf8EndOfRecord(), "\x1D");
-}
-
-TEST(CharNorm, ComparisonFormsFoldLettersAndPunctuation) {
-    struct Case {
-        const char* in;
-        const char* v;
-        const char* p;
-    };
-    const Case cases[] = {
-        {"\xC3\x86", "AE", "AE"},
-        {"\xC3\x9F", "SS", "SS"},
-        {"\xC7\xBF", "O", "O"},
-        {"\xC5\x82", "L", "L"},
-        {",", " ", ","},
-        {"&", "&", "&"},
-        {"\xCC\x81", "", ""},
-        {"\xC2\xB2", "2", "2"},
-        {"\xD0\xB4", "\xD0\x94", "\xD0\x94"},
-        {"\xE4\xBA\xBA", "\xE4\xBA\xBA", "\xE4\xBA\xBA"},
-        {"\xCA\xBB", "", ""},
-        {"'", "", "'"},
-        {"\xE2\x80\x99", "", "\xE2\x80\x99"},
-        {"\xC2\x98", "", ""},
-        {"\xE2\x80\x8F", "", ""},
-        {" ", " ", " "},
-        {"\x1F", " ", " "},
-        {"q", "Q", "Q"},
-        {"\xE2\x84\x93", "L", "L"},
-        {"\xC2\xA9", " ", "\xC2\xA9"},
-    };
-    Utf8CharClass c;
-    for (const auto& k : cases) {
-        c.Utf8Char(k.in);
-        EXPECT_EQ(c.Utf8CharNorm("V"), k.v) << Hex(k.in);
-        EXPECT_EQ(c.Utf8CharNorm("P"), k.p) << Hex(k.in);
+    for (const auto& [set, tableIn, utf8, marc8, tableOut, error] : cases) {
+        std::string setOut = set, table = tableIn, out;
+        bool changed = false, failed = !error;
+        c.TranslateUtf82MarcOneCharacter(setOut, table, X(utf8), out, changed, failed);
+        EXPECT_OCTETS(X(marc8), out) << utf8;
+        EXPECT_EQ(table, tableOut) << utf8;
+        EXPECT_EQ(failed, error) << utf8;
+        EXPECT_EQ(changed, X(marc8) != X(utf8)) << utf8;
+        EXPECT_EQ(setOut, std::string(set) == "q" ? "M" : set);
     }
 }
 
-TEST(CharScript, ScriptLettersOfTheVernacularRanges) {
-    EXPECT_EQ(Utf8CharClass::ScriptOf(0x03B1), 'G');
-    EXPECT_EQ(Utf8CharClass::ScriptOf(0x1F00), 'G');
-    EXPECT_EQ(Utf8CharClass::ScriptOf(0x0416), 'R');
-    EXPECT_EQ(Utf8CharClass::ScriptOf(0x05D0), 'H');
-    EXPECT_EQ(Utf8CharClass::ScriptOf(0x0627), 'A');
-    EXPECT_EQ(Utf8CharClass::ScriptOf(0xAC00), 'K');
-    EXPECT_EQ(Utf8CharClass::ScriptOf(0xD7AF), 'Z');
-    EXPECT_EQ(Utf8CharClass::ScriptOf(0x3042), 'J');
-    EXPECT_EQ(Utf8CharClass::ScriptOf(0x4EBA), 'C');
-    EXPECT_EQ(Utf8CharClass::ScriptOf(0x2A6D6), 'C');
-    EXPECT_EQ(Utf8CharClass::ScriptOf(0x0E01), 'Z');
-    EXPECT_EQ(Utf8CharClass::ScriptOf('a'), 0);
-    EXPECT_EQ(Utf8CharClass::ScriptOf(0x0301), 0);
-    EXPECT_EQ(Utf8CharClass::ScriptOf(0x2070), 0);
-    EXPECT_EQ(Utf8CharClass::ScriptOf(0x2113), 0);
-    EXPECT_EQ(Utf8CharClass::ScriptOf(0x2114), 'Z');
-    EXPECT_EQ(Utf8CharClass::ScriptOf(0xFE21), 0);
+TEST(CharWorkbench, SubstitutesAndNamedCharacters) {
+    Utf8CharClass c;
+    const std::tuple<const char*, bool, const char*> substitutes[] = {
+        {"{EE}{A3}{90}", true, "{E3}{80}{93}"},  // U+E8D0, EACC 212A21
+        {"3/4", true, "{C2}{BE}"},
+        {"a", false, "a"},
+        {"{EE}{A3}", false, "{EE}{A3}"}};  // truncated: left as it is
+    for (const auto& [in, found, out] : substitutes) {
+        std::string result;
+        EXPECT_EQ(c.SubstituteUtf8Char(X(in), result), found) << in;
+        EXPECT_EQ(result, X(out)) << in;
+    }
+    // Named characters in the MARC-8 form of the set asked for (an unknown set is MARC-8's).
+    EXPECT_EQ(c.Marc8Superscript(2) + "|" + c.Marc8Superscript(2, "V") + "|" + c.Marc8Subscript(0, "V") + "|" +
+                  c.Marc8Acute("Q") + "|" + c.Marc8Superscript(10) + c.Utf8Superscript(10) + "|" +
+                  c.Utf8Superscript(1) + "|" + c.Marc8SubscriptCloseParen() + "|" + c.Utf8Umlaut(),
+              X("{1B}p2{1B}s|{C2}|{D0}|{E2}||{C2}{B9}|{1B}b){1B}s|{CC}{88}"));
+}
+
+TEST(CharWorkbench, ComparisonFormsAndScripts) {
+    const std::tuple<const char*, const char*, const char*> norms[] = {{"{C3}{86}", "AE", "AE"},
+                                                                       {"{C3}{9F}", "SS", "SS"},
+                                                                       {"{C7}{BF}", "O", "O"},
+                                                                       {"{C5}{82}", "L", "L"},
+                                                                       {",", " ", ","},
+                                                                       {"&", "&", "&"},
+                                                                       {"{CC}{81}", "", ""},
+                                                                       {"{C2}{B2}", "2", "2"},
+                                                                       {"{D0}{B4}", "{D0}{94}", "{D0}{94}"},
+                                                                       {"{E4}{BA}{BA}", "{E4}{BA}{BA}", "{E4}{BA}{BA}"},
+                                                                       {"{CA}{BB}", "", ""},
+                                                                       {"'", "", "'"},
+                                                                       {"{E2}{80}{99}", "", "{E2}{80}{99}"},
+                                                                       {"{C2}{98}", "", ""},
+                                                                       {"{E2}{80}{8F}", "", ""},
+                                                                       {" ", " ", " "},
+                                                                       {"{1F}", " ", " "},
+                                                                       {"q", "Q", "Q"},
+                                                                       {"{E2}{84}{93}", "L", "L"},
+                                                                       {"{C2}{A9}", " ", "{C2}{A9}"}};
+    Utf8CharClass c;
+    for (const auto& [in, v, p] : norms) {
+        c.Utf8Char(X(in));
+        EXPECT_EQ(c.Utf8CharNorm("V"), X(v)) << in;
+        EXPECT_EQ(c.Utf8CharNorm("P"), X(p)) << in;
+    }
+    const std::pair<std::uint32_t, char> scripts[] = {
+        {0x03B1, 'G'}, {0x1F00, 'G'}, {0x0416, 'R'}, {0x05D0, 'H'},  {0x0627, 'A'}, {0xAC00, 'K'},
+        {0xD7AF, 'Z'}, {0x3042, 'J'}, {0x4EBA, 'C'}, {0x2A6D6, 'C'}, {0x0E01, 'Z'}, {'a', 0},
+        {0x0301, 0},   {0x2070, 0},   {0x2113, 0},   {0x2114, 'Z'},  {0xFE21, 0}};
+    for (const auto& [cp, script] : scripts) EXPECT_EQ(Utf8CharClass::ScriptOf(cp), script) << std::hex << cp;
 }
 
 }  // namespace

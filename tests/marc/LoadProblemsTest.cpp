@@ -1,7 +1,8 @@
 // What a load had to skip or guess: the loader reads a damaged record as it always did, and says so.
 #include <gtest/gtest.h>
 
-#include "RecordBuilder.h"
+#include "kit/Files.h"
+#include "kit/MarcBuilder.h"
 #include "marc/Utf8MarcRecordClass.h"
 
 using namespace linkmend;
@@ -15,7 +16,7 @@ TEST(LoadProblemsTest, EachKindNamedWithItsFirstEntryAndClearedByTheNextLoad) {
     ProfileFolder profile;
     R rec;
     const std::string clean =
-        BuildRecord(kBookLeader, {{"001", "12345"}, {"245", "00$aTitle"}, {"856", "40$uhttp://x/"}});
+        BuildRecord(kBookLeader, {"001 12345", "245 00 $aTitle", "856 40 $uhttp://x/"});
     // Directory entries: 001 at 24, 245 at 36, 856 at 48; the length at +3, the start at +7.
     auto damaged = [&](std::size_t at, const std::string& octets) {
         return std::string(clean).replace(at, octets.size(), octets);
@@ -37,7 +38,7 @@ TEST(LoadProblemsTest, EachKindNamedWithItsFirstEntryAndClearedByTheNextLoad) {
          true, true},
         {damaged(51, "0017"), R::kEntryPastEnd, "directory entry 856 reaches past the end of the data", true, true},
         {clean + "\x1E\x1D", R::kLengthMismatch, "record longer than its leader says", true, true},
-        {BuildRecord(kBookLeader, {{"245", "00$aA title long enough for a record"}}), R::kNo001, "no 001 field", false,
+        {BuildRecord(kBookLeader, {"245 00 $aA title long enough for a record"}), R::kNo001, "no 001 field", false,
          true},
     };
     for (const auto& c : cases) {

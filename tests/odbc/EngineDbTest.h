@@ -1,6 +1,6 @@
 #pragma once
-// The fixture of the engine's database tests: engines connected to the case's fresh database, and
-// a few rows to read. The ODBC layer's own tests may use the ODBC headers and calls.
+// The engine's database tests: engines for the case's fresh database (both drivers, see DbTest.h),
+// a few rows to read, and a count of the driver calls the engine makes.
 #include <map>
 #include <memory>
 #include <string>
@@ -20,10 +20,7 @@ public:
         odbc::SetCallTrace([this](std::string_view line) { ++counts_[std::string(line.substr(0, line.find(' ')))]; });
     }
     ~CallCounter() { odbc::SetCallTrace(nullptr); }
-    int operator[](const std::string& name) const {
-        const auto it = counts_.find(name);
-        return it == counts_.end() ? 0 : it->second;
-    }
+    int operator[](const std::string& name) { return counts_[name]; }
 
 private:
     std::map<std::string, int> counts_;
@@ -39,26 +36,15 @@ protected:
         e->PWD(readOnly ? Db().ReadOnlyPwd() : Db().Pwd());
         return e;
     }
-
-    // LIBRARY rows 1..count named "Library 01".. with NUC code "NUC" + id, in one transaction.
+    // LIBRARY rows 1..count: "Library 01".., NUC code "NUC" + id.
     void AddLibraries(int count) {
-        auto& w = Writer();
-        w.Begin();
-        auto insert =
-            w.Prepare("INSERT INTO " + Prefix() +
-                      "LIBRARY (LIBRARY_ID, LIBRARY_NAME, LIBRARY_DISPLAY_NAME, NUC_CODE) VALUES (?, ?, ?, ?)");
-        for (int i = 1; i <= count; ++i) {
-            insert.BindInt32(1, i);
-            insert.BindText(2, LibraryName(i));
-            insert.BindText(3, "Display " + std::to_string(i));
-            insert.BindText(4, "NUC" + std::to_string(i));
-            insert.Execute();
-        }
-        w.Commit();
+        Writer().Begin();
+        for (int i = 1; i <= count; ++i)
+            Exec("INSERT INTO " + Prefix() + "LIBRARY (LIBRARY_ID, LIBRARY_NAME, NUC_CODE) VALUES (" +
+                 std::to_string(i) + ", '" + LibraryName(i) + "', 'NUC" + std::to_string(i) + "')");
+        Writer().Commit();
     }
-
     static std::string LibraryName(int i) { return std::string("Library ") + (i < 10 ? "0" : "") + std::to_string(i); }
-
     std::string LibrarySelect() const {
         return "SELECT LIBRARY_ID, LIBRARY_NAME, NUC_CODE FROM " + Prefix() + "LIBRARY ORDER BY LIBRARY_ID";
     }

@@ -1,8 +1,6 @@
 #pragma once
-// Runs a statement that must raise LinkmendError and checks number, source and text.
+// EXPECT_LINKMEND_ERROR(statement, number, source, text): the statement raises that LinkmendError.
 #include <gtest/gtest.h>
-
-#include <string>
 
 #include "base/Error.h"
 
@@ -21,10 +19,8 @@ LinkmendError CaughtError(F&& f) {
 
 }  // namespace linkmend::test
 
-#define EXPECT_LINKMEND_ERROR(statement, number, source, text)             \
-    do {                                                                   \
-        const auto e_ = ::linkmend::test::CaughtError([&] { statement; }); \
-        EXPECT_EQ(e_.Number(), (number));                                  \
-        EXPECT_EQ(e_.Source(), (source));                                  \
-        EXPECT_EQ(e_.Description(), (text));                               \
+#define EXPECT_LINKMEND_ERROR(statement, number, source, text)                                               \
+    do {                                                                                                     \
+        const auto e_ = ::linkmend::test::CaughtError([&] { statement; });                                   \
+        EXPECT_EQ(std::tuple(e_.Number(), e_.Source(), e_.Description()), std::tuple(number, source, text)); \
     } while (0)

@@ -1,55 +1,72 @@
 // The main window's way to a restore: Perform's menu, the file chooser, and an originals file that
 // cannot be used leaving the window open for another choice. The restore's rules are tested without
 // the window (tests/app/RestoreTest.cpp).
+#include <gtest/gtest.h>
+
 #include <QAction>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTimer>
-#include <fstream>
 
-#include "UiTestSupport.h"
+#include "base/MessagePump.h"
+#include "job/Program.h"
+#include "kit/JobDb.h"
+#include "ui/QtJobHost.h"
+#include "ui/frmArmatureMain.h"
 
-using namespace linkmend;
-using namespace linkmend::uitest;
+namespace linkmend::test {
+namespace {
 
-class RestoreWindowTest : public QObject {
-    Q_OBJECT
-private slots:
-    void RestoreFromOriginalsChoosesAFileAndARefusalKeepsTheWindow();
-};
+class RestoreWindow : public JobDbTest {};
 
-void RestoreWindowTest::RestoreFromOriginalsChoosesAFileAndARefusalKeepsTheWindow() {
-    UiFixture f;
-    f.Set("Folders", "FolderForReports", f.Reports());
-    auto& w = f.StartMainWindow();
-    FIND(perform, QAction, &w, "mnuPerform");
-    QVERIFY(perform->menu());
+TEST_P(RestoreWindow, RestoreFromOriginalsChoosesAFileAndARefusalKeepsTheWindow) {
+    Set("Folders", "FolderForReports", Reports());
+    Program program;
+    program.temporaryFolder = Folder();
+    ui::QtJobHost host(program);
+    std::vector<std::string> messages;
+    host.InterceptMessages([&](const ui::MessageBoxRequest& r) {
+        messages.push_back(r.title + ": " + r.text);
+        return MessageAnswer::Ok;
+    });
+    ui::InstallQtMessagePump();
+    ui::frmArmatureMain w(program, host);
+    host.SetMainWindow(&w);
+    w.StartUp();
+
+    auto* perform = w.findChild<QAction*>("mnuPerform");
+    ASSERT_TRUE(perform && perform->menu());
     const QList<QAction*> entries = perform->menu()->actions();
-    QCOMPARE(entries.size(), 2);
-    QCOMPARE(entries[0]->objectName(), QString("mnuPerformJob"));
-    QCOMPARE(entries[1]->objectName(), QString("mnuRestore"));
-    QCOMPARE(Caption(entries[1]->text()), QString::fromUtf8("Restore from originals\u2026"));
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0]->objectName(), "mnuPerformJob");
+    EXPECT_EQ(entries[1]->objectName(), "mnuRestore");
+    EXPECT_EQ(entries[1]->text().remove('&'), QString::fromUtf8("Restore from originals\u2026"));
 
     // An originals file without its list beside it: the chooser takes it, the restore refuses it.
-    const std::string chosen = f.Reports() + "LINKMEND.20300101.100000.Originals.mrc";
-    std::ofstream(chosen) << "00026nam  2200025   4500\x1E\x1D";
+    const std::string chosen = Reports() + "LINKMEND.20300101.100000.Originals.mrc";
+    WriteFile(chosen, "00026nam  2200025   4500\x1E\x1D");
     QSignalSpy ended(&w, &ui::frmArmatureMain::ProgramEnded);
+    QString shownFolder;
     QTimer::singleShot(0, [&] {
         auto* dialog = w.findChild<QFileDialog*>("dlgOriginals");
-        QVERIFY(dialog);
-        QCOMPARE(dialog->directory().absolutePath() + "/", QString::fromStdString(f.Reports()));
+        if (!dialog) return;
+        shownFolder = dialog->directory().absolutePath() + "/";
         dialog->selectFile(QString::fromStdString(chosen));
         QMetaObject::invokeMethod(dialog, "accept");
     });
     entries[1]->trigger();
-    QCOMPARE(f.MessageTexts(),
-             std::vector<std::string>{"The originals file " + chosen + " has no list of its records beside it (" +
-                                      chosen.substr(0, chosen.size() - 4) + ".txt)."});
-    QCOMPARE(ended.count(), 0);
-    QVERIFY(w.menuBar()->isEnabled());
+    EXPECT_EQ(shownFolder.toStdString(), Reports());
+    EXPECT_EQ(messages, std::vector<std::string>{"Linkmend program: The originals file " + chosen +
+                                                 " has no list of its records beside it (" +
+                                                 chosen.substr(0, chosen.size() - 4) + ".txt)."});
+    EXPECT_EQ(ended.count(), 0);
+    EXPECT_TRUE(w.menuBar()->isEnabled());
+    SetMessagePump(nullptr);
 }
 
-LINKMEND_UI_TEST_MAIN(RestoreWindowTest)
-#include "RestoreWindowTest.moc"
+LINKMEND_DB_TEST_SUITE(RestoreWindow);
+
+}  // namespace
+}  // namespace linkmend::test

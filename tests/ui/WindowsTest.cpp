@@ -1,0 +1,276 @@
+// The windows driven by object name, on both drivers: they show and edit the job's form state and
+// are wired to its rules (those are tested in tests/job): the main window, Perform, the Options
+// dialog, the progress window with Cancel, and the countdown window.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+
+#include "base/INI.h"
+#include "base/MessagePump.h"
+#include "job/Program.h"
+#include "kit/JobDb.h"
+#include "ui/QtJobHost.h"
+#include "ui/frmArmatureMain.h"
+#include "ui/frmArmatureOptions.h"
+#include "ui/frmArmatureSplash.h"
+#include "ui/frmDorEvirizuSchedule.h"
+
+namespace linkmend::test {
+namespace {
+
+class Windows : public JobDbTest {
+protected:
+    void TearDown() override {
+        main_.reset();
+        SetMessagePump(nullptr);
+        JobDbTest::TearDown();
+    }
+    // The program and its main window after start-up, message boxes caught; `observe` runs at every
+    // "let window messages run" of the run.
+    ui::frmArmatureMain& Start(std::function<void()> observe = {}) {
+        main_.reset();
+        program_ = std::make_unique<Program>();
+        program_->temporaryFolder = Folder();
+        host_ = std::make_unique<ui::QtJobHost>(*program_);
+        host_->InterceptMessages([this](const ui::MessageBoxRequest& r) {
+            messages.push_back(r.title + ": " + r.text);
+            return r.twoButtons && r.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+        });
+        ui::InstallQtMessagePump();
+        if (observe) SetMessagePump([pump = SetMessagePump(nullptr), observe] { pump(), observe(); });
+        main_ = std::make_unique<ui::frmArmatureMain>(*program_, *host_);
+        host_->SetMainWindow(main_.get());
+        main_->StartUp();
+        return *main_;
+    }
+    template <class T>
+    static T* In(QWidget* root, const QString& name) {
+        T* found = root ? root->findChild<T*>(name) : nullptr;
+        EXPECT_NE(found, nullptr) << name.toStdString();
+        return found;
+    }
+    template <class T>
+    T* Get(const QString& name) {
+        return In<T>(main_.get(), name);
+    }
+    // Perform from the menu; the program's exit status, or -1 when it did not end.
+    int Perform() {
+        QSignalSpy ended(main_.get(), &ui::frmArmatureMain::ProgramEnded);
+        Get<QAction>("mnuPerform")->trigger();
+        return ended.isEmpty() ? -1 : ended[0][0].toInt();
+    }
+    std::string Boxes() {
+        std::string boxes;
+        for (int i = 0; i < 6; ++i)
+            boxes += Get<QCheckBox>(QString("chkThingToChange_%1").arg(i))->isChecked() ? '1' : '0';
+        return boxes;
+    }
+
+    std::unique_ptr<Program> program_;
+    std::unique_ptr<ui::QtJobHost> host_;
+    std::unique_ptr<ui::frmArmatureMain> main_;
+    std::vector<std::string> messages;
+};
+
+TEST_P(Windows, MainWindowShowsAndEditsTheJobsFormState) {
+    StemJob("http://old.example/", "", "240340");
+    Set("UrlStem", "NewSubfieldX", "staff note");
+    Set("UrlStem", "BibLimit", "7");
+    Set("General", "LimitByLocation", "True");
+    Set("General", "LimitingLocation", "MAIN");
+    auto& w = Start();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    EXPECT_EQ(w.windowTitle(), "Linkmend program");
+    EXPECT_EQ(Boxes(), "110110");
+    for (const char* checked :
+         {"optWorkingEnd_0", "optUrlAction_1", "optSubfieldX_1", "optSubfield3_1", "optSubfieldZ_0"})
+        EXPECT_TRUE(Get<QRadioButton>(checked)->isChecked()) << checked;
+    EXPECT_FALSE(Get<QRadioButton>("optSubfieldY_1")->isEnabled());  // its box is cleared
+    EXPECT_EQ(Get<QLineEdit>("txtSubfieldX")->text(), "staff note");
+    EXPECT_EQ(Get<QLineEdit>("txtBibLimit")->text(), "7");
+    EXPECT_TRUE(Get<QCheckBox>("chkLimitByLocation")->isChecked());
+    EXPECT_EQ(Get<QComboBox>("cmbLocation")->currentText(), "MAIN // Main stacks");
+    EXPECT_EQ(Get<QComboBox>("cmbLocation")->count(), 3);
+
+    // The action boxes follow the job's rule; the stem boxes select their text on focus.
+    Get<QCheckBox>("chkThingToChange_5")->click();
+    EXPECT_EQ(Boxes(), "000001");
+    EXPECT_FALSE(Get<QRadioButton>("optSubfieldX_1")->isEnabled());
+    Get<QCheckBox>("chkThingToChange_5")->click();
+    EXPECT_EQ(Boxes(), "100000");
+    Get<QLineEdit>("txtOldUrlStem")->setFocus();
+    QTest::qWait(20);
+    EXPECT_EQ(Get<QLineEdit>("txtOldUrlStem")->selectedText(), "http://old.example/");
+    Get<QSpinBox>("updBibLimit")->setValue(123);
+    EXPECT_EQ(Get<QLineEdit>("txtBibLimit")->text(), "123");
+    // Tab goes down the form.
+    QStringList chain;
+    QWidget* const first = Get<QWidget>("txtOldUrlStem");
+    for (QWidget* at = first; chain.size() < 200 && (chain.isEmpty() || at != first); at = at->nextInFocusChain())
+        chain << at->objectName();
+    qsizetype last = -1;
+    for (const char* name :
+         {"txtOldUrlStem", "optWorkingEnd_1", "chkThingToChange_0", "optUrlAction_1", "txtNewUrlStem",
+          "chkThingToChange_1", "txtSubfieldX", "chkThingToChange_3", "txtSubfield3", "txtSubfieldZ",
+          "chkThingToChange_5", "chkLimitByLocation", "cmbLocation", "txtBibLimit", "chkListChangedRecords"}) {
+        EXPECT_GT(chain.indexOf(name), last) << name;
+        last = chain.indexOf(name);
+    }
+
+    // Typed as a user types; Perform reads the whole form and shows the job's message; the window stays.
+    QTest::keyClicks(Get<QLineEdit>("txtNewUrlStem"), ".new");
+    EXPECT_EQ(Get<QLineEdit>("txtNewUrlStem")->text(), ".new");
+    Get<QCheckBox>("chkThingToChange_4")->click();
+    Get<QRadioButton>("optSubfieldZ_1")->click();
+    Get<QRadioButton>("optWorkingEnd_1")->click();
+    EXPECT_EQ(Perform(), -1);
+    EXPECT_EQ(messages, std::vector<std::string>{"Linkmend: You must supply the new text for subfield $z"});
+    EXPECT_EQ(ReadIniValue("Linkmend.INI", "UrlStem", "BibLimit", 20) +
+                  ReadIniValue("Linkmend.INI", "UrlStem", "MatchEnd", 20),
+              "1231");
+    const std::string settings = ReadFile(Folder() + "Linkmend.INI");
+    QSignalSpy ended(&w, &ui::frmArmatureMain::ProgramEnded);
+    w.close();  // as Exit: ends the program, saves nothing
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_EQ(ReadFile(Folder() + "Linkmend.INI"), settings);
+}
+
+TEST_P(Windows, OptionsDialogShowsTheProfileAndSavesOnOk) {
+    Set("Miscellaneous", "OwningLibraryString", "1");
+    Set("Miscellaneous", "BooleansDefaultTrue", "FTTTTTTTTT");
+    auto& w = Start();
+    w.show();
+    const auto open = [&] {
+        Get<QAction>("mnuOptions")->trigger();
+        return QPointer<ui::frmArmatureOptions>(w.OptionsDialog());
+    };
+    QPointer<ui::frmArmatureOptions> d = open();
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->windowTitle(), "Linkmend program - Options");
+    EXPECT_TRUE(d->isVisible() && !w.isVisible() && !w.isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // the busy pointer is gone again
+    EXPECT_EQ(In<QLineEdit>(d, "txtWriteUID")->text(), "cat");
+    const QRect area = d->screen()->availableGeometry();
+    EXPECT_LE((d->frameGeometry().center() - area.center()).manhattanLength(), 8);  // centred
+    auto* libraries = In<QListWidget>(d, "lstOwningLibrary");
+    ASSERT_EQ(libraries->count(), 2);
+    EXPECT_TRUE(!libraries->item(0)->isSelected() && libraries->item(1)->isSelected() && libraries->isEnabled());
+    EXPECT_EQ(In<QComboBox>(d, "cmbHappening")->currentText(), "MAIN Main stacks");
+    In<QCheckBox>(d, "chkAllOwningLibraries")->click();
+    EXPECT_FALSE(libraries->isEnabled());
+    std::vector<std::string> asked;
+    d->SetFileChooser([&](const std::string& title, const std::string&, const std::string& filter) {
+        asked.push_back(title + " " + filter);
+        return title == "Find Voyager.INI" ? "/opt/voyager/Voyager.ini" : "/srv/cfg/bibsup.cfg";
+    });
+    In<QPushButton>(d, "Command1_0")->click();
+    In<QPushButton>(d, "Command1_3")->click();
+    EXPECT_EQ(asked, (std::vector<std::string>{"Find Voyager.INI .INI files (*.ini *.INI)",
+                                               "Find validation files .cfg files (*.cfg)"}));
+    In<QLineEdit>(d, "txtTNP")->setText(" ");
+    In<QPushButton>(d, "Command1_2")->click();  // OK: refused, the focus on the box
+    EXPECT_EQ(messages, std::vector<std::string>{"Linkmend program: You must supply a table name prefix."});
+    EXPECT_EQ(d->focusWidget(), In<QLineEdit>(d, "txtTNP"));
+    In<QLineEdit>(d, "txtTNP")->setText(QString::fromStdString(Prefix()));
+    In<QPushButton>(d, "Command1_2")->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return d.isNull(); }) && w.isVisible() && w.isEnabled());
+    EXPECT_EQ(ReadIniValue("Linkmend.INI", "Connection", "VoyagerPath", 50) + " " +
+                  ReadIniValue("Linkmend.INI", "Folders", "ValidationPath", 50) + " " +
+                  ReadIniValue("Linkmend.INI", "Miscellaneous", "OwningLibraryString", 50),
+              "/opt/voyager/ /srv/cfg/ 2 1");
+    EXPECT_EQ(ReadIniValue("Linkmend.INI", "Miscellaneous", "BooleansDefaultTrue", 50), "TTTTTTTTTT");
+
+    const std::string settings = ReadFile(Folder() + "Linkmend.INI");
+    d = open();
+    In<QLineEdit>(d, "txtWriteUID")->setText("bibonly");
+    In<QPushButton>(d, "Command1_1")->click();  // Cancel
+    EXPECT_TRUE(QTest::qWaitFor([&] { return d.isNull(); }) && w.isVisible());
+    EXPECT_EQ(ReadFile(Folder() + "Linkmend.INI"), settings);
+}
+
+// Cancel is enabled once the link query has run; pressed while a bib's holdings are read, those are
+// finished, the next bib is not, and the program ends with status 4 after its report.
+TEST_P(Windows, ProgressWindowShowsTheStepsAndItsCancelEndsTheRun) {
+    Catalog().AddBib(1, {"245 00 $aT", "856 40 $uhttp://old.example/1"});
+    Catalog().AddHoldings(10, 1, {"852 0  $bMAIN", "856 41 $uHTTP://OLD.EXAMPLE/h10"});
+    Catalog().AddHoldings(11, 1, {"852 0  $bMAIN", "856 41 $uHTTP://OLD.EXAMPLE/h11"});
+    Catalog().AddBib(2, {"245 00 $aT", "856 40 $uhttp://old.example/2"});
+    StemJob();
+    std::vector<std::string> seen;  // each new step, with its Cancel button enabled (+) or not (-)
+    QString read;
+    Start([&] {
+        ui::frmArmatureSplash* p = host_->ProgressWindow();
+        auto* cancel = p ? p->findChild<QPushButton*>("Command1") : nullptr;
+        if (!cancel) return;
+        const std::string step = p->findChild<QLabel*>("lblProcessingStepText")->text().toStdString();
+        if (seen.empty() || seen.back().substr(1) != step) seen.push_back((cancel->isEnabled() ? "+" : "-") + step);
+        read = p->findChild<QLabel*>("lblRecordsRetrieved")->text();
+        if (read == "Read: 2 of 4" && cancel->isEnabled() && p->isVisible() && !main_->isVisible()) cancel->click();
+    }).show();
+    EXPECT_EQ(Perform(), 4);
+    EXPECT_EQ(seen, (std::vector<std::string>{"-Performing task", "+Finding records", "+Retrieving records",
+                                              "+Preparing report"}));
+    EXPECT_FALSE(host_->ProgressWindow()->findChild<QPushButton*>("Command1")->isVisible());
+    EXPECT_EQ(host_->ProgressWindow()->windowTitle(), "Linkmend program");
+    EXPECT_EQ(read, "Read: 3 of 4");
+    EXPECT_EQ(RunLog().at(RunLog().size() - 2), "Cancel button clicked (3)");
+}
+
+// A deferred production run waits in the countdown window until the evening (the timer's tick reads
+// the program's clock) or ends without a report when its Cancel is pressed.
+TEST_P(Windows, CountdownWindowWaitsForTheEveningOrEndsTheProgram) {
+    Catalog().AddBib(1, {"245 00 $aT", "856 40 $uhttp://old.example/1"});
+    StemJob();
+    Set("General", "DeferredDSN", Db().ReadOnlyDsn());
+    for (const bool press : {true, false}) {
+        DateTime clock = DateTime::Parse("2024-05-01 09:00:00");
+        Start().findChild<QCheckBox*>("chkProductionRun")->click();
+        program_->now = [&clock] { return clock; };
+        std::string shown;
+        QTimer::singleShot(500, main_.get(), [&] {
+            ui::frmDorEvirizuSchedule* c = host_->CountdownWindow();
+            if (!c) return;
+            auto* timer = c->findChild<QTimer*>("Timer1");
+            shown = c->windowTitle().toStdString() + "|" +
+                    c->findChild<QLabel*>("lblMessage1_0")->text().toStdString() + "|" +
+                    std::to_string(timer->isActive() ? timer->interval() : 0) + "|" +
+                    (c->isVisible() && !host_->ProgressWindow()->isVisible() ? "shown" : "hidden");
+            if (press) In<QPushButton>(c, "Command1")->click();
+        });
+        QTimer::singleShot(2600, main_.get(),
+                           [&] { clock = DateTime::Parse("2024-05-01 22:00:00"); });  // after one tick
+        EXPECT_EQ(Perform(), press ? 5 : 0);
+        EXPECT_EQ(shown,
+                  "Linkmend: deferred processing of changes|Counting down to start of batch processing of URL "
+                  "change request at 10:00 p.m.|2000|shown");
+        EXPECT_FALSE(host_->CountdownWindow()->isVisible());
+        EXPECT_EQ(Catalog().Count("BIB_HISTORY WHERE ACTION_TYPE_ID = 2"), press ? 0 : 1);
+        EXPECT_EQ(RunFile(".Report.txt").empty(), press);
+    }
+}
+
+LINKMEND_DB_TEST_SUITE(Windows);
+
+}  // namespace
+}  // namespace linkmend::test
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

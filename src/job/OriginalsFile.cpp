@@ -127,7 +127,7 @@ void OriginalsPaths(const std::string& given, std::string& path, std::string& li
 std::string ReadOriginals(const std::string& given, Originals& o) {
     o = Originals();
     OriginalsPaths(given, o.path, o.listPath);
-    if (!ReadWhole(o.path, o.octets)) return "Cannot read the originals file " + o.path + ".";
+    if (!ReadWhole(o.path, o.octets)) return "The originals file " + o.path + " cannot be read.";
     std::string list;
     if (!ReadWhole(o.listPath, list)) {
         return "The originals file " + o.path + " has no list of its records beside it (" + o.listPath + ").";

@@ -1,6 +1,7 @@
 #!/bin/sh
 # README command 2 (and CI): install the packages, then build and run the whole test suite twice:
-# a warnings-as-errors build with every test, and the core under AddressSanitizer + UBSan.
+# a warnings-as-errors build with every test, and the core under AddressSanitizer + UBSan; then run
+# each fuzz target for 30 seconds.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-packages.sh
@@ -20,4 +21,8 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DLINKMEND_WERROR=ON -DLINKMEN
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+# Every fuzz target for 30 seconds (clang, libFuzzer, ASan + UBSan, in build-fuzz); a crash, leak,
+# hang or failed property fails the run.
+LINKMEND_FUZZ_JOBS=$jobs sh fuzz/run.sh 30
 echo "All tests passed."

@@ -38,6 +38,17 @@ void Place(const SingleOctetEntry& e, Marc8Character& enc) {
     enc.octets.assign(1, static_cast<char>(enc.region == Region::G0 ? (e.octet & 0x7F) : e.octet));
 }
 
+// True for the combining marks MARC-8 writes in front of their letter: every Unicode mark but those
+// MARC-8 holds only as spacing characters (the Arabic superscript alef), which a reader takes for a
+// base and which therefore keep their place after the letter before them.
+bool CombiningInMarc8(std::uint32_t cp) {
+    if (!unicode::IsMark(cp)) return false;
+    const auto entries = SingleOctetEntries(cp);
+    for (const SingleOctetEntry& e : entries)
+        if (e.combining) return true;
+    return entries.empty();
+}
+
 std::uint8_t NumberOfSet(WorkingSet set) {
     switch (set) {
         case WorkingSet::Ascii: return 0;
@@ -66,7 +77,9 @@ bool InForce(const Marc8Character& e, const WorkingSets& sets) {
 
 Marc8Character EncodeCharacter(std::uint32_t cp, Encoding encoding, const WorkingSets& inForce, WorkingSet preferred) {
     Marc8Character enc;
-    if (cp < 0x80) {
+    // DEL (U+007F) is no character of MARC-8: the reader marks the octet untranslatable, so it is
+    // written like any other character MARC-8 lacks rather than passed through unflagged.
+    if (cp < 0x7F) {
         enc.octets.assign(1, static_cast<char>(cp));
         if (cp < 0x20 || (cp == 0x20 && inForce.g0 != WorkingSet::EastAsian)) return enc;
         enc.region = Region::G0;
@@ -160,10 +173,12 @@ private:
         Utf8Decoded base = DecodeUtf8(in_, i);
         std::size_t k = i + base.length;
         marks_.clear();
-        if (base.valid && base.cp >= 0x20) {
+        // A mark with no letter before it (at the start, after a control) stands alone: taken as a
+        // base for the marks after it, it would be written after them and so read back after them.
+        if (base.valid && base.cp >= 0x20 && !CombiningInMarc8(base.cp)) {
             while (k < in_.size()) {
                 const Utf8Decoded next = DecodeUtf8(in_, k);
-                if (!next.valid || !unicode::IsMark(next.cp)) break;
+                if (!next.valid || !CombiningInMarc8(next.cp)) break;
                 marks_.push_back(next.cp);
                 k += next.length;
             }

@@ -156,17 +156,26 @@ void Utf8MarcRecordClass::TranslateLoadedFields(char fromSet, char toSet) {
             const SubfieldEntry& sub = f.Subfields[static_cast<std::size_t>(s)];
             if (!sub.Code.empty()) {
                 aligned = joined.compare(at, 1 + sub.Code.size(), kDelimiter + sub.Code) == 0;
+                if (!aligned) break;  // the part would start past a code the translation changed
                 at += 1 + sub.Code.size();
             }
             const std::size_t end = std::min(joined.find(kDelimiter, at), joined.size());
             parts.emplace_back(s, joined.substr(at, end - at));
             at = end;
         }
-        for (auto& [s, text] : parts) {
+        if (aligned && at == joined.size()) {
+            for (auto& [s, text] : parts) {
+                f.Subfields[static_cast<std::size_t>(s)].Text = std::move(text);
+                f.Subfields[static_cast<std::size_t>(s)].NormScheme = 0;
+            }
+            continue;
+        }
+        // A code that is no code to the translation (an escape or a diacritic after a delimiter)
+        // loses the alignment: then every subfield is translated on its own, from the default sets.
+        for (std::int16_t s = f.FirstSubfield; s >= 0; s = f.Subfields[static_cast<std::size_t>(s)].NextSubfield) {
             SubfieldEntry& sub = f.Subfields[static_cast<std::size_t>(s)];
             bool error = false;
-            if (aligned && at == joined.size()) sub.Text = std::move(text);
-            else TranslateText(sub.Text, fromSet, toSet, error);  // each from the default sets
+            TranslateText(sub.Text, fromSet, toSet, error);
             sub.NormScheme = 0;
         }
     }

@@ -1,0 +1,45 @@
+// Rules of MARC-8 translation that fuzzing found broken, each with its smallest case.
+#include <gtest/gtest.h>
+
+#include "Marc8TestSupport.h"
+#include "marc/Utf8MarcRecordClass.h"
+
+namespace {
+
+std::string ToMarc8(std::string text, bool& error) {
+    linkmend::Utf8MarcRecordClass record;
+    record.CharacterSetOut("M");
+    std::string codes = "s s";
+    bool changed = false;
+    error = false;
+    record.TranslateUtf82MarcOneField(codes, "500", text, changed, error);
+    return text;
+}
+
+TEST(FuzzRegression, Utf8ToMarc8KeepsMarksInPlaceAndFlagsDel) {
+    bool error = false;
+    // Meem, superscript alef, fatha, meem: MARC-8 holds the alef as a spacing letter, read as a base,
+    // so it stays after the first meem and takes the fatha in front of it.
+    EXPECT_EQ(ToMarc8("\xD9\x85\xD9\xB0\xD9\x8E\xD9\x85", error), "\x1B(3ente\x1B(B");
+    EXPECT_FALSE(error);
+    // Marks with no letter before them keep their order.
+    EXPECT_EQ(ToMarc8("\xCC\x81\xCC\x82", error), "\xE2\xE3");
+    // DEL is no MARC-8 character (its octet reads as untranslatable): a flagged reference.
+    EXPECT_EQ(ToMarc8("a\x7F", error), "a&#x007F;");
+    EXPECT_TRUE(error);
+}
+
+TEST(FuzzRegression, Marc8FieldWithNoCodeAfterADelimiterIsTranslatedSubfieldBySubfield) {
+    using linkmend::test::BuildTaggedRecord;
+    linkmend::Utf8MarcRecordClass record;
+    // An escape read as a subfield code threw out of the load.
+    record.MarcRecordIn(BuildTaggedRecord({{"001", "1"}, {"500", "  \x1F\x1B(N"}}));
+    EXPECT_EQ(record.IsMarcErrorText(), "");
+    // A diacritic read as a subfield code left the subfields after it in MARC-8.
+    const std::string b = std::string("\x1F") + "b";
+    record.MarcRecordIn(BuildTaggedRecord({{"001", "1"}, {"500", "  \x1F\xE1x" + b + "\xE2" + "e"}}));
+    ASSERT_TRUE(record.FldFindFirst("500"));
+    EXPECT_EQ(record.FldText(), "\x1F\xE1x" + b + "e\xCC\x81");
+}
+
+}  // namespace

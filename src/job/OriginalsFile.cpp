@@ -15,22 +15,28 @@ void OriginalsWriter::Open(TextFile& records, TextFile& list) {
     list_ = &list;
     recordsEnd_ = listEnd_ = 0;
     pendingRecord_ = pendingLine_ = 0;
+    lastSync_ = std::chrono::steady_clock::now();
 }
 
 void OriginalsWriter::Save(const Candidate& candidate, const std::string& stored) {
-    // The record first: a line must never name a record the file does not hold whole. Both reach the
-    // disk itself, so that not even a crash of the machine leaves a changed record without them.
+    // The record first: a line must never name a record the file does not hold whole. Both are in
+    // the system's hands before the write-back, which is all a killed program needs. A sync per
+    // record would cost several times the run itself, so they reach the disk once a second (and at
+    // the end): a crash of the machine can cost the originals of the last second's records.
     const std::string start = candidate.type + "\t" + candidate.id + "\t";
     records_->WriteRaw(stored);
-    records_->Sync();
     list_->WriteRaw(start);
-    list_->Sync();
+    if (const auto now = std::chrono::steady_clock::now(); now - lastSync_ >= kSyncEvery) {
+        records_->Sync();
+        list_->Sync();
+        lastSync_ = now;
+    }
     pendingRecord_ = stored.size();
     pendingLine_ = start.size();
 }
 
-// The date is in the system's hands at once and on the disk with the next record's start: a crash can
-// cost only the last line's date, which a restore does without.
+// The date is in the system's hands at once; a killed program can cost only the last line's date,
+// which a restore does without.
 void OriginalsWriter::Written(const DateTime& date) {
     const std::string end = date.Format();
     list_->WriteLine(end);

@@ -3,11 +3,12 @@
 // back exactly as it was stored, ISO 2709 records back to back, and "<front>.Originals.txt" beside
 // it one line per record: type TAB id TAB the last-modified date the write gave it, CR LF.
 //
-// A record's original and the type and id of its line reach the disk before the record is written
-// back; the date completes the line after the write, and a refused record's octets and line are cut
-// off again. So a program stopped at any instant (or a machine) leaves at most a last line without its
-// date (that record may or may not have been written) and at most one record more than lines (never
-// written).
+// A record's original and the type and id of its line are in the system's hands before the record
+// is written back (on the disk once a second); the date completes the line after the write, and a
+// refused record's octets and line are cut off again. So a program stopped at any instant leaves at
+// most a last line without its date (that record may or may not have been written) and at most one
+// record more than lines (never written).
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -37,6 +38,8 @@ private:
     TextFile* list_ = nullptr;
     long long recordsEnd_ = 0, listEnd_ = 0;           // the files' lengths before the record being saved
     std::size_t pendingRecord_ = 0, pendingLine_ = 0;  // what it added to them
+    std::chrono::steady_clock::time_point lastSync_;
+    static constexpr std::chrono::seconds kSyncEvery{1};
 };
 
 // One saved record: where its octets stand in the originals file and, unless the run stopped while

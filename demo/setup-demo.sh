@@ -62,7 +62,7 @@ else
   [ -f "$driver" ] || { echo "setup-demo.sh: the PostgreSQL ODBC driver (odbc-postgresql) is not installed" >&2; exit 1; }
   if [ -z "$cluster_state" ]; then
     cluster_state=$run/pg-cluster.state
-    "$build/tests/db/linkmend_pgcluster" start "$cluster_state" --keep
+    "$build/tests/db/linkmend_pgcluster" start "$cluster_state" --keep --durable
   fi
   grep -q '^status=running' "$cluster_state" 2>/dev/null ||
     { echo "setup-demo.sh: no running PostgreSQL cluster recorded in $cluster_state" >&2; exit 1; }

@@ -12,17 +12,24 @@ export LINKMEND_REQUIRE_POSTGRES=1
 # Nor may tests that need the shared data (../shared/data) or the test oracles (yaz, MARC::Record).
 export LINKMEND_REQUIRE_SHARED_DATA=1
 
-cmake -S . -B build-ci -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLINKMEND_WERROR=ON -DLINKMEND_BUILD_BENCH=OFF
+# ccache makes recompiling an unchanged file free; its keys use paths relative to this checkout, so
+# clones in other folders share one cache.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
+
+# shellcheck disable=SC2086
+cmake -S . -B build-ci -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLINKMEND_WERROR=ON -DLINKMEND_BUILD_BENCH=OFF $launcher
 cmake --build build-ci -j"$jobs"
 ctest --test-dir build-ci --output-on-failure -j"$jobs"
 
+# shellcheck disable=SC2086
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DLINKMEND_WERROR=ON -DLINKMEND_SANITIZE=ON \
-  -DLINKMEND_BUILD_UI=OFF -DLINKMEND_BUILD_BENCH=OFF
+  -DLINKMEND_BUILD_UI=OFF -DLINKMEND_BUILD_BENCH=OFF $launcher
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
 # Every fuzz target for 30 seconds (clang, libFuzzer, ASan + UBSan, in build-fuzz); a crash, leak,
 # hang or failed property fails the run.
-LINKMEND_FUZZ_JOBS=$jobs sh fuzz/run.sh 30
+LINKMEND_FUZZ_JOBS=$jobs sh tests/fuzz/run.sh 30
 echo "All tests passed."

@@ -42,9 +42,10 @@ int BatchMain(const CommandLineOptions& options) {
         // A restore needs no job definition: the originals file says what to write.
         program.job.ProductionRun = options.production;
         program.job.ListChangedRecords = options.listChanged;
+        if (!ProfileReadyForRun(program.profile, options.production, host)) return 1;
         outcome = RunRestore(program, host, options.restoreFile);
     } else {
-        if (!PrepareToPerform(program.settingsFile, program.job, form, host)) return 1;
+        if (!PerformChecks(program, form, host)) return 1;
         outcome = RunUrlChangeJob(program, host);
     }
     if (!program.reportPath.empty()) std::printf("%s\n", program.reportPath.c_str());

@@ -30,7 +30,11 @@ void CliHost::InstallInterruptHandler() {
     struct sigaction sa {};
     sa.sa_handler = OnInterrupt;
     sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
+    // A stop from a scheduler or a closed terminal ends the run as Cancel does: at the next
+    // checkpoint, with its report, rather than mid-record with none. Calls the drivers are in
+    // carry on rather than fail with EINTR.
+    sa.sa_flags = SA_RESTART;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &sa, nullptr);
 }
 
 bool CliHost::CancelRequested() { return g_interrupted != 0; }

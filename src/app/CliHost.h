@@ -1,5 +1,6 @@
 #pragma once
-// The command line's JobHost: messages and progress on stderr, Ctrl-C as the Cancel button.
+// The command line's JobHost: messages and progress on stderr, Ctrl-C (or SIGTERM, SIGHUP) as the
+// Cancel button.
 #include <functional>
 #include <string>
 
@@ -27,7 +28,7 @@ public:
     bool CancelRequested() override;
     bool WaitForScheduledStart() override;
 
-    // Installs the Ctrl-C handler (sets the cancel flag).
+    // Installs the handler of Ctrl-C, SIGTERM and SIGHUP: each sets the cancel flag.
     static void InstallInterruptHandler();
 
 private:

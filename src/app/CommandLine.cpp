@@ -1,5 +1,8 @@
 #include "app/CommandLine.h"
 
+#include <unistd.h>
+
+#include "base/INI.h"
 #include "job/JobSettings.h"
 
 namespace linkmend {
@@ -39,6 +42,7 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments) {
                 return o;
             }
             ++i;
+            o.settingsFileGiven = true;
         } else {
             o.error = "unknown option: " + a;
             return o;
@@ -50,6 +54,14 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     o.settingsFile = SettingsFileFromCommandLine(JoinCommandLine(arguments));
     return o;
+}
+
+std::string SettingsFileError(const CommandLineOptions& options) {
+    const std::string path = ResolveIniPath(options.settingsFile);
+    std::string problem = IniFileProblem(options.settingsFile);
+    // Only a file named on purpose must exist: the default one is made by the first save.
+    if (problem.empty() && options.settingsFileGiven && access(path.c_str(), F_OK) != 0) problem = "does not exist";
+    return problem.empty() ? std::string() : "the settings file " + path + " " + problem;
 }
 
 std::string UsageText() {

@@ -12,8 +12,9 @@ struct CommandLineOptions {
     bool help = false;
     bool version = false;
     std::string settingsFile = "Linkmend.INI";
-    std::string restoreFile;  // --restore: the originals file to restore from
-    std::string error;        // a usage error, empty when the options are fine
+    bool settingsFileGiven = false;  // named with -i
+    std::string restoreFile;         // --restore: the originals file to restore from
+    std::string error;               // a usage error, empty when the options are fine
 };
 
 // The command line as one text, each argument after the program name preceded by a blank and quoted
@@ -21,6 +22,10 @@ struct CommandLineOptions {
 std::string JoinCommandLine(const std::vector<std::string>& arguments);
 
 CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments);
+
+// What is wrong with the settings file, as a usage error: one named with -i that does not exist,
+// or any that is a folder, a device or larger than a settings file can be; "" when it will do.
+std::string SettingsFileError(const CommandLineOptions& options);
 
 std::string UsageText();
 

@@ -41,7 +41,9 @@ int WindowMain(int argc, char** argv, const CommandLineOptions& options) {
     ui::frmArmatureMain window(program, host);
     host.SetMainWindow(&window);
     QObject::connect(&window, &ui::frmArmatureMain::ProgramEnded, &app, [](int status) { QApplication::exit(status); });
+    host.ListenForStopSignals();
     window.StartUp();
+    if (host.StoppedBeforeRun()) return 0;  // stopped while start-up read the database
     window.show();
     return QApplication::exec();
 }

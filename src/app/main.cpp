@@ -21,6 +21,10 @@ int main(int argc, char** argv) {
         std::printf("linkmend %s\n", LINKMEND_VERSION);
         return 0;
     }
+    if (const std::string problem = SettingsFileError(options); !problem.empty()) {
+        std::fprintf(stderr, "linkmend: %s\n", problem.c_str());
+        return 2;
+    }
     if (options.batch) return BatchMain(options);
     return WindowMain(argc, argv, options);
 }

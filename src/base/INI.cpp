@@ -9,7 +9,6 @@
 #include <fstream>
 #include <map>
 #include <ostream>
-#include <sstream>
 #include <string_view>
 
 #include "base/MessagePump.h"
@@ -26,12 +25,20 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
+// The file's content, at most kIniMostOctets. False when it cannot be opened or is no regular file:
+// a folder, a device (/dev/zero would never end) or a pipe (which could keep the read waiting).
 bool ReadWholeFile(const std::string& path, std::string& content) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    content = ss.str();
+    content.clear();
+    char chunk[16384];
+    while (content.size() < kIniMostOctets && in.read(chunk, sizeof chunk).gcount() > 0) {
+        content.append(chunk, static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad()) return false;
+    if (content.size() > kIniMostOctets) content.resize(kIniMostOctets);
     return true;
 }
 
@@ -87,9 +94,10 @@ std::string_view StripQuotes(std::string_view v) {
 }
 
 // The platform read: the stored value, or the default when file, section or key is missing,
-// cut to size - 1 characters (the buffer holds size characters including the terminating NUL).
+// cut to size - 1 characters (the buffer holds size characters including the terminating NUL)
+// and at a NUL; `whole` leaves it uncut.
 std::string PlatformRead(const std::string& file, const std::string& section, const std::string& key,
-                         const std::string& defaultValue, std::int16_t size) {
+                         const std::string& defaultValue, std::int16_t size, bool whole = false) {
     std::string value = defaultValue;
     std::string content;
     if (ReadWholeFile(ResolveIniPath(file), content)) {
@@ -105,6 +113,7 @@ std::string PlatformRead(const std::string& file, const std::string& section, co
             }
         }
     }
+    if (whole) return value;
     if (size < 1) return std::string();
     if (value.size() > static_cast<std::size_t>(size - 1)) value.resize(static_cast<std::size_t>(size - 1));
     const auto nul = value.find('\0');
@@ -157,12 +166,14 @@ int PlatformWrite(const std::string& file, const std::string& section, const std
     if (file.find('/') == std::string::npos && slash != std::string::npos && !EnsureFolder(path.substr(0, slash))) {
         return 0;
     }
+    // Only a settings file read whole is rewritten: there but unreadable, no regular file, or
+    // larger than a read takes, it is left alone.
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || st.st_size > static_cast<off_t>(kIniMostOctets)))
+        return 0;
     std::string content;
     const bool exists = ReadWholeFile(path, content);
-    if (!exists) {
-        struct stat st {};
-        if (stat(path.c_str(), &st) == 0) return 0;  // there but unreadable: leave it alone
-    }
+    if (!exists && stat(path.c_str(), &st) == 0) return 0;
     const std::string eol = content.find("\r\n") != std::string::npos ? "\r\n" : "\n";
     const std::string keyLine = std::string(Trim(key)) + "=" + value;
     const std::vector<std::string_view> lines = SplitLines(content);
@@ -239,6 +250,22 @@ std::string ReadIniValue(const std::string& file, const std::string& section, co
     if (value == kSentinel) value.clear();
     LetWindowMessagesRun();
     return value;
+}
+
+std::string ReadIniValueWhole(const std::string& file, const std::string& section, const std::string& key) {
+    std::string value = PlatformRead(file, section, key, kSentinel, 0, true);
+    if (value == kSentinel) value.clear();
+    LetWindowMessagesRun();
+    return value;
+}
+
+std::string IniFileProblem(const std::string& file) {
+    struct stat st {};
+    if (stat(ResolveIniPath(file).c_str(), &st) != 0) return std::string();
+    if (S_ISDIR(st.st_mode)) return "is a folder";
+    if (!S_ISREG(st.st_mode)) return "is not a regular file";
+    if (st.st_size > static_cast<off_t>(kIniMostOctets)) return "is larger than 1 MiB, more than a settings file holds";
+    return std::string();
 }
 
 std::string ReadIniValueOrDefault(const std::string& file, const std::string& section, const std::string& key,

@@ -6,6 +6,7 @@
 // - a bare file name (no "/") lives in the per-machine profile folder (IniProfileFolder);
 // - a write keeps every other line of the file, replaces the key in place or appends it to its
 //   section, creates file, section and key as needed, and never leaves a half-written file.
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -22,6 +23,17 @@ std::string ReadIniValue(const std::string& file, const std::string& section, co
 // (cut to size - 1 characters, as the platform does), an existing empty key gives "".
 std::string ReadIniValueOrDefault(const std::string& file, const std::string& section, const std::string& key,
                                   const std::string& defaultValue, std::int16_t size);
+
+// The value as stored, uncut by any size or NUL (a missing key or "NO9999NE" gives ""): for a
+// check that must see what a sized read would cut.
+std::string ReadIniValueWhole(const std::string& file, const std::string& section, const std::string& key);
+
+// The most of a settings file that is read (1 MiB); a longer file, a device or a folder is not one.
+inline constexpr std::size_t kIniMostOctets = 1024 * 1024;
+
+// What makes `file` unusable as a settings file, to follow its name: "is a folder", "is not a
+// regular file" (a device), "is larger than 1 MiB, ..."; "" when it is fine or does not exist.
+std::string IniFileProblem(const std::string& file);
 
 // Writes key = value. With traceFileNumber above 0 four lines go to that open trace file (see
 // RegisterIniTraceFile): "File: ", "   [section]", "   key=value", "   Returns: " + result.

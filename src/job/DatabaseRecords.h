@@ -15,8 +15,9 @@ namespace linkmend {
 
 struct Program;
 
-// Reads through the global reader with the profile's read-only account; the work list goes to the
-// scratch file. Rights are the profile operator's (owning libraries as the profile names them).
+// Reads through the global reader with the profile's read-only account; the work list goes to a
+// scratch file of the run's own, removed by Close. Rights are the profile operator's (owning
+// libraries as the profile names them).
 class DatabaseSource final : public RecordSource {
 public:
     explicit DatabaseSource(Program& program) : program_(program) {}

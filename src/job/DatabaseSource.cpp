@@ -13,7 +13,11 @@ void DatabaseSource::Open() {
     program_.reader.ConnectReader(p.DSN, p.TableNamePrefix, p.ReadUID, p.ReadPWD);
 }
 
-void DatabaseSource::Close() { program_.reader.DropReader(); }
+// The work list goes with the connection: a run's end, cancelled or not, leaves no list behind.
+void DatabaseSource::Close() {
+    program_.reader.DropReader();
+    workList_.Remove();
+}
 
 std::string DatabaseSource::CharacterSet() { return program_.reader.Reader().VgerCharacterSet(); }
 

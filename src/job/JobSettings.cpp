@@ -6,6 +6,7 @@
 #include "base/Numeric.h"
 #include "base/Text.h"
 #include "job/JobHost.h"
+#include "profile/ConnectionProfile.h"
 
 namespace linkmend {
 namespace {
@@ -59,8 +60,10 @@ void LoadJobSettings(const std::string& file, JobSettings& job, MainFormState& f
     form.chkLimitByLocation = job.LimitByLocation;
     job.LimitingLocation = ReadIniValue(file, "General", "LimitingLocation", 50);
 
-    job.OldUrlStem = ReadIniValue(file, "UrlStem", "Old", 4000);
-    job.NewUrlStem = ReadIniValue(file, "UrlStem", "New", 4000);
+    // The stems are taken whole: one the sized read would cut (at a NUL, past the field) reaches
+    // Perform's checks as it is, rather than being run and saved cut.
+    job.OldUrlStem = ReadIniValueWhole(file, "UrlStem", "Old");
+    job.NewUrlStem = ReadIniValueWhole(file, "UrlStem", "New");
     job.BibLimit = RoundToInt32(Val(ReadIniValueOrDefault(file, "UrlStem", "BibLimit", "20000", 15)));
     const std::int32_t matchEnd = RoundToInt32(Val(ReadIniValueOrDefault(file, "UrlStem", "MatchEnd", "0", 15)));
     job.MatchEnd = matchEnd == StoredValue(MatchEnd::Right) ? MatchEnd::Right : MatchEnd::Left;
@@ -180,24 +183,58 @@ bool ValidateAndSaveJobSettings(const std::string& file, JobSettings& job, MainF
 }
 
 bool PrepareToPerform(const std::string& file, JobSettings& job, MainFormState& form, JobHost& host) {
+    auto refuse = [&](const std::string& text) {
+        host.ShowMessage(kProgramTitle, text);
+        return false;
+    };
     job.BibLimit = form.updBibLimit;
     job.ProductionRun = form.chkProductionRun;
     job.ListChangedRecords = form.chkListChangedRecords;
     job.OldUrlStem = TrimBlanks(form.txtOldUrlStem);
-    if (job.OldUrlStem.empty()) {
-        host.ShowMessage(kProgramTitle, "Please supply an 'old' URL stem");
-        return false;
-    }
+    if (job.OldUrlStem.empty()) return refuse("Please supply an 'old' URL stem");
     job.NewUrlStem = TrimBlanks(form.txtNewUrlStem);
     if (job.NewUrlStem.empty() && form.chkThingToChange[kUrlBox] && form.optWorkingEnd == 0) {
-        host.ShowMessage(kProgramTitle, "Please supply a 'new' URL stem");
-        return false;
+        return refuse("Please supply a 'new' URL stem");
     }
     if (job.NewUrlStem == job.OldUrlStem && form.chkThingToChange[kUrlBox]) {
-        host.ShowMessage(kProgramTitle, "The 'old' and 'new' URL stems must be different");
-        return false;
+        return refuse("The 'old' and 'new' URL stems must be different");
+    }
+    // What the settings file would not give back as it is: saved, it would be run cut.
+    for (const auto& [stem, name] : {std::pair{&job.OldUrlStem, "'old'"}, std::pair{&job.NewUrlStem, "'new'"}}) {
+        if (stem->find('\0') != std::string::npos) {
+            return refuse(std::string("The ") + name + " URL stem must not contain a NUL character");
+        }
+        if (stem->size() > kStemMostOctets) {
+            return refuse(std::string("The ") + name + " URL stem must not be longer than " +
+                          std::to_string(kStemMostOctets) + " octets");
+        }
     }
     return ValidateAndSaveJobSettings(file, job, form, host);
+}
+
+bool ProfileReadyForRun(const ConnectionProfile& p, bool production, JobHost& host) {
+    // Without these the reader cannot sign on, and a run would end on an "error in SQL" that is none.
+    const std::pair<const std::string*, const char*> required[] = {
+        {&p.DSN, "You must supply a Data Set Name."},
+        {&p.TableNamePrefix, "You must supply a table name prefix."},
+        {&p.ReadUID, "You must supply a read-only signon."},
+        {&p.ReadPWD, "You must supply a read-only password."},
+        // Not the current folder: the reports would land wherever the program was started.
+        {&p.FolderForReports, "You must supply a folder for the reports."},
+    };
+    for (const auto& [value, message] : required) {
+        if (TrimBlanks(*value).empty()) {
+            host.ShowMessage(kDefaultMessageTitle, message);
+            return false;
+        }
+    }
+    // The component refuses every record without a cataloguing location of the operator's; a text
+    // that is no number reads as none.
+    if (production && p.Happening < 1) {
+        host.ShowMessage(kDefaultMessageTitle, "You must supply a happening location (a LOCATION_ID number).");
+        return false;
+    }
+    return true;
 }
 
 void ActionBoxClicked(MainFormState& form, int /*index*/) {

@@ -12,6 +12,7 @@
 namespace linkmend {
 
 class JobHost;
+struct ConnectionProfile;
 
 // Titles of the program's message boxes; settings validation uses the default title.
 inline constexpr const char* kProgramTitle = "Linkmend program";
@@ -97,8 +98,16 @@ void ShowJobSettings(const JobSettings& job, MainFormState& form);
 // when something is missing (what was written before the failing check stays written).
 bool ValidateAndSaveJobSettings(const std::string& settingsFile, JobSettings& job, MainFormState& form, JobHost& host);
 
-// Perform's own checks, then ValidateAndSaveJobSettings: true when the run may start.
+// Perform's own checks (the stems present, different, and as the settings file keeps them), then
+// ValidateAndSaveJobSettings: true when the job may run.
 bool PrepareToPerform(const std::string& settingsFile, JobSettings& job, MainFormState& form, JobHost& host);
+
+// The connection profile holds what a run needs (the reader's connection data, a reports folder,
+// and for a production run a happening location); false after a message when it does not.
+bool ProfileReadyForRun(const ConnectionProfile& profile, bool production, JobHost& host);
+
+// The longest stem the settings file gives back whole (its read size, 4000, less the NUL).
+inline constexpr std::size_t kStemMostOctets = 3999;
 
 // The rule of the action boxes: checking "Delete the matching 856 field" clears the others; otherwise
 // at least one box stays checked (the URL box). Call after box `index` changed.

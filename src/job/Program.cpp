@@ -33,6 +33,11 @@ void StartUp(Program& program, MainFormState& form) {
     ShowJobSettings(program.job, form);
 }
 
+bool PerformChecks(Program& program, MainFormState& form, JobHost& host) {
+    return PrepareToPerform(program.settingsFile, program.job, form, host) &&
+           ProfileReadyForRun(program.profile, program.job.ProductionRun, host);
+}
+
 void FillLocationList(Program& program, MainFormState& form, const std::string& code) {
     form.cmbLocation.clear();
     form.cmbLocationIndex = -1;

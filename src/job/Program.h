@@ -15,6 +15,8 @@ namespace linkmend {
 
 class CatalogWriter;
 
+class JobHost;
+
 struct Program {
     Program();
     ~Program();
@@ -45,6 +47,10 @@ void InjectClockFromEnvironment(Program& program);
 // Start-up without a window: renew the reader, load the profile and the job settings, fill the
 // location list, show the settings in the form.
 void StartUp(Program& program, MainFormState& form);
+
+// Perform's checks: those of the job (PrepareToPerform, which saves it), then those of the profile
+// (ProfileReadyForRun); true when the run may start.
+bool PerformChecks(Program& program, MainFormState& form, JobHost& host);
 
 // Fills the location entries of the form from the database (empty when the profile lacks any of
 // DSN, prefix, read-only sign-on and password), selecting `code`.

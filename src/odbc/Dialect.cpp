@@ -104,6 +104,13 @@ namespace {
 
 constexpr std::string_view kFunctionProbe = "SELECT RAWTOHEX('A'), HEXTORAW('41'), CHR(65)";
 
+// Oracle's SET TRANSACTION READ ONLY ends with the transaction, and with autocommit that is the
+// next statement; the session-wide READ_ONLY parameter (Oracle 23 on) is the closest guarantee.
+// Older releases refuse it: there the read-only account is the only guard.
+constexpr std::string_view kOracleReadOnly[] = {"ALTER SESSION SET READ_ONLY = TRUE"};
+// Every transaction of the session read-only, the implicit one of each statement included.
+constexpr std::string_view kPostgresReadOnly[] = {"SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"};
+
 // One row per kind of database, most specific first; the last row takes any other name.
 constexpr DriverSettings kDrivers[] = {
     {.dbmsName = "Oracle",
@@ -112,7 +119,9 @@ constexpr DriverSettings kDrivers[] = {
      .rewriteSelectUnique = false,
      .functionProbe = "",
      .missingFunctions = "",
-     .onConnect = {}},
+     .onConnect = {},
+     .readOnlySession = kOracleReadOnly,
+     .readOnlyMayFail = true},
     {.dbmsName = "SQLite",
      .match = NameMatch::Whole,
      .unnamed = false,
@@ -120,7 +129,10 @@ constexpr DriverSettings kDrivers[] = {
      .functionProbe = kFunctionProbe,
      .missingFunctions = "The SQLite extension linkmend_sqlite (RAWTOHEX, HEXTORAW, CHR) is not loaded: name the "
                          "module linkmend_sqlite.so in the data source's LoadExt setting",
-     .onConnect = {}},
+     .onConnect = {},
+     // The reading data source opens the file read-only (mode=ro): the file itself refuses writes.
+     .readOnlySession = {},
+     .readOnlyMayFail = false},
     {.dbmsName = "PostgreSQL",
      .match = NameMatch::Whole,
      .unnamed = false,
@@ -128,14 +140,18 @@ constexpr DriverSettings kDrivers[] = {
      .functionProbe = kFunctionProbe,
      .missingFunctions = "The database lacks the functions rawtohex and hextoraw: load the Linkmend schema script "
                          "(demo/schema-postgresql.sql) into it",
-     .onConnect = {}},
+     .onConnect = {},
+     .readOnlySession = kPostgresReadOnly,
+     .readOnlyMayFail = false},
     {.dbmsName = "",
      .match = NameMatch::Any,
      .unnamed = false,
      .rewriteSelectUnique = true,
      .functionProbe = "",
      .missingFunctions = "",
-     .onConnect = {}},
+     .onConnect = {},
+     .readOnlySession = {},
+     .readOnlyMayFail = false},
 };
 
 }  // namespace

@@ -1,8 +1,8 @@
 #pragma once
 // What differs between databases: one row per kind, chosen by the DBMS name the driver reports; a
 // new kind of database is a new row. The reader speaks Oracle SQL; elsewhere only "SELECT UNIQUE"
-// becomes "SELECT DISTINCT", and the Oracle functions the others lack (RAWTOHEX, HEXTORAW, CHR)
-// come from the database side, which a probe checks.
+// becomes "SELECT DISTINCT", the Oracle functions the others lack come from the database side
+// (a probe checks), and each row says how a reading session is made read-only.
 #include <cstdint>
 #include <span>
 #include <string>
@@ -25,6 +25,11 @@ struct DriverSettings {
     std::string_view missingFunctions = {};
     // Run by the statement engine on each new connection, in order, before the probe.
     std::span<const std::string_view> onConnect = {};
+    // Run after those on a connection opened for reading only: they make the database itself
+    // refuse every write of the session, whatever the account may do. With readOnlyMayFail a
+    // database too old to know them keeps the connection, guarded by the account's rights alone.
+    std::span<const std::string_view> readOnlySession = {};
+    bool readOnlyMayFail = false;
 
     bool Recognises(std::string_view name) const;
     // The statement to send: sql itself when nothing changes, otherwise RewriteSelectUnique's copy

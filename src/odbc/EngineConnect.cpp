@@ -116,25 +116,39 @@ void VgerReaderDllClass6::ConnectToVoyager() {
     connected_ = true;
 }
 
-// The row's statements for a new connection, then the functions check: a failed LoadExt (SQLite)
-// or a database without the schema's functions (PostgreSQL) does not fail the connection by
-// itself; the reader's first RAWTOHEX would. Say so once, here.
+// The row's statements for a new connection, then for a reading session those that make it
+// read-only, then the functions check: a failed LoadExt (SQLite) or a database without the
+// schema's functions (PostgreSQL) does not fail the connection by itself; the reader's first
+// RAWTOHEX would. Say so once, here.
 void VgerReaderDllClass6::PrepareSession() {
     for (const std::string_view sql : driver_->onConnect)
         RunAtConnect(sql, "The statement for a new connection failed: " + std::string(sql));
+    // A lent connection is its lender's session: only the engine's own is made read-only.
+    if (forReading_ && !handlesBorrowed_) {
+        for (const std::string_view sql : driver_->readOnlySession) {
+            if (driver_->readOnlyMayFail) TryAtConnect(sql);  // a refusal leaves nothing open
+            else RunAtConnect(sql, "The reading session could not be made read-only: " + std::string(sql));
+        }
+    }
     if (!driver_->functionProbe.empty()) RunAtConnect(driver_->functionProbe, driver_->missingFunctions);
 }
 
-// Runs one statement on the retrieval statement; when it fails the connection is given up, with
-// whatFailed and the driver's diagnostics as the reason.
-void VgerReaderDllClass6::RunAtConnect(std::string_view sql, std::string_view whatFailed) {
+// Runs one statement on the retrieval statement and answers the driver's return code; after a
+// failure its diagnostics wait on the statement.
+std::int16_t VgerReaderDllClass6::TryAtConnect(std::string_view sql) {
     SQLHSTMT stmt = sets_[0]->statement.Get();
     const SQLRETURN rc =
         odbc::Traced("SQLExecDirect", SQLExecDirect(stmt, odbc::Chars(sql), static_cast<SQLINTEGER>(sql.size())));
-    if (odbc::Succeeded(rc)) {
-        odbc::Traced("SQLFreeStmt", SQLFreeStmt(stmt, SQL_CLOSE));
-        return;
-    }
+    if (odbc::Succeeded(rc)) odbc::Traced("SQLFreeStmt", SQLFreeStmt(stmt, SQL_CLOSE));
+    return rc;
+}
+
+// Runs one statement; when it fails the connection is given up, with whatFailed and the driver's
+// diagnostics as the reason.
+void VgerReaderDllClass6::RunAtConnect(std::string_view sql, std::string_view whatFailed) {
+    const SQLRETURN rc = TryAtConnect(sql);
+    if (odbc::Succeeded(rc)) return;
+    SQLHSTMT stmt = sets_[0]->statement.Get();
     const std::string driverText = odbc::FormatDiagnostics(odbc::ReadDiagnostics(SQL_HANDLE_STMT, stmt));
     lastError_ = std::string(whatFailed) + "\n" + driverText;
     sets_[0]->statement.Reset();

@@ -67,6 +67,11 @@ public:
     bool IsRetrieval() const { return isRetrieval_; }
     void IsRetrieval(bool value) { isRetrieval_ = value; }
 
+    // A session opened for reading only: at connect the database's row of the driver table makes
+    // it read-only (set before the connection; the reader's sessions are).
+    bool ForReading() const { return forReading_; }
+    void ForReading(bool value) { forReading_ = value; }
+
     // The DBMS name the driver reported at connection ("" before).
     const std::string& DbmsName() const { return dbmsName_; }
     // The table the next connection chooses its database's row from; the built-in one unless a
@@ -172,6 +177,7 @@ private:
     void UpdateColumnCount(odbc::RawHandle statement);
     void PrepareSession();
     void RunAtConnect(std::string_view sql, std::string_view whatFailed);
+    std::int16_t TryAtConnect(std::string_view sql);
     [[noreturn]] void ConnectFailed(std::int16_t rc);
     void PrepareBlockFetch(Set& s);
     void ResetBlockFetch(Set& s);
@@ -195,6 +201,7 @@ private:
     bool isRetrieval_ = false;
     bool connected_ = false;
     bool handlesBorrowed_ = false;
+    bool forReading_ = false;
     bool traceOn_ = false;
     std::string traceFile_;
     std::int16_t current_ = 0;

@@ -8,6 +8,7 @@
 #include "base/MessagePump.h"
 #include "job/Program.h"
 #include "ui/FormSupport.h"
+#include "ui/StopSignals.h"
 #include "ui/frmArmatureSplash.h"
 #include "ui/frmDorEvirizuSchedule.h"
 
@@ -87,6 +88,25 @@ void QtJobHost::HideMainWindow() {
 bool QtJobHost::WaitForScheduledStart() {
     if (!countdown_) countdown_ = std::make_unique<frmDorEvirizuSchedule>([this] { return program_.now(); });
     return countdown_->WaitForStart();
+}
+
+bool QtJobHost::Stop() {
+    if (countdown_ && countdown_->isVisible()) {
+        countdown_->close();  // as its Cancel button
+        return true;
+    }
+    if (!progress_) return false;
+    cancel_ = true;
+    return true;
+}
+
+void QtJobHost::ListenForStopSignals() {
+    auto* stop = new StopSignals(this);
+    connect(stop, &StopSignals::Stopped, this, [this] {
+        if (Stop()) return;
+        stoppedBeforeRun_ = true;
+        QCoreApplication::exit(0);
+    });
 }
 
 void InstallQtMessagePump() {

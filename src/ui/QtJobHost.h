@@ -56,6 +56,14 @@ public:
     bool CancelRequested() override { return cancel_; }
     bool WaitForScheduledStart() override;
 
+    // A stop signal (SIGTERM, SIGHUP): during the countdown its Cancel, during a run the progress
+    // window's Cancel (whether or not the button is enabled yet). False when no run has started.
+    bool Stop();
+    // From now on SIGTERM and SIGHUP call Stop; before a run they end the program as Exit does
+    // (its event loop; one that has not started yet asks StoppedBeforeRun).
+    void ListenForStopSignals();
+    bool StoppedBeforeRun() const { return stoppedBeforeRun_; }
+
     // The windows of the run, created when the run first needs them (null before).
     frmArmatureSplash* ProgressWindow() const { return progress_.get(); }
     frmDorEvirizuSchedule* CountdownWindow() const { return countdown_.get(); }
@@ -70,6 +78,7 @@ private:
     std::unique_ptr<frmArmatureSplash> progress_;
     std::unique_ptr<frmDorEvirizuSchedule> countdown_;
     bool cancel_ = false;  // set by Cancel, never cleared: one start of the program, one run
+    bool stoppedBeforeRun_ = false;
     int busy_ = 0;
 };
 

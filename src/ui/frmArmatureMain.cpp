@@ -131,7 +131,7 @@ void frmArmatureMain::Busy(bool busy) {
 
 void frmArmatureMain::Perform() {
     ReadForm();
-    if (!PrepareToPerform(program_.settingsFile, program_.job, form_, host_)) return;
+    if (!PerformChecks(program_, form_, host_)) return;
     Busy(true);
     const RunOutcome outcome = RunUrlChangeJob(program_, host_);
     ended_ = true;
@@ -149,6 +149,7 @@ void frmArmatureMain::RestoreFromOriginals() {
     ReadForm();
     program_.job.ProductionRun = form_.chkProductionRun;
     program_.job.ListChangedRecords = form_.chkListChangedRecords;
+    if (!ProfileReadyForRun(program_.profile, program_.job.ProductionRun, host_)) return;
     Busy(true);
     const RunOutcome outcome = RunRestore(program_, host_, S(dialog.selectedFiles().front()));
     if (outcome == RunOutcome::OriginalsRefused) {

@@ -93,6 +93,7 @@ void VgerReaderClass7::CheckConnection() {
     if (engineCreated_) return;
     engineCreated_ = true;
     engine_ = std::make_unique<VgerReaderDllClass6>();
+    engine_->ForReading(true);
 }
 
 void VgerReaderClass7::TestConnectionData() {

@@ -38,8 +38,10 @@ VgerReaderClass7::VgerReaderClass7() {
     uID("NONE");
     PWD("NONE");
     DSN("NONE");
-    // A fresh engine: it holds no connection data until the application sets it.
+    // A fresh engine: it holds no connection data until the application sets it. The reader only
+    // reads: its session is read-only whatever the account could do.
     engine_ = std::make_unique<VgerReaderDllClass6>();
+    engine_->ForReading(true);
     BuildTableNames();
     vgerMajorVersion_ = 2000;
     settingsAreAutomatic_ = true;

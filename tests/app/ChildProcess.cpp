@@ -13,7 +13,7 @@
 namespace linkmend::test {
 
 ChildResult RunChild(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
-                     const std::function<bool(const std::string&)>& interruptWhen, int timeoutSeconds) {
+                     const std::function<bool(const std::string&)>& interruptWhen, int timeoutSeconds, int signal) {
     ChildResult result;
     int out[2], err[2];
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return result;
@@ -48,7 +48,7 @@ ChildResult RunChild(const std::vector<std::string>& argv, const std::vector<std
             (i == 0 ? result.out : result.err).append(buf, static_cast<std::size_t>(n));
         }
         if (!interrupted && interruptWhen && interruptWhen(result.err)) {
-            kill(pid, SIGINT);
+            kill(pid, signal);
             interrupted = true;
         }
         if (std::chrono::steady_clock::now() > deadline) {

@@ -106,7 +106,7 @@ void PgCluster::StopOrphans() noexcept {
     }
 }
 
-PgClusterInfo PgCluster::Start(pid_t owner) {
+PgClusterInfo PgCluster::Start(pid_t owner, bool durable) {
     PgClusterInfo info;
     info.bindir = FindBinDir();
     StopOrphans();
@@ -126,7 +126,7 @@ PgClusterInfo PgCluster::Start(pid_t owner) {
                                  "--auth-local=trust", "--auth-host=scram-sha-256", "--no-sync"}));
         std::ofstream(data + "/postgresql.conf", std::ios::app)
             << "\n# Linkmend test cluster\nlisten_addresses = '127.0.0.1'\nunix_socket_directories = '" << info.folder
-            << "'\nfsync = off\nsynchronous_commit = off\nfull_page_writes = off\n"
+            << "'\n" << (durable ? "" : "fsync = off\nsynchronous_commit = off\nfull_page_writes = off\n")
             << "max_connections = 60\nshared_buffers = 32MB\n";
         // Another program may take the free port before the server binds it: try a few.
         std::string lastLog;

@@ -29,8 +29,9 @@ public:
     static std::string FindBinDir();
     // Starts a new cluster with roles and template; raises PostgresUnavailable or runtime_error.
     // The cluster records its owner (this process, or the one given); Start first stops clusters
-    // whose owner has died without stopping them.
-    static PgClusterInfo Start(pid_t owner = 0);
+    // whose owner has died without stopping them. Unless `durable`, commits are not flushed (fast,
+    // but a crash of the server loses the last ones).
+    static PgClusterInfo Start(pid_t owner = 0, bool durable = false);
     static void StopOrphans() noexcept;
     // Stops the server at once and removes its folder; safe to call for a dead cluster.
     static void Stop(const PgClusterInfo& info) noexcept;

@@ -1,6 +1,7 @@
 // The CTest fixture's program: "start STATEFILE" starts the run's PostgreSQL test cluster and
 // records it; "stop STATEFILE" stops it and removes the record. "start STATEFILE --keep" starts
-// one that outlives its caller (the demo's). Without the server programs,
+// one that outlives its caller (the demo's); "--durable" one whose commits survive a crash of the
+// server (the demo's, and where a test crashes it). Without the server programs,
 // start records why and succeeds (the tests then skip), unless LINKMEND_REQUIRE_POSTGRES=1.
 #include <unistd.h>
 
@@ -14,9 +15,15 @@
 using namespace linkmend::testdb;
 
 int main(int argc, char** argv) {
-    const bool keep = argc == 4 && std::string(argv[3]) == "--keep";
-    if ((argc != 3 && !keep) || (std::string(argv[1]) != "start" && std::string(argv[1]) != "stop")) {
-        std::fprintf(stderr, "usage: %s start STATEFILE [--keep] | stop STATEFILE\n", argv[0]);
+    bool keep = false, durable = false, usage = argc < 3;
+    for (int i = 3; i < argc; ++i) {
+        const std::string option = argv[i];
+        keep |= option == "--keep";
+        durable |= option == "--durable";
+        usage |= option != "--keep" && option != "--durable";
+    }
+    if (usage || (std::string(argv[1]) != "start" && std::string(argv[1]) != "stop")) {
+        std::fprintf(stderr, "usage: %s start STATEFILE [--keep] [--durable] | stop STATEFILE\n", argv[0]);
         return 2;
     }
     const std::string command = argv[1], stateFile = argv[2];
@@ -32,7 +39,7 @@ int main(int argc, char** argv) {
     try {
         // The cluster belongs to the CTest run that started this program; with --keep to no one
         // (init), so that it runs until stopped and is never taken for an orphan.
-        const PgClusterInfo info = PgCluster::Start(keep ? 1 : getppid());
+        const PgClusterInfo info = PgCluster::Start(keep ? 1 : getppid(), durable);
         PgCluster::WriteState(stateFile, info);
         std::printf("test cluster running in %s on 127.0.0.1:%d\n", info.folder.c_str(), info.port);
         return 0;

@@ -1,24 +1,19 @@
 #include "kit/MarcBuilder.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
 namespace linkmend::test {
 namespace {
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
+bool IsHex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
 
 std::string Decode(std::string_view text, bool delimiters) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '{' && i + 3 < text.size() && text[i + 3] == '}' && HexDigit(text[i + 1]) >= 0 &&
-            HexDigit(text[i + 2]) >= 0) {
-            out.push_back(static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2])));
+        if (text[i] == '{' && i + 3 < text.size() && text[i + 3] == '}' && IsHex(text[i + 1]) && IsHex(text[i + 2])) {
+            out.push_back(static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16)));
             i += 3;
         } else {
             out.push_back(delimiters && text[i] == '$' ? '\x1F' : text[i]);

@@ -40,4 +40,3 @@ inline ::testing::AssertionResult OctetsEqual(const std::string& expected, const
 }  // namespace linkmend::test
 
 #define EXPECT_OCTETS(expected, actual) EXPECT_PRED_FORMAT2(::linkmend::test::OctetsEq, expected, actual)
-#define ASSERT_OCTETS(expected, actual) ASSERT_PRED_FORMAT2(::linkmend::test::OctetsEq, expected, actual)

@@ -1,7 +1,7 @@
 // Rules of MARC-8 translation that fuzzing found broken, each with its smallest case.
 #include <gtest/gtest.h>
 
-#include "Marc8TestSupport.h"
+#include "kit/MarcBuilder.h"
 #include "marc/Utf8MarcRecordClass.h"
 
 namespace {
@@ -30,14 +30,14 @@ TEST(FuzzRegression, Utf8ToMarc8KeepsMarksInPlaceAndFlagsDel) {
 }
 
 TEST(FuzzRegression, Marc8FieldWithNoCodeAfterADelimiterIsTranslatedSubfieldBySubfield) {
-    using linkmend::test::BuildTaggedRecord;
+    using namespace linkmend::test;
     linkmend::Utf8MarcRecordClass record;
     // An escape read as a subfield code threw out of the load.
-    record.MarcRecordIn(BuildTaggedRecord({{"001", "1"}, {"500", "  \x1F\x1B(N"}}));
+    record.MarcRecordIn(AssembleRecord(Leader('a', ' '), {{"001", "1"}, {"500", "  \x1F\x1B(N"}}));
     EXPECT_EQ(record.IsMarcErrorText(), "");
     // A diacritic read as a subfield code left the subfields after it in MARC-8.
     const std::string b = std::string("\x1F") + "b";
-    record.MarcRecordIn(BuildTaggedRecord({{"001", "1"}, {"500", "  \x1F\xE1x" + b + "\xE2" + "e"}}));
+    record.MarcRecordIn(AssembleRecord(Leader('a', ' '), {{"001", "1"}, {"500", "  \x1F\xE1x" + b + "\xE2" + "e"}}));
     ASSERT_TRUE(record.FldFindFirst("500"));
     EXPECT_EQ(record.FldText(), "\x1F\xE1x" + b + "e\xCC\x81");
 }

@@ -1,12 +1,11 @@
-// Loading, validating and assembling records: byte-exact round trips, the validity texts, leader
-// repair, the directory parse, the leader and 008 accessors, and damaged input of every kind.
+// Loading, validating and assembling records: byte-exact round trips, the validity texts, what a
+// load of a damaged record skipped or guessed, leader repair, the leader and 008 accessors, format
+// codes, new records, the character set settings and the size limits. (Arbitrary damage is the
+// fuzz target's: fuzz/record.cpp.)
 #include <gtest/gtest.h>
 
-#include <random>
 #include <regex>
-#include <set>
 
-#include "Oracles.h"
 #include "base/Error.h"
 #include "kit/Files.h"
 #include "kit/MarcBuilder.h"
@@ -16,13 +15,14 @@
 
 using namespace linkmend;
 using namespace linkmend::test;
+using R = Utf8MarcRecordClass;
 
 namespace {
 
 class RecordStructure : public ::testing::Test {
 protected:
     ProfileFolder profile_;
-    Utf8MarcRecordClass rec_;
+    R rec_;
 };
 
 // A book with links and a vernacular field.
@@ -36,35 +36,19 @@ std::string With(std::string record, std::size_t pos, const std::string& octets)
     return record.replace(pos, octets.size(), octets);
 }
 
-TEST_F(RecordStructure, SampleRoundTripsByteExactUnderEitherOrder) {
+TEST_F(RecordStructure, SampleAndRealUtf8RecordsRoundTripByteExactUnderEitherOrder) {
+    rec_.DisableUtf8Decomposition(true);
     rec_.MarcRecordIn(kSample);
     EXPECT_EQ(rec_.IsMarcErrorText(), "");
     EXPECT_OCTETS(kSample, rec_.MarcRecordOut());
-    EXPECT_EQ(rec_.MarcRecordIn(), kSample);
     EXPECT_EQ(rec_.Directory(), kSample.substr(24, 8 * 12));
     EXPECT_FALSE(rec_.MarcRecordModified());
     TempDir folder;
-    Utf8MarcRecordClass ordered;
-    ordered.FldOrderFolder(folder.Path());  // the built-in order, which the record already follows
+    R ordered;  // the built-in order, which the record already follows
+    ordered.FldOrderFolder(folder.Path());
     ordered.MarcRecordIn(kSample);
     EXPECT_OCTETS(kSample, ordered.MarcRecordOut());
     EXPECT_FALSE(ordered.FldOrderChanged());
-}
-
-TEST_F(RecordStructure, AssembledRecordAgreesWithYaz) {
-    if (!HaveOracle("command -v yaz-marcdump", "yaz")) return;
-    rec_.MarcRecordIn(kSample);
-    rec_.FldFindFirst("245");
-    rec_.SfdFindFirst("c");
-    rec_.SfdText("C. Sandburg.");
-    TempDir dir;
-    const std::string dump = RunFilter(dir, "yaz-marcdump -i marc -o line /dev/stdin", rec_.MarcRecordOut());
-    EXPECT_NE(dump.find("245 10 $a Arithmetic / $c C. Sandburg.\n"), std::string::npos) << dump;
-    EXPECT_NE(dump.find("100 1  $a Sandburg, Carl, $d 1878-1967.\n"), std::string::npos) << dump;
-}
-
-TEST_F(RecordStructure, RealUtf8RecordsRoundTripByteExact) {
-    rec_.DisableUtf8Decomposition(true);
     for (const char* name : {"chabon.mrc", "summerland.mrc", "065001035.mrc"}) {
         const std::string path = SharedFile(std::string("real-marc/") + name);
         if (path.empty()) return;
@@ -86,6 +70,7 @@ TEST_F(RecordStructure, EveryValidityTestHasItsText) {
         {good.substr(0, 49), "Too short to be a MARC record"},
         {With(good, 2, "a"), "First 5 characters not all numeric"},
         {With(good, 0, Digits(good.size() + 1)), "Record length in leader does not match actual record length"},
+        {With(good, 0, "99999"), "Record length in leader does not match actual record length"},
         {With(good, 12, Digits(good.size() + 1)), "Base address of data longer than record length"},
         {With(good, 12, "00000"), "Base address of data unacceptable"},
         {With(good, 12, Digits(base + 1)), "Directory does not end with end-of-field character"},
@@ -96,9 +81,9 @@ TEST_F(RecordStructure, EveryValidityTestHasItsText) {
         EXPECT_EQ(rec_.IsMarcErrorText(), text);
         rec_.MarcRecordIn(record);
         EXPECT_EQ(rec_.IsMarcErrorText(), text);
-        EXPECT_EQ(rec_.MarcRecordOut(), "") << text;
-        EXPECT_EQ(rec_.Leader(), "") << text;
+        EXPECT_EQ(rec_.MarcRecordOut() + rec_.Leader(), "") << text;
         EXPECT_FALSE(rec_.FldMoveFirst());
+        EXPECT_EQ(rec_.LoadProblems(), 0);
     }
     EXPECT_TRUE(rec_.IsMarc(good));
     EXPECT_EQ(rec_.IsMarcErrorText(), "");
@@ -109,41 +94,64 @@ TEST_F(RecordStructure, EveryValidityTestHasItsText) {
     EXPECT_EQ(rec_.IsMarcErrorText(), "");
 }
 
-TEST_F(RecordStructure, LeaderMissingTwoOctetsIsRepaired) {
+// The loader reads a damaged record as it always did, and says what it had to skip or guess: each
+// kind named with its first entry, cleared by the next load.
+TEST_F(RecordStructure, DamagedDirectoriesLoadWhatTheyCanAndSaySo) {
+    const std::string clean = BuildRecord(kBookLeader, {"001 12345", "245 00 $aTitle", "856 40 $uhttp://x/"});
+    // Directory entries: 001 at 24, 245 at 36, 856 at 48; the length at +3, the start at +7.
+    const struct {
+        std::string record;
+        std::uint8_t problems;
+        std::string text, tags;  // the fields kept
+    } cases[] = {
+        {clean, 0, "", "001 245 856"},
+        {With(clean, 27, "00A6"), R::kEntrySkippedLengthNotNumber | R::kNo001,
+         "directory entry 001 skipped (length not a number); no 001 field", "245 856"},
+        {With(clean, 39, "-010"), R::kEntrySkippedLengthNotNumber, "directory entry 245 skipped (length not a number)",
+         "001 856"},
+        {With(clean, 51, "0001"), R::kEntrySkippedEmpty, "directory entry 856 skipped (empty)", "001 245"},
+        {With(With(clean, 39, "0000"), 51, "0000"), R::kEntrySkippedEmpty, "directory entry 245 skipped (empty)",
+         "001"},
+        {With(clean, 39, "10 A"), R::kEntryLengthGuessed, "directory entry 245 misread (length not a number)",
+         "001 245 856"},
+        {With(clean, 43, "0000x"), R::kEntryStartGuessed,
+         "directory entry 245 misread (starting position not a number)", "001 245 856"},
+        {With(clean, 51, "0017"), R::kEntryPastEnd, "directory entry 856 reaches past the end of the data",
+         "001 245 856"},
+        {clean + "\x1E\x1D", R::kLengthMismatch, "record longer than its leader says", "001 245 856"},
+        {BuildRecord(kBookLeader, {"245 00 $aA title long enough for a record"}), R::kNo001, "no 001 field", "245"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        rec_.MarcRecordIn(c.record);
+        ASSERT_EQ(rec_.IsMarcErrorText(), "");
+        EXPECT_EQ(rec_.LoadProblems(), c.problems);
+        EXPECT_EQ(rec_.LoadProblemText(), c.text);
+        std::string tags;
+        for (bool more = rec_.FldMoveFirst(); more; more = rec_.FldMoveNext())
+            tags += (tags.empty() ? "" : " ") + rec_.FldTag();
+        EXPECT_EQ(tags, c.tags);
+    }
+    // A start beyond the data gives an empty field, left out on assembly; a length past the data runs to
+    // its end.
+    rec_.MarcRecordIn(With(clean, 55, "09000"));
+    ASSERT_TRUE(rec_.FldFindFirst("856"));
+    EXPECT_EQ(rec_.FldText(), "");
+    EXPECT_EQ(rec_.MarcRecordOut(), BuildRecord(kBookLeader, {"001 12345", "245 00 $aTitle"}));
+    rec_.MarcRecordIn(With(clean, 51, "9999"));
+    ASSERT_TRUE(rec_.FldFindFirst("856"));
+    EXPECT_EQ(rec_.FldText(), D("$uhttp://x/{1E}"));
+    // Every entry claims the largest length and start: fields come out short or empty.
+    std::string wild = kSample;
+    for (std::size_t e = 0; e < 8; ++e) wild.replace(24 + 12 * e + 3, 9, "999999999");
+    rec_.MarcRecordIn(wild);
+    EXPECT_EQ(rec_.MarcRecordOut(), BuildRecord(kBookLeader, {"008 " + std::string(40, ' ')}));
+}
+
+TEST_F(RecordStructure, LeaderRepairAndFieldRulesOnLoad) {
     rec_.MarcRecordIn(kSample.substr(0, 18) + kSample.substr(20));  // "4500" now at position 19
     ASSERT_EQ(rec_.IsMarcErrorText(), "");
-    EXPECT_EQ(rec_.Leader().substr(18, 6), "  4500");
     EXPECT_TRUE(rec_.MarcRecordModified());
     EXPECT_OCTETS(With(kSample, 18, "  "), rec_.MarcRecordOut());
-}
-
-TEST_F(RecordStructure, AssemblyRewritesLeader22And23Only) {
-    const std::string record = BuildRecord("00000nam a2200000 a 4512", {"001 x1", "245 10 $aT"});
-    rec_.MarcRecordIn(record);
-    const std::string out = rec_.MarcRecordOut();
-    EXPECT_EQ(out.substr(20, 4), "4500");
-    EXPECT_EQ(out.substr(5, 15), record.substr(5, 15));
-    EXPECT_EQ(rec_.Leader().substr(22, 2), "00");
-}
-
-TEST_F(RecordStructure, BadDirectoryEntriesLoadWhatTheyCan) {
-    const std::string record = BuildRecord(kBookLeader, {"001 abc", "245 10 $aTitle", "500    $aNote"});
-    // Entry 2 (245): length zero; entry 3 (500): start beyond the data. The empty 500 is left out.
-    rec_.MarcRecordIn(With(With(record, 39, "0000"), 55, "09000"));
-    ASSERT_EQ(rec_.IsMarcErrorText(), "");
-    EXPECT_FALSE(rec_.FldTestFirst("245"));
-    EXPECT_TRUE(rec_.FldFindFirst("500"));
-    EXPECT_EQ(rec_.FldText(), "");
-    EXPECT_EQ(rec_.MarcRecordOut(), BuildRecord(kBookLeader, {"001 abc"}));
-    rec_.MarcRecordIn(With(record, 39, "00x9"));  // reads as 0: skipped
-    EXPECT_FALSE(rec_.FldTestFirst("245"));
-    EXPECT_TRUE(rec_.FldTestFirst("500"));
-    rec_.MarcRecordIn(With(BuildRecord(kBookLeader, {"001 abc", "245 10 $aTitle"}), 39, "9999"));
-    ASSERT_TRUE(rec_.FldFindFirst("245"));
-    EXPECT_EQ(rec_.FldText(), D("$aTitle{1E}"));  // longer than the data: runs to its end
-}
-
-TEST_F(RecordStructure, FieldRulesOnLoad) {
     // 008 of 38 octets is padded to 40; the 008 of a holdings record is cut to 32.
     rec_.MarcRecordIn(BuildRecord(kBookLeader, {"008 " + std::string(38, 'x'), "245 10 $aT"}));
     EXPECT_EQ(rec_.Fld008Length(), 38);
@@ -155,19 +163,14 @@ TEST_F(RecordStructure, FieldRulesOnLoad) {
     // A control field that begins with a delimiter loses the delimiter and its code.
     rec_.MarcRecordIn(BuildRecord(kBookLeader, {"001 $a123", "245 10 $aT"}));
     EXPECT_EQ(rec_.FldText(), "123");
-    // Text before the first delimiter is kept.
-    const std::string stray = BuildRecord(kBookLeader, {"001 1", "500    stray$aNote"});
-    rec_.MarcRecordIn(stray);
-    EXPECT_OCTETS(stray, rec_.MarcRecordOut());
-    // Indicators that are neither digits nor blanks become blanks unless forced.
-    const std::string odd = BuildRecord(kBookLeader, {"001 12345", "245 a1 $aTitle"});
+    // Text before the first delimiter is kept; indicators that are neither digits nor blanks
+    // become blanks unless forced.
+    const std::string odd = BuildRecord(kBookLeader, {"001 12345", "245 a1 $aTitle", "500    stray$aNote"});
     rec_.MarcRecordIn(odd);
     ASSERT_TRUE(rec_.FldFindFirst("245"));
     EXPECT_EQ(rec_.FldInd(), " 1");
     rec_.ForceInvalidIndicatorValues(true);
     rec_.MarcRecordIn(odd);
-    ASSERT_TRUE(rec_.FldFindFirst("245"));
-    EXPECT_EQ(rec_.FldInd(), "a1");
     EXPECT_OCTETS(odd, rec_.MarcRecordOut());
     // UTF-8: the alif U+02BE becomes the apostrophe modifier U+02BC.
     rec_.MarcRecordIn(BuildRecord(kBookLeader, {"245 10 $aQur{CA}{BE}an"}));
@@ -181,7 +184,7 @@ TEST_F(RecordStructure, Repeated035OfTheControlNumberIsDroppedUnlessSwitchedOff)
     EXPECT_TRUE(rec_.MarcRecordModified());
     WriteFile(profile_.File("MarcRecordClass.INI"),
               "[Booleans]\nRemoveDuplicate035Fields=False\nRdaReCast502fields=yes\n");
-    Utf8MarcRecordClass keeping;
+    R keeping;
     EXPECT_FALSE(keeping.RemoveDuplicative035Fields());
     EXPECT_TRUE(keeping.RdaReCast502Fields());
     EXPECT_FALSE(keeping.RemoveDuplicateOclcNumbers());
@@ -190,38 +193,30 @@ TEST_F(RecordStructure, Repeated035OfTheControlNumberIsDroppedUnlessSwitchedOff)
 }
 
 TEST_F(RecordStructure, LeaderAnd008AccessorsStayInside) {
-    rec_.MarcRecordIn(kSample);
-    EXPECT_EQ(rec_.GetLeaderValue(23, 2), "");
-    EXPECT_EQ(rec_.GetLeaderValue(6, 1), "a");
-    EXPECT_EQ(rec_.GetLeaderValue(-1, 1), "");
-    EXPECT_EQ(rec_.CharacterEncodingScheme(), "a");
+    rec_.MarcRecordIn(
+        BuildRecord("00000nam a2200000 a 4512", {"001 x1", "008 920219s1993    caua   j      000 0 eng  "}));
+    EXPECT_EQ(rec_.MarcRecordOut().substr(20, 4), "4500");  // assembly rewrites leader/22-23 only
+    EXPECT_EQ(rec_.GetLeaderValue(23, 2) + rec_.GetLeaderValue(-1, 1), "");
+    EXPECT_EQ(rec_.GetLeaderValue(6, 1) + rec_.CharacterEncodingScheme(), "aa");
     rec_.ChangeLeaderValue(23, "xx");  // does not fit: nothing changes
     EXPECT_EQ(rec_.Leader().substr(22, 2), "00");
-    rec_.ChangeLeaderValue(5, "n");
-    EXPECT_EQ(rec_.GetLeaderValue(5, 1), "n");
     rec_.Leader("99999dgm a2299999Ku 4511");  // copies positions 05-09 and 17-19 only
-    EXPECT_EQ(rec_.Leader(), kSample.substr(0, 5) + "dgm a22" + kSample.substr(12, 5) + "Ku 4500");
+    EXPECT_EQ(rec_.Leader().substr(5), "dgm a2200049Ku 4500");
     EXPECT_EQ(rec_.MarcRecordFormat(), "F");
     rec_.Leader("short");
-    EXPECT_EQ(rec_.GetLeaderValue(6, 1), "g");
     rec_.ChangeLeaderValue(6, "z");
     EXPECT_TRUE(rec_.IsAuthority());
     EXPECT_EQ(rec_.MarcRecordFormat(), "A");
-    EXPECT_EQ(rec_.Get008Value(7, 4), "1993");
-    EXPECT_EQ(rec_.Get008Value(38, 3), "");
-    EXPECT_EQ(rec_.Get008Value(0, 0), "");
+    EXPECT_EQ(rec_.Get008Value(7, 4) + "|" + rec_.Get008Value(38, 3) + rec_.Get008Value(0, 0), "1993|");
     rec_.Change008Value(35, "fre");
-    EXPECT_EQ(rec_.Get008Value(35, 3), "fre");
     rec_.Change008Value(39, "xx");  // past the end: ignored
-    EXPECT_EQ(rec_.Get008Value(38, 2), "  ");
+    EXPECT_EQ(rec_.Get008Value(35, 5), "fre  ");
 }
 
 TEST_F(RecordStructure, FormatCodesFollowTheTypeOfRecord) {
     const std::pair<const char*, const char*> table[] = {
-        {"am", "B"}, {"as", "S"}, {"ab", "S"}, {"ai", "S"}, {"tm", "B"}, {"cm", "M"}, {"dm", "M"},
-        {"im", "M"}, {"jm", "M"}, {"em", "P"}, {"fm", "P"}, {"gm", "F"}, {"km", "F"}, {"om", "F"},
-        {"rm", "F"}, {"mm", "D"}, {"bm", "U"}, {"pm", "U"}, {"u ", "H"}, {"v ", "H"}, {"x ", "H"},
-        {"y ", "H"}, {"z ", "A"}, {"q ", "Q"}, {"w ", "W"}, {"h ", "?"}};
+        {"am", "B"}, {"as", "S"}, {"ai", "S"}, {"tm", "B"}, {"dm", "M"}, {"jm", "M"}, {"fm", "P"}, {"km", "F"},
+        {"rm", "F"}, {"mm", "D"}, {"pm", "U"}, {"v ", "H"}, {"z ", "A"}, {"q ", "Q"}, {"w ", "W"}, {"h ", "?"}};
     for (const auto& [type, code] : table) {
         const std::string leader = With(kBookLeader, 6, type);
         EXPECT_EQ(rec_.SetFormatCode(leader), code) << type;
@@ -231,29 +226,19 @@ TEST_F(RecordStructure, FormatCodesFollowTheTypeOfRecord) {
 
 TEST_F(RecordStructure, NewRecordHasStampAndDefault008) {
     rec_.NewRecord("a", "m");
-    EXPECT_EQ(rec_.Leader().substr(5, 3), "nam");
-    EXPECT_EQ(rec_.MarcRecordFormat(), "B");
+    EXPECT_EQ(rec_.Leader().substr(5, 3) + rec_.MarcRecordFormat(), "namB");
     ASSERT_TRUE(rec_.FldFindFirst("005"));
     EXPECT_TRUE(std::regex_match(rec_.FldText(), std::regex("20[0-9]{12}\\.0")));
     ASSERT_TRUE(rec_.FldFindFirst("008"));
     EXPECT_EQ(rec_.FldText().size(), 40u);
-    const std::string out = rec_.MarcRecordOut();
-    Utf8MarcRecordClass again;
-    again.MarcRecordIn(out);
-    EXPECT_EQ(again.IsMarcErrorText(), "");
-    EXPECT_EQ(again.MarcRecordOut(), out);
     rec_.NewRecord("y");
     EXPECT_EQ(rec_.Leader().substr(6, 2), "y ");
     EXPECT_EQ(rec_.Get008Value(0, 40).size(), 32u);
-    rec_.NewRecord("z");
-    EXPECT_TRUE(rec_.IsAuthority());
     rec_.NewRecord("g");
     EXPECT_EQ(rec_.Leader().substr(6, 2), "ga");
 }
 
 TEST_F(RecordStructure, CharacterSetSettingsCheckTheirValues) {
-    rec_.CharacterSetIn(" utf8");
-    EXPECT_EQ(rec_.CharacterSetIn(), "U");
     const std::tuple<bool, const char*, const char*> bad[] = {
         {true, "quux", "Invalid value for CharacterSetIn property"},
         {true, "Y", "Invalid value for CharacterSetIn property"},
@@ -264,95 +249,20 @@ TEST_F(RecordStructure, CharacterSetSettingsCheckTheirValues) {
             ADD_FAILURE() << value << ": no error";
         } catch (const LinkmendError& e) {
             EXPECT_EQ(e.Number(), 380);
-            EXPECT_EQ(e.Source(), "MarcClass");
-            EXPECT_EQ(e.Description(), text);
+            EXPECT_EQ(e.Source() + ": " + e.Description(), std::string("MarcClass: ") + text);
         }
     }
+    rec_.CharacterSetIn(" utf8");
     rec_.CharacterSetOut("y");
-    EXPECT_EQ(rec_.CharacterSetOut(), "M");
+    EXPECT_EQ(rec_.CharacterSetIn() + rec_.CharacterSetOut(), "UM");
     rec_.CharacterSetOut("ulc");
-    EXPECT_EQ(rec_.CharacterSetOut(), "U");
     rec_.MarcRecordIn(kSample);
     EXPECT_TRUE(rec_.CharacterSetOutIsUlc());
     rec_.CharacterSetOut("u");
     EXPECT_FALSE(rec_.CharacterSetOutIsUlc());
 }
 
-// ---- Damaged input: never a crash; each record loads what it can or fails the validity test with
-// its text, and whatever loads assembles into a record that settles on reloading.
-
-const std::set<std::string> kValidityTexts = {"",
-                                              "Too short to be a MARC record",
-                                              "First 5 characters not all numeric",
-                                              "Record length in leader does not match actual record length",
-                                              "Base address of data longer than record length",
-                                              "Base address of data unacceptable",
-                                              "Directory does not end with end-of-field character",
-                                              "Record does not end with end-of-record character",
-                                              "Last field does not end with end-of-field character"};
-
-void Exercise(Utf8MarcRecordClass& rec, const std::string& input) {
-    rec.MarcRecordIn(input);
-    ASSERT_TRUE(kValidityTexts.count(rec.IsMarcErrorText())) << rec.IsMarcErrorText();
-    const std::string out = rec.MarcRecordOut();
-    if (!rec.IsMarcErrorText().empty()) {
-        ASSERT_EQ(out, "");
-        return;
-    }
-    rec.FldMoveTop();
-    while (rec.FldFindNext("856")) {
-        if (rec.SfdFindFirst("u")) rec.SfdText(Utf8MarcRecordClass::SafeStuff(rec.SfdText(), 1, 3, "xyz"));
-        rec.FldTextFormatted(0, false, 10, "0123456789abcdefghijklmnopqrstuvwxyz", "");
-    }
-    rec.TextFormatted();
-    if (out.size() < 50) return;  // a record of one or two tiny fields is short by nature
-    Utf8MarcRecordClass again;    // a damaged 008 may get its padding once; then it reloads to itself
-    again.MakeNoChange(true);
-    again.MarcRecordIn(out);
-    ASSERT_EQ(again.IsMarcErrorText(), "");
-    const std::string settled = again.MarcRecordOut();
-    ASSERT_NE(settled, "");
-    again.MarcRecordIn(settled);
-    ASSERT_EQ(again.MarcRecordOut(), settled);
-}
-
-TEST_F(RecordStructure, RandomDamageNeverBreaksLoadOrAssembly) {
-    std::mt19937 random(20240611);
-    auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
-    const std::string interesting = X("0123456789 {1D}{1E}{1F}|$a4{FF}{C3}{80}");
-    TempDir folder;
-    Utf8MarcRecordClass ordering;  // every other round reorders fields by the built-in instructions
-    ordering.FldOrderFolder(folder.Path());
-    for (int round = 0; round < 4000; ++round) {
-        std::string r = kSample;
-        for (int e = 0, edits = 1 + static_cast<int>(pick(4)); e < edits && !r.empty(); ++e) {
-            switch (pick(6)) {
-                case 0: r[pick(r.size())] = interesting[pick(interesting.size())]; break;
-                case 1: r[pick(r.size())] = static_cast<char>(pick(256)); break;
-                case 2: r.erase(pick(r.size()), 1 + pick(8)); break;
-                case 3:
-                    r.insert(pick(r.size()), std::string(1 + pick(4), interesting[pick(interesting.size())]));
-                    break;
-                case 4: r.resize(pick(r.size())); break;
-                default: {  // a leader or directory number rewritten
-                    const std::size_t at = pick(2) ? 12 : 24 + 12 * pick(8) + 3 + pick(2) * 4;
-                    if (at + 5 <= r.size()) r.replace(at, 5, Digits(pick(100000)));
-                }
-            }
-        }
-        SCOPED_TRACE("round " + std::to_string(round));
-        Exercise(round % 2 ? ordering : rec_, r);
-        if (HasFatalFailure()) return;
-    }
-    for (std::size_t n = 1; n < kSample.size(); ++n) {  // truncated at every length
-        Exercise(rec_, kSample.substr(0, n));
-        ASSERT_NE(rec_.IsMarcErrorText(), "") << n;
-    }
-}
-
-TEST_F(RecordStructure, ExtremeLengthsAndLargeRecords) {
-    Exercise(rec_, With(kSample, 0, "99999"));
-    EXPECT_EQ(rec_.IsMarcErrorText(), "Record length in leader does not match actual record length");
+TEST_F(RecordStructure, SizeLimitsOfTheFormat) {
     // A record of 99,999 octets made of thousands of small fields.
     std::vector<std::string> fields{"001 1"};
     for (int i = 0; i < 4700; ++i) fields.push_back("500    $a1234");
@@ -363,15 +273,7 @@ TEST_F(RecordStructure, ExtremeLengthsAndLargeRecords) {
     rec_.MarcRecordIn(big);
     ASSERT_EQ(rec_.IsMarcErrorText(), "");
     EXPECT_OCTETS(big, rec_.MarcRecordOut());
-    // Every entry claims the largest length and start: fields come out short or empty.
-    std::string wild = kSample;
-    for (std::size_t e = 0; e < 8; ++e) wild.replace(24 + 12 * e + 3, 9, "999999999");
-    Exercise(rec_, wild);
-    EXPECT_EQ(rec_.IsMarcErrorText(), "");
-    EXPECT_EQ(rec_.MarcRecordOut(), BuildRecord(kBookLeader, {"008 " + std::string(40, ' ')}));
-}
-
-TEST_F(RecordStructure, RecordTooLongForTheFormatIsNotAssembled) {
+    // A field of more than 9,999 octets, or a record of more than 99,999, is not assembled.
     rec_.MarcRecordIn(kSample);
     const std::string leader = rec_.Leader();
     ASSERT_TRUE(rec_.FldFindFirst("245"));

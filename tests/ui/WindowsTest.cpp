@@ -3,6 +3,8 @@
 // dialog, the progress window with Cancel, and the countdown window.
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -263,6 +265,39 @@ TEST_P(Windows, CountdownWindowWaitsForTheEveningOrEndsTheProgram) {
     }
 }
 
+// SIGTERM and SIGHUP are the progress window's Cancel during a run, even before its button is
+// enabled, and the countdown's Cancel during the countdown of a deferred run. One signal a test: the
+// program listens for them once.
+class StopSignals : public Windows {
+protected:
+    void Check(int signal, bool deferred, int status) {
+        Catalog().AddBib(1, {"245 00 $aT", "856 40 $uhttp://old.example/1"});
+        StemJob();
+        if (deferred) Set("General", "DeferredDSN", Db().ReadOnlyDsn());
+        bool raised = false;
+        auto raiseOnce = [&] {
+            const bool now = deferred ? host_->CountdownWindow() && host_->CountdownWindow()->isVisible()
+                                      : host_->ProgressWindow() != nullptr;
+            if (!raised && now) raised = std::raise(signal) == 0;
+        };
+        Start(raiseOnce).findChild<QCheckBox*>("chkProductionRun")->setChecked(true);
+        program_->now = [] { return DateTime::Parse("2024-05-01 09:00:00"); };
+        host_->ListenForStopSignals();
+        QTimer countdownWatch;
+        QObject::connect(&countdownWatch, &QTimer::timeout, raiseOnce);
+        countdownWatch.start(100);
+        EXPECT_EQ(Perform(), status);
+        EXPECT_TRUE(raised);
+        EXPECT_EQ(Catalog().Count("BIB_HISTORY WHERE ACTION_TYPE_ID = 2"), 0);
+        if (deferred) EXPECT_EQ(RunFile(".Report.txt"), "");
+        else EXPECT_EQ(RunLog().at(RunLog().size() - 2), "Cancel button clicked (1)");
+    }
+};
+
+TEST_P(StopSignals, HangUpDuringTheRunIsCancel) { Check(SIGHUP, false, 4); }
+TEST_P(StopSignals, TerminateDuringTheCountdownIsItsCancel) { Check(SIGTERM, true, 5); }
+
+LINKMEND_DB_TEST_SUITE(StopSignals);
 LINKMEND_DB_TEST_SUITE(Windows);
 
 }  // namespace

@@ -5,7 +5,7 @@
 # MARC files. Prints the executions each target reached. A crash, leak, timeout, sanitizer report
 # or failed property stops that target, keeps the input in build-fuzz/crashes/TARGET/ and makes the
 # script fail (after the other targets have run).
-#   fuzz/run.sh [SECONDS] [TARGET...]      for hours: fuzz/run.sh 14400
+#   tests/fuzz/run.sh [SECONDS] [TARGET...]      for hours: tests/fuzz/run.sh 14400
 # Targets: record file marc8_to_utf8 utf8_to_marc8 ini. The corpus (build-fuzz/corpus/TARGET) is
 # kept between runs, so a long run can be continued.
 set -eu
@@ -42,18 +42,18 @@ for t in $targets; do
   crashes=$build/crashes/$t
   log=$build/fuzz-$t.log
   mkdir -p "$corpus" "$crashes"
-  for folder in fuzz/seeds/$t fuzz/regressions/$t; do
+  for folder in tests/fuzz/seeds/$t tests/fuzz/regressions/$t; do
     if [ -d "$folder" ]; then cp "$folder"/* "$corpus"/ 2>/dev/null || true; fi
   done
-  if [ "$t" != ini ] && [ -d "$real" ]; then python3 fuzz/seeds.py real "$t" "$real" "$corpus" >/dev/null; fi
+  if [ "$t" != ini ] && [ -d "$real" ]; then python3 tests/fuzz/seeds.py real "$t" "$real" "$corpus" >/dev/null; fi
   case $t in
-    record) options="-max_len=20000 -dict=fuzz/marc.dict" ;;
-    file) options="-max_len=16384 -dict=fuzz/marc.dict" ;;
-    ini) options="-max_len=4096 -dict=fuzz/ini.dict" ;;
-    *) options="-max_len=4096 -dict=fuzz/marc.dict" ;;
+    record) options="-max_len=20000 -dict=tests/fuzz/marc.dict" ;;
+    file) options="-max_len=16384 -dict=tests/fuzz/marc.dict" ;;
+    ini) options="-max_len=4096 -dict=tests/fuzz/ini.dict" ;;
+    *) options="-max_len=4096 -dict=tests/fuzz/marc.dict" ;;
   esac
   # shellcheck disable=SC2086
-  if nice "$build/fuzz/fuzz_$t" $options -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
+  if nice "$build/tests/fuzz/fuzz_$t" $options -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix="$crashes/" "$corpus" >"$log" 2>&1; then
     status="no crash"
   else

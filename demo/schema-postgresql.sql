@@ -367,3 +367,80 @@ CREATE TABLE CALL_NO_TYPE (
     CALL_NO_TYPE char(1) NOT NULL PRIMARY KEY,
     CALL_NO_CODE varchar(10)
 );
+
+-- The batch-cataloguing component's replace of one record in one call, so that a write costs the
+-- program one round trip: the checks a replace makes, in the component's order, then the rows it
+-- writes, all in the call's transaction. Returns 0 when written, else the code of the first check
+-- that failed: 13 no such record, 22 unknown owning library (bibliographic), 19 holdings not linked
+-- to the bib, 23 no location with the 852 $b code (holdings), 24 cataloguing location not valid
+-- (the caller's verdict), 41 a history row newer than the date the record was read with. The record
+-- is split into segments of p_segment_size octets; the link-index rows come as arrays, in record
+-- order, a NULL text for a link without one. Other databases get the same rows statement by
+-- statement (src/catalog/RecordStore.cpp).
+CREATE FUNCTION linkmend_replace_record(
+    p_kind text, p_id integer, p_record bytea, p_segment_size integer, p_last_modified timestamp,
+    p_cataloging_location integer, p_cataloging_valid integer, p_now timestamp, p_operator text,
+    p_library integer, p_bib integer, p_location_code text, p_suppress text, p_index_type text,
+    p_subtypes text[], p_links text[], p_texts text[]) RETURNS integer
+    LANGUAGE plpgsql
+    SET search_path = linkmend_db, public
+    AS $$
+DECLARE
+    v_location integer;
+BEGIN
+    IF p_kind = 'BIB' THEN
+        PERFORM 1 FROM BIB_MASTER WHERE BIB_ID = p_id;
+        IF NOT FOUND THEN RETURN 13; END IF;
+        PERFORM 1 FROM LIBRARY WHERE LIBRARY_ID = p_library;
+        IF NOT FOUND THEN RETURN 22; END IF;
+        IF p_cataloging_valid = 0 THEN RETURN 24; END IF;
+        IF (SELECT max(ACTION_DATE) FROM BIB_HISTORY WHERE BIB_ID = p_id AND ACTION_TYPE_ID <> 1)
+           > p_last_modified THEN RETURN 41; END IF;
+        DELETE FROM BIB_DATA WHERE BIB_ID = p_id;
+        INSERT INTO BIB_DATA (BIB_ID, SEQNUM, RECORD_SEGMENT)
+            SELECT p_id, n + 1, substring(p_record FROM n * p_segment_size + 1 FOR p_segment_size)
+            FROM generate_series(0, (length(p_record) - 1) / p_segment_size) AS n WHERE length(p_record) > 0;
+        INSERT INTO BIB_HISTORY (BIB_ID, ACTION_DATE, OPERATOR_ID, LOCATION_ID, ACTION_TYPE_ID)
+            VALUES (p_id, p_now, p_operator, p_cataloging_location, 2);
+        UPDATE BIB_MASTER SET LIBRARY_ID = p_library, SUPPRESS_IN_OPAC = p_suppress, UPDATE_DATE = p_now
+            WHERE BIB_ID = p_id;
+    ELSIF p_kind = 'MFHD' THEN
+        PERFORM 1 FROM MFHD_MASTER WHERE MFHD_ID = p_id;
+        IF NOT FOUND THEN RETURN 13; END IF;
+        PERFORM 1 FROM BIB_MFHD WHERE MFHD_ID = p_id AND BIB_ID = p_bib;
+        IF NOT FOUND THEN RETURN 19; END IF;
+        SELECT LOCATION_ID INTO v_location FROM LOCATION WHERE LOCATION_CODE = p_location_code LIMIT 1;
+        IF NOT FOUND THEN RETURN 23; END IF;
+        IF p_cataloging_valid = 0 THEN RETURN 24; END IF;
+        IF (SELECT max(ACTION_DATE) FROM MFHD_HISTORY WHERE MFHD_ID = p_id AND ACTION_TYPE_ID <> 1)
+           > p_last_modified THEN RETURN 41; END IF;
+        DELETE FROM MFHD_DATA WHERE MFHD_ID = p_id;
+        INSERT INTO MFHD_DATA (MFHD_ID, SEQNUM, RECORD_SEGMENT)
+            SELECT p_id, n + 1, substring(p_record FROM n * p_segment_size + 1 FOR p_segment_size)
+            FROM generate_series(0, (length(p_record) - 1) / p_segment_size) AS n WHERE length(p_record) > 0;
+        INSERT INTO MFHD_HISTORY (MFHD_ID, ACTION_DATE, OPERATOR_ID, LOCATION_ID, ACTION_TYPE_ID)
+            VALUES (p_id, p_now, p_operator, p_cataloging_location, 2);
+        UPDATE MFHD_MASTER SET LOCATION_ID = v_location, SUPPRESS_IN_OPAC = p_suppress, UPDATE_DATE = p_now
+            WHERE MFHD_ID = p_id;
+    ELSIF p_kind = 'AUTH' THEN
+        PERFORM 1 FROM AUTH_MASTER WHERE AUTH_ID = p_id;
+        IF NOT FOUND THEN RETURN 13; END IF;
+        IF p_cataloging_valid = 0 THEN RETURN 24; END IF;
+        IF (SELECT max(ACTION_DATE) FROM AUTH_HISTORY WHERE AUTH_ID = p_id AND ACTION_TYPE_ID <> 1)
+           > p_last_modified THEN RETURN 41; END IF;
+        DELETE FROM AUTH_DATA WHERE AUTH_ID = p_id;
+        INSERT INTO AUTH_DATA (AUTH_ID, SEQNUM, RECORD_SEGMENT)
+            SELECT p_id, n + 1, substring(p_record FROM n * p_segment_size + 1 FOR p_segment_size)
+            FROM generate_series(0, (length(p_record) - 1) / p_segment_size) AS n WHERE length(p_record) > 0;
+        INSERT INTO AUTH_HISTORY (AUTH_ID, ACTION_DATE, OPERATOR_ID, LOCATION_ID, ACTION_TYPE_ID)
+            VALUES (p_id, p_now, p_operator, p_cataloging_location, 2);
+        UPDATE AUTH_MASTER SET UPDATE_DATE = p_now WHERE AUTH_ID = p_id;
+    ELSE
+        RAISE EXCEPTION 'linkmend_replace_record: no kind of record %', p_kind;
+    END IF;
+    DELETE FROM ELINK_INDEX WHERE RECORD_ID = p_id AND RECORD_TYPE = p_index_type;
+    INSERT INTO ELINK_INDEX (RECORD_ID, RECORD_TYPE, LINK_SUBTYPE, LINK, LINK_TEXT)
+        SELECT p_id, p_index_type, u.s, u.l, u.t
+        FROM unnest(p_subtypes, p_links, p_texts) WITH ORDINALITY AS u(s, l, t, n) ORDER BY u.n;
+    RETURN 0;
+END $$;

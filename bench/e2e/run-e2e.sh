@@ -3,26 +3,30 @@
 # N bibliographic records of which 20% carry the old stem, beside the Perl DBI + MARC::Record peer
 # (../shared/bench-peers/e2e.pl) on the same database in the same run.
 #
-#   sh bench/e2e/run-e2e.sh [BUILD_DIR] [--bibs N] [--postgres] [--run DIR]
+#   sh bench/e2e/run-e2e.sh [BUILD_DIR] [--bibs N] [--postgres] [--latency MS] [--run DIR]
 #
 # The database is made by demo/setup-demo.sh into DIR (default BUILD_DIR/bench-e2e; --postgres: a
 # throwaway PostgreSQL cluster, stopped at the end). Needs libdbd-sqlite3-perl (and libdbd-pg-perl for
-# PostgreSQL) for the peer; they are installed when missing.
+# PostgreSQL) for the peer; they are installed when missing. --latency MS (PostgreSQL only) puts
+# bench/e2e/latency_proxy.cpp between the server and both Linkmend and the peer, delaying each
+# direction by MS milliseconds (0: the proxy alone, without delay).
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 top=$here/../..
 build=$top/build
-bibs=100000 postgres="" run=""
+bibs=100000 postgres="" run="" latency=""
 case "${1:-}" in -*|"") ;; *) build=$(cd "$1" && pwd); shift ;; esac
 while [ $# -gt 0 ]; do
   case $1 in
     --bibs) bibs=$2; shift 2 ;;
     --postgres) postgres=--postgres; shift ;;
+    --latency) latency=$2; shift 2 ;;
     --run) run=$2; shift 2 ;;
     *) echo "run-e2e.sh: unknown option $1" >&2; exit 2 ;;
   esac
 done
 [ -n "$run" ] || run=$build/bench-e2e
+[ -z "$latency" ] || [ -n "$postgres" ] || { echo "run-e2e.sh: --latency needs --postgres" >&2; exit 2; }
 peer=$top/../shared/bench-peers/e2e.pl
 for pkg in libdbd-sqlite3-perl libdbd-pg-perl; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "ok installed" ||
@@ -31,6 +35,8 @@ done
 
 sh "$top/demo/setup-demo.sh" "$build" --bibs "$bibs" --run "$run" $postgres >/dev/null
 . "$run/env.sh"
+# The scratch work list goes to the run folder, away from any other run on the machine.
+export TMPDIR="$run"
 stems=$(python3 -c 'import json,sys; s=json.load(open(sys.argv[1])); print(s["old_stem"]); print(s["new_stem"])' "$run/demo-summary.json")
 old=$(printf '%s\n' "$stems" | sed -n 1p)
 new=$(printf '%s\n' "$stems" | sed -n 2p)
@@ -38,6 +44,16 @@ if [ -n "$postgres" ]; then
   host=$(sed -n 's/^Servername = //p' "$run/odbc.ini" | head -n 1)
   port=$(sed -n 's/^Port = //p' "$run/odbc.ini" | head -n 1)
   db=$(sed -n 's/^Database = //p' "$run/odbc.ini" | head -n 1)
+  if [ -n "$latency" ]; then
+    # Both data sources and the peer reach the server through the proxy.
+    c++ -O2 -pthread -o "$run/latency_proxy" "$here/latency_proxy.cpp"
+    proxy_port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    "$run/latency_proxy" "$proxy_port" "$port" "$latency" 7200 &
+    proxy=$!
+    trap 'kill $proxy 2>/dev/null || true' EXIT
+    sed -i "s/^Port = .*/Port = $proxy_port/" "$run/odbc.ini"
+    port=$proxy_port
+  fi
   dsn="dbi:Pg:dbname=$db;host=$host;port=$port;user=linkmend_reader;password=linkmend-reader-secret"
   prefix=linkmend_db.
 else
@@ -45,7 +61,7 @@ else
   prefix=main.
 fi
 
-echo "$(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores; $bibs bibs; $( [ -n "$postgres" ] && echo PostgreSQL || echo SQLite)"
+echo "$(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores; $bibs bibs; $( [ -n "$postgres" ] && echo PostgreSQL || echo SQLite)${latency:+, through the proxy with $latency ms each way}; load $(cut -d' ' -f1-3 /proc/loadavg)"
 python3 "$here/measure.py" "linkmend test run" "$build/src/app/linkmend" --batch
 python3 "$here/measure.py" "e2e.pl (peer, test run)" perl "$peer" "$dsn" "$prefix" "$old" "$new" "$run/peer-out.txt"
 python3 "$here/measure.py" "linkmend production run" "$build/src/app/linkmend" --batch --production

@@ -41,6 +41,7 @@ std::int32_t CatalogSession::SignOn(const std::string& voyagerPath, const std::s
     connection_.Disconnect();
     connection_.Connect(dsn, ReadIniValue(ini, "Database", "UID", 128),
                         UnscramblePassword(ReadIniValue(ini, "Database", "PWD", 256)));
+    for (const std::string_view sql : connection_.Driver().writeOnConnect) connection_.Execute(sql);
     prefix_ = ReadIniValue(ini, "Database", "TableNamePrefix", 64);
     if (!prefix_.empty() && prefix_.back() != '.') prefix_ += '.';
 

@@ -20,7 +20,6 @@ struct CatalogWriter::Impl {
     RecordStore store;  // after the session: its statements go before the connection
     StoredRecord record;
     std::string lastDriverMessage;
-    DateTime lastWriteDate;
 
     // Starts an operation on a signed-on session: 26 without one, else the record's own checks.
     std::int32_t CheckRecord(const std::string& text, const RecordKind& kind) {
@@ -48,7 +47,7 @@ CatalogWriter::CatalogWriter(std::function<DateTime()> clock) : impl_(std::make_
 CatalogWriter::~CatalogWriter() = default;
 
 const std::string& CatalogWriter::LastDriverMessage() const { return impl_->lastDriverMessage; }
-const DateTime& CatalogWriter::LastWriteDate() const { return impl_->lastWriteDate; }
+const DateTime& CatalogWriter::LastWriteDate() const { return impl_->store.LastWriteDate(); }
 
 std::int32_t CatalogWriter::SignOn(const std::string& voyagerPath, const std::string& operatorId,
                                    const std::string& password) {
@@ -64,12 +63,20 @@ std::int32_t CatalogWriter::ReplaceBibRecord(std::int32_t bibId, const std::stri
     Impl& w = *impl_;
     if (const std::int32_t code = w.CheckRecord(record, kBibKind); code != kSuccess) return code;
     return w.Guarded(kModifyError, [&] {
-        if (bibId <= 0 || !w.session.RecordExists(kBibKind, bibId)) return kBadRecordId;
+        if (bibId <= 0) return kBadRecordId;
+        if (w.store.ChecksInOneCall()) {
+            ReplaceChecks checks{
+                lastModified, w.session.CatalogingLocationValid(catalogingLocationId), owningLibraryId, 0, {},
+                suppressed};
+            return w.store.WriteChecked(kBibKind, bibId, record, w.record.LinkIndexRows(), catalogingLocationId,
+                                        checks);
+        }
+        if (!w.session.RecordExists(kBibKind, bibId)) return kBadRecordId;
         if (!w.session.LibraryExists(owningLibraryId)) return kBadOwningLibrary;
         if (!w.session.CatalogingLocationValid(catalogingLocationId)) return kBadCatalogingLocation;
         if (w.session.UpdatedSince(kBibKind, bibId, lastModified)) return kUpdatedSinceRead;
-        w.lastWriteDate = w.store.Write(kBibKind, bibId, record, w.record.LinkIndexRows(), catalogingLocationId,
-                                        {owningLibraryId, std::string(suppressed ? "Y" : "N")});
+        w.store.Write(kBibKind, bibId, record, w.record.LinkIndexRows(), catalogingLocationId,
+                      {owningLibraryId, std::string(suppressed ? "Y" : "N")});
         return kSuccess;
     });
 }
@@ -83,15 +90,21 @@ std::int32_t CatalogWriter::ReplaceHoldingsRecord(std::int32_t mfhdId, const std
     std::string code852b;
     if (const std::int32_t code = w.record.LocationCode(code852b); code != kSuccess) return code;
     return w.Guarded(kModifyError, [&] {
-        if (mfhdId <= 0 || !w.session.RecordExists(kHoldingsKind, mfhdId)) return kBadRecordId;
+        if (mfhdId <= 0) return kBadRecordId;
+        if (w.store.ChecksInOneCall()) {
+            ReplaceChecks checks{
+                lastModified, w.session.CatalogingLocationValid(catalogingLocationId), 0, bibId, code852b, suppressed};
+            return w.store.WriteChecked(kHoldingsKind, mfhdId, record, w.record.LinkIndexRows(), catalogingLocationId,
+                                        checks);
+        }
+        if (!w.session.RecordExists(kHoldingsKind, mfhdId)) return kBadRecordId;
         if (!w.session.HoldingsBelongToBib(mfhdId, bibId)) return kBadLinkedBib;
         const auto locationId = w.session.LocationId(code852b);
         if (!locationId) return kBadLocationCode;
         if (!w.session.CatalogingLocationValid(catalogingLocationId)) return kBadCatalogingLocation;
         if (w.session.UpdatedSince(kHoldingsKind, mfhdId, lastModified)) return kUpdatedSinceRead;
-        w.lastWriteDate = w.store.Write(
-            kHoldingsKind, mfhdId, record, w.record.LinkIndexRows(), catalogingLocationId,
-            {static_cast<std::int32_t>(std::atoi(locationId->c_str())), std::string(suppressed ? "Y" : "N")});
+        w.store.Write(kHoldingsKind, mfhdId, record, w.record.LinkIndexRows(), catalogingLocationId,
+                      {static_cast<std::int32_t>(std::atoi(locationId->c_str())), std::string(suppressed ? "Y" : "N")});
         return kSuccess;
     });
 }
@@ -102,11 +115,17 @@ std::int32_t CatalogWriter::ReplaceAuthorityRecord(std::int32_t authId, const st
     Impl& w = *impl_;
     if (const std::int32_t code = w.CheckRecord(record, kAuthorityKind); code != kSuccess) return code;
     return w.Guarded(kModifyError, [&] {
-        if (authId <= 0 || !w.session.RecordExists(kAuthorityKind, authId)) return kBadRecordId;
+        if (authId <= 0) return kBadRecordId;
+        if (w.store.ChecksInOneCall()) {
+            ReplaceChecks checks{lastModified, w.session.CatalogingLocationValid(catalogingLocationId), 0, 0, {},
+                                 false};
+            return w.store.WriteChecked(kAuthorityKind, authId, record, w.record.LinkIndexRows(), catalogingLocationId,
+                                        checks);
+        }
+        if (!w.session.RecordExists(kAuthorityKind, authId)) return kBadRecordId;
         if (!w.session.CatalogingLocationValid(catalogingLocationId)) return kBadCatalogingLocation;
         if (w.session.UpdatedSince(kAuthorityKind, authId, lastModified)) return kUpdatedSinceRead;
-        w.lastWriteDate =
-            w.store.Write(kAuthorityKind, authId, record, w.record.LinkIndexRows(), catalogingLocationId, {});
+        w.store.Write(kAuthorityKind, authId, record, w.record.LinkIndexRows(), catalogingLocationId, {});
         return kSuccess;
     });
 }

@@ -33,8 +33,10 @@ struct CandidateBibs {
     }
 };
 
-void AddHoldingsRow(VgerReaderClass7& reader, RunLog& log, CandidateBibs& bibs, const std::string& mfhdId) {
-    const std::string bib = reader.BibNumberForHoldLink(mfhdId);
+void AddHoldingsRow(RunLog& log, CandidateBibs& bibs, const std::string& mfhdId,
+                    const std::unordered_map<std::string, std::string>& bibOfHoldings) {
+    const auto found = bibOfHoldings.find(mfhdId);
+    const std::string bib = found == bibOfHoldings.end() ? std::string() : found->second;
     if (bib.empty()) {
         // Holdings without a bibliographic record cannot be screened or written back.
         log.LogLine("No bibliographic record for holdings " + mfhdId);
@@ -68,25 +70,38 @@ void DatabaseSource::SelectCandidates(const std::string& stem, RunContext& run) 
     workList_.Create(program_.temporaryFolder);
     log.LogLine("Record IDs will be written to " + workList_.Path());
 
+    // The rows are taken up a thousand at a time, so that the bibs of their holdings links are looked
+    // up together and memory does not grow with the rows; the window's messages run, and the cancel
+    // checkpoint comes, once per row as they are taken up.
+    constexpr std::size_t kRowsPerLookup = 1000;
+    std::vector<std::pair<std::string, std::string>> links;  // RECORD_ID, RECORD_TYPE
+    std::vector<std::string> holdingsIds;
     CandidateBibs bibs;
     std::int32_t rows = 0;
-    while (reader.GetNextRow(standing)) {
-        LetWindowMessagesRun();
-        const std::string id = reader.CurrentRow(1);
-        const std::string type = reader.CurrentRow(2);
-        if (log.IsOn()) log.LogLine("Line from SQL: " + id + " " + type);
-        ++rows;
-        if (rows % 10 == 0 && !bibs.list.empty())
-            run.Host().ProgressRetrieved("Read " + std::to_string(rows) + " lines");
-        run.Checkpoint("1");
-        if (type == "H" || type == "M") {
-            AddHoldingsRow(reader, log, bibs, id);
-        } else if (type == "B") {
-            bibs.Entry(id, true).ownLink = true;
-        } else {
-            workList_.Add(id, type);
+    for (bool more = true; more;) {
+        links.clear();
+        holdingsIds.clear();
+        while (links.size() < kRowsPerLookup && (more = reader.GetNextRow(standing))) {
+            links.emplace_back(reader.CurrentRow(1), reader.CurrentRow(2));
+            if (links.back().second == "H" || links.back().second == "M") holdingsIds.push_back(links.back().first);
         }
-        LetWindowMessagesRun();
+        const std::unordered_map<std::string, std::string> bibOfHoldings = reader.BibNumbersForHoldLinks(holdingsIds);
+        for (const auto& [id, type] : links) {
+            LetWindowMessagesRun();
+            if (log.IsOn()) log.LogLine("Line from SQL: " + id + " " + type);
+            ++rows;
+            if (rows % 10 == 0 && !bibs.list.empty())
+                run.Host().ProgressRetrieved("Read " + std::to_string(rows) + " lines");
+            run.Checkpoint("1");
+            if (type == "H" || type == "M") {
+                AddHoldingsRow(log, bibs, id, bibOfHoldings);
+            } else if (type == "B") {
+                bibs.Entry(id, true).ownLink = true;
+            } else {
+                workList_.Add(id, type);
+            }
+            LetWindowMessagesRun();
+        }
     }
     log.LogLine("SQL lines all processed; retained " + std::to_string(bibs.list.size()) + " bibs");
 

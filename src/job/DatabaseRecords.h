@@ -4,12 +4,15 @@
 // batch-cataloguing component writes changed records back.
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "job/RecordSink.h"
 #include "job/RecordSource.h"
 #include "job/ScratchWorkList.h"
+#include "voyager/RecordBlock.h"
 
 namespace linkmend {
 
@@ -17,7 +20,9 @@ struct Program;
 
 // Reads through the global reader with the profile's read-only account; the work list goes to a
 // scratch file of the run's own, removed by Close. Rights are the profile operator's (owning
-// libraries as the profile names them).
+// libraries as the profile names them). Candidates are read ahead a block at a time (the profile's
+// RecordsPerBlock): the block's records come in a few statements; a record asked for a second
+// time in its block, and every other kind, is read on its own when asked for.
 class DatabaseSource final : public RecordSource {
 public:
     explicit DatabaseSource(Program& program) : program_(program) {}
@@ -28,14 +33,22 @@ public:
     OperatorRights Rights() override;
     void SelectCandidates(const std::string& stem, RunContext& run) override;
     std::int32_t CandidateTotal() const override { return workList_.Total(); }
-    std::vector<Candidate> NextCandidates(std::size_t most) override { return workList_.Next(most); }
+    std::vector<Candidate> NextCandidates(std::size_t most) override;
     RetrievedRecord Retrieve(const Candidate& candidate) override;
     void HandOverItem(const Candidate& candidate) override;
     std::vector<std::string> LinkDump(const std::string& recordId) override;
 
 private:
+    void ReadAhead();
+    // The record as the block read it; false when the block does not hold it (or gave it already).
+    bool FromBlock(const Candidate& candidate, RetrievedRecord& r);
+
     Program& program_;
     ScratchWorkList workList_;
+    OperatorRights rights_;
+    std::deque<Candidate> ahead_;  // read ahead, not yet handed out
+    RecordBlock block_;
+    std::unordered_set<std::string> served_;  // "type id" of the block's records handed out
 };
 
 // Writes through the program's batch-cataloguing component, signed on as the profile's operator

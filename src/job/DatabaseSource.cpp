@@ -34,13 +34,95 @@ OperatorRights DatabaseSource::Rights() {
     rights.itemUpdate = reader.OperatorItemUpdate();
     rights.allOwningLibraries = p.AllOwningLibraries;
     rights.owningLibraries = p.OwningLibraryString;
+    rights_ = rights;
     return rights;
 }
 
+std::vector<Candidate> DatabaseSource::NextCandidates(std::size_t most) {
+    if (ahead_.empty()) ReadAhead();
+    std::vector<Candidate> out;
+    while (!ahead_.empty() && out.size() < most) {
+        out.push_back(std::move(ahead_.front()));
+        ahead_.pop_front();
+    }
+    return out;
+}
+
+void DatabaseSource::ReadAhead() {
+    block_ = RecordBlock();
+    served_.clear();
+    const std::int32_t perBlock = program_.profile.RecordsPerBlock;
+    for (Candidate& c : workList_.Next(static_cast<std::size_t>(std::max(perBlock, 1)))) ahead_.push_back(std::move(c));
+    VgerReaderClass7& reader = program_.reader.Reader();
+    if (perBlock < 2 || ahead_.empty() || reader.Engine().Driver().blockMarkers == 0) return;
+    // Only the records screening will ask for: kinds the operator may update.
+    BlockRequest request;
+    for (const Candidate& c : ahead_) {
+        if (!rights_.MayUpdate(c.type)) continue;
+        if (c.type == "B") request.bibs.push_back(c.id);
+        else if (c.type == "H" || c.type == "M") request.holdings.push_back(c.id);
+        else if (c.type == "A") request.authorities.push_back(c.id);
+        else if (c.type == "I") request.items.push_back(c.id);
+    }
+    request.holdingsBibLibraries = !program_.profile.AllOwningLibraries;
+    request.itemLibraries = !program_.profile.AllOwningLibraries;
+    block_ = reader.RetrieveRecordBlock(request);
+}
+
+bool DatabaseSource::FromBlock(const Candidate& candidate, RetrievedRecord& r) {
+    const std::string& type = candidate.type;
+    const std::string& id = candidate.id;
+    // A record met again in its block may have been written back meanwhile: it is read afresh.
+    if (!served_.insert(type + " " + id).second) return false;
+    if (type == "B") {
+        const auto found = block_.bibs.find(id);
+        if (found == block_.bibs.end()) return false;
+        const BibBlockRecord& b = found->second;
+        r.octets = b.record;
+        r.owningLibrary = b.owningLibrary;
+        r.lastModified = b.history.LastModified();
+        r.suppressed = b.suppressed;
+        return true;
+    }
+    if (type == "H") {
+        const auto found = block_.holdings.find(id);
+        if (found == block_.holdings.end()) return false;
+        const HoldBlockRecord& h = found->second;
+        if (!program_.profile.AllOwningLibraries && !h.bibRecordNumber.empty()) {
+            const auto library = block_.libraries.find(h.bibRecordNumber);
+            if (library == block_.libraries.end()) return false;
+            r.owningLibrary = library->second;
+        }
+        r.octets = h.record;
+        r.lastModified = DateTime::Parse(h.history.updateDate);
+        r.location = h.locationId;
+        r.holdingsBib = h.bibRecordNumber;
+        r.suppressed = h.suppressed;
+        return true;
+    }
+    if (type == "I") {
+        const auto found = block_.items.find(id);
+        if (found == block_.items.end()) return false;
+        VgerReaderClass7& reader = program_.reader.Reader();
+        reader.UseBlockItem(id, found->second);
+        if (!program_.profile.AllOwningLibraries) r.owningLibrary = found->second.owningLibrary;
+        return true;
+    }
+    if (type == "A") {
+        const auto found = block_.authorities.find(id);
+        if (found == block_.authorities.end()) return false;
+        r.octets = found->second.record;
+        r.lastModified = found->second.history.LastModified();
+        return true;
+    }
+    return false;
+}
+
 RetrievedRecord DatabaseSource::Retrieve(const Candidate& candidate) {
+    RetrievedRecord r;
+    if (FromBlock(candidate, r)) return r;
     VgerReaderClass7& reader = program_.reader.Reader();
     const bool librariesApply = !program_.profile.AllOwningLibraries;
-    RetrievedRecord r;
     if (candidate.type == "B") {
         reader.RetrieveBibRecord(candidate.id);
         r.owningLibrary = reader.BibOwningLibraryNumber();

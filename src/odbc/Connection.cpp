@@ -103,17 +103,28 @@ void Connection::Fail(std::int16_t rc, HandleType type, RawHandle handle, std::s
 
 Statement Connection::Prepare(std::string_view sql) { return Statement(*this, std::string(sql)); }
 
+Statement Connection::PrepareWrite(std::string_view sql) {
+    return Statement(*this, std::string(sql), driver_->keptWriteHead);
+}
+
 long long Connection::Execute(std::string_view sql) {
     Statement s(*this, std::string(sql));
     return s.Execute();
 }
 
-Statement::Statement(Connection& connection, std::string sql) : connection_(&connection), sql_(std::move(sql)) {
+Statement::Statement(Connection& connection, std::string sql, std::string_view head)
+    : connection_(&connection), sql_(std::move(sql)) {
     if (!connection.dbc_) throw LinkmendError(ObjectError(1005), kErrorSource, "Not connected: " + sql_);
     if (!Succeeded(stmt_.Allocate(connection.dbc_.Get())))
         connection.Fail(SQL_ERROR, HandleType::Connection, connection.dbc_.Get(), sql_);
     std::string scratch;
-    const std::string_view text = connection.driver_->Adapt(sql_, scratch);
+    std::string_view text = connection.driver_->Adapt(sql_, scratch);
+    std::string headed;
+    if (!head.empty()) {
+        headed.reserve(head.size() + text.size());
+        headed.append(head).append(text);
+        text = headed;
+    }
     const SQLRETURN rc =
         Traced("SQLPrepare", SQLPrepare(stmt_.Get(), Chars(text), static_cast<SQLINTEGER>(text.size())));
     if (!Succeeded(rc)) connection.Fail(rc, HandleType::Statement, stmt_.Get(), sql_);

@@ -28,6 +28,8 @@ public:
     void Disconnect() noexcept;
     bool Connected() const { return static_cast<bool>(dbc_); }
     const std::string& DbmsName() const { return dbmsName_; }
+    // The database's row of the driver table (the fallback row before connecting).
+    const DriverSettings& Driver() const { return *driver_; }
     RawHandle Handle() const { return dbc_.Get(); }
 
     // Outside a transaction every statement commits by itself. Inside one, nothing is kept until
@@ -39,6 +41,10 @@ public:
 
     // The statement must not outlive this connection.
     Statement Prepare(std::string_view sql);
+    // An INSERT, UPDATE or DELETE to be run many times: sent behind the driver row's keptWriteHead,
+    // so that the driver keeps it prepared; its affected row count is then unknown. Errors word it
+    // as given.
+    Statement PrepareWrite(std::string_view sql);
     // Runs one statement without parameters; returns the affected row count (-1 when unknown).
     long long Execute(std::string_view sql);
 
@@ -80,7 +86,7 @@ public:
 
 private:
     friend class Connection;
-    Statement(Connection& connection, std::string sql);
+    Statement(Connection& connection, std::string sql, std::string_view head = {});
 
     enum class Kind { Unset, Null, Text, Int32, Int64, Binary };
     struct Param;  // holds an ODBC length indicator

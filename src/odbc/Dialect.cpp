@@ -104,6 +104,12 @@ namespace {
 
 constexpr std::string_view kFunctionProbe = "SELECT RAWTOHEX('A'), HEXTORAW('41'), CHR(65)";
 
+// Each replace commits some twenty pages to the write-ahead log; SQLite's default copies the log
+// into the database (and syncs both) every 1,000 pages, so that the pages every replace touches (the
+// tails of the history and link tables, their index pages) were copied again every fifty records.
+// Every 10,000 pages (about 40 MB of log) copies them a tenth as often; a crash of the program still
+// loses nothing committed (demo/README.md says what the sync setting promises).
+constexpr std::string_view kSqliteWriteOnConnect[] = {"PRAGMA wal_autocheckpoint = 10000"};
 // Oracle's SET TRANSACTION READ ONLY ends with the transaction, and with autocommit that is the
 // next statement; the session-wide READ_ONLY parameter (Oracle 23 on) is the closest guarantee.
 // Older releases refuse it: there the read-only account is the only guard.
@@ -112,6 +118,21 @@ constexpr std::string_view kOracleReadOnly[] = {"ALTER SESSION SET READ_ONLY = T
 constexpr std::string_view kPostgresReadOnly[] = {"SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"};
 
 // One row per kind of database, most specific first; the last row takes any other name.
+//
+// Block reads send "WHERE BIB_ID IN (?, ?, ...)" with the block's ids. Oracle refuses an IN-list of
+// more than 1000 expressions (ORA-01795). Its queries see one moment each unless the transaction
+// says otherwise: a block that must see one moment throughout would begin with "SET TRANSACTION
+// READ ONLY" (autocommit off, as the block transaction has it) and end with COMMIT. SQLite's
+// builds before 3.32 take at most 999 markers per statement; a block transaction there takes the
+// read lock once instead of per statement, and WAL lets the writer go on meanwhile. PostgreSQL
+// takes 65535 markers; there a block goes without a transaction of its own: under READ COMMITTED a
+// transaction would not hold one snapshot for the block anyway, and psqlODBC wraps each statement
+// inside one in a savepoint of its own, a further round trip per statement. (The reader reads a
+// block's history before its segments, so that a record saved meanwhile is refused at the write
+// however the block's statements see the database.) The database side must provide, besides
+// RAWTOHEX, HEXTORAW and CHR where the database lacks them, the function named in replaceFunction
+// where one is named (PostgreSQL: demo/schema-postgresql.sql), so that a write-back costs one round
+// trip.
 constexpr DriverSettings kDrivers[] = {
     {.dbmsName = "Oracle",
      .match = NameMatch::Prefix,
@@ -121,7 +142,9 @@ constexpr DriverSettings kDrivers[] = {
      .missingFunctions = "",
      .onConnect = {},
      .readOnlySession = kOracleReadOnly,
-     .readOnlyMayFail = true},
+     .readOnlyMayFail = true,
+     .blockMarkers = 1000,
+     .blockTransaction = true},
     {.dbmsName = "SQLite",
      .match = NameMatch::Whole,
      .unnamed = false,
@@ -132,7 +155,14 @@ constexpr DriverSettings kDrivers[] = {
      .onConnect = {},
      // The reading data source opens the file read-only (mode=ro): the file itself refuses writes.
      .readOnlySession = {},
-     .readOnlyMayFail = false},
+     .readOnlyMayFail = false,
+     .blockMarkers = 999,
+     .blockTransaction = true,
+     // The SQLite driver keeps a statement prepared only when it reads as a query; any other
+     // statement it parses again at each SQLExecute. Behind a WITH clause a write reads as one, and
+     // still runs at SQLExecute, its errors reported there.
+     .keptWriteHead = "WITH LINKMEND_KEPT AS (SELECT 1) ",
+     .writeOnConnect = kSqliteWriteOnConnect},
     {.dbmsName = "PostgreSQL",
      .match = NameMatch::Whole,
      .unnamed = false,
@@ -142,7 +172,10 @@ constexpr DriverSettings kDrivers[] = {
                          "(demo/schema-postgresql.sql) into it",
      .onConnect = {},
      .readOnlySession = kPostgresReadOnly,
-     .readOnlyMayFail = false},
+     .readOnlyMayFail = false,
+     .blockMarkers = 1000,
+     .blockTransaction = false,
+     .replaceFunction = "LINKMEND_REPLACE_RECORD"},
     {.dbmsName = "",
      .match = NameMatch::Any,
      .unnamed = false,
@@ -151,7 +184,9 @@ constexpr DriverSettings kDrivers[] = {
      .missingFunctions = "",
      .onConnect = {},
      .readOnlySession = {},
-     .readOnlyMayFail = false},
+     .readOnlyMayFail = false,
+     .blockMarkers = 0,
+     .blockTransaction = false},
 };
 
 }  // namespace

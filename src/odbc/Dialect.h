@@ -30,6 +30,19 @@ struct DriverSettings {
     // database too old to know them keeps the connection, guarded by the account's rights alone.
     std::span<const std::string_view> readOnlySession = {};
     bool readOnlyMayFail = false;
+    // Records read by the block: the most "?" markers one IN-list of ids may hold (0: records are
+    // read one at a time), and whether each block's statements run in one read transaction.
+    std::uint16_t blockMarkers = 0;
+    bool blockTransaction = false;
+    // The database side's function that checks and writes one replaced record in one call (the
+    // batch-cataloguing stand-in's writes), called with the table-name prefix; "" for none: the
+    // writes then go statement by statement.
+    std::string_view replaceFunction = {};
+    // Put before an INSERT, UPDATE or DELETE that is prepared once and run many times, where the
+    // driver would otherwise prepare it afresh at every run ("": sent as it is).
+    std::string_view keptWriteHead = {};
+    // Run by the batch-cataloguing stand-in on its read-write connection after connecting, in order.
+    std::span<const std::string_view> writeOnConnect = {};
 
     bool Recognises(std::string_view name) const;
     // The statement to send: sql itself when nothing changes, otherwise RewriteSelectUnique's copy

@@ -5,6 +5,7 @@
 #include "base/Error.h"
 #include "base/MessagePump.h"
 #include "odbc/EngineState.h"
+#include "odbc/PreparedQuery.h"
 
 namespace linkmend {
 namespace {
@@ -24,6 +25,7 @@ VgerReaderDllClass6::~VgerReaderDllClass6() {
     if (handlesBorrowed_) {
         // The lender's connection owns everything allocated on it; leave it all alone.
         for (auto& s : sets_) s->statement.Release();
+        for (auto& [sql, query] : prepared_) query->statement_.Release();
         env_.Release();
         dbc_.Release();
         return;
@@ -161,6 +163,8 @@ void VgerReaderDllClass6::RunAtConnect(std::string_view sql, std::string_view wh
 
 void VgerReaderDllClass6::Disconnect() {
     if (handlesBorrowed_ || !connected_) return;
+    EndReadTransaction();
+    DropPrepared();
     for (auto& s : sets_) {
         if (!s->statement) continue;
         odbc::Traced("SQLFreeStmt", SQLFreeStmt(s->statement.Get(), SQL_CLOSE));

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -16,6 +17,8 @@
 #include "odbc/HandleOwner.h"
 
 namespace linkmend {
+
+class PreparedQuery;
 
 class VgerReaderDllClass6 {
 public:
@@ -74,6 +77,8 @@ public:
 
     // The DBMS name the driver reported at connection ("" before).
     const std::string& DbmsName() const { return dbmsName_; }
+    // The connected database's row of the driver table (the fallback row before connecting).
+    const odbc::DriverSettings& Driver() const { return *driver_; }
     // The table the next connection chooses its database's row from; the built-in one unless a
     // caller (a test) gives another, which must outlive the engine.
     void DriverTable(std::span<const odbc::DriverSettings> rows) { driverTable_ = rows; }
@@ -141,6 +146,16 @@ public:
     const std::string& TraceFileName() const { return traceFile_; }
     void TraceFileName(std::string name) { traceFile_ = std::move(name); }
 
+    // --- Prepared statements and read transactions ---------------------------------------------
+    // The statement prepared for sql (markers "?") on this connection, connecting first when
+    // needed; made on the first request and kept until Disconnect.
+    PreparedQuery& Prepared(const std::string& sql);
+    // Until EndReadTransaction, the connection's statements run in one transaction (the database
+    // takes its locks, or its snapshot, once). The end commits and never throws.
+    void BeginReadTransaction();
+    void EndReadTransaction() noexcept;
+    bool InReadTransaction() const { return inReadTransaction_; }
+
     // --- Counters and version -------------------------------------------------------------------
     std::int32_t SqlStatementsSubmitted() const { return statementsSubmitted_; }
     std::int32_t RetrievalRequestsSubmitted() const { return retrievalsSubmitted_; }
@@ -162,6 +177,7 @@ public:
                               const std::function<void(const CatalogColumn&)>& each);
 
 private:
+    friend class PreparedQuery;
     // Defined with the engine's internals; they hold ODBC types.
     struct Parameter;
     struct BlockBuffers;
@@ -194,6 +210,7 @@ private:
     std::int16_t ResolveRowArguments(std::int16_t setOrColumn, std::int16_t column);
     [[noreturn]] void RaiseBadSet(std::int16_t set) const;
     void SetTraceOption(bool on);
+    void DropPrepared() noexcept;
 
     std::string dsn_, uid_, pwd_;
     odbc::EnvHandle env_;
@@ -223,6 +240,8 @@ private:
     const odbc::DriverSettings* driver_ = &odbc::DriverFor({});  // the connected database's row
     std::string adaptedSql_;
     std::array<char, kFetchBufferBytes> fetchBuffer_{};
+    std::unordered_map<std::string, std::unique_ptr<PreparedQuery>> prepared_;
+    bool inReadTransaction_ = false;
 };
 
 }  // namespace linkmend

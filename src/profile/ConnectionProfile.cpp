@@ -1,5 +1,7 @@
 #include "profile/ConnectionProfile.h"
 
+#include <algorithm>
+
 #include "base/INI.h"
 #include "base/Numeric.h"
 #include "base/Text.h"
@@ -42,6 +44,10 @@ void LoadConnectionProfile(const std::string& settings, ConnectionProfile& p) {
     p.FolderForReports = ReadIniValue(settings, "Folders", "FolderForReports", 260);
     if (p.FolderForReports.empty()) p.FolderForReports = ReadIniValue(dflt, "Folders", "FolderForReports", 260);
     p.ValidationPath = ReadIniValue(settings, "Folders", "ValidationPath", 255);
+
+    std::string perBlock = ReadIniValue(settings, "Read", "RecordsPerBlock", 30);
+    if (perBlock.empty()) perBlock = ReadIniValueOrDefault(dflt, "Read", "RecordsPerBlock", "200", 30);
+    p.RecordsPerBlock = std::clamp(RoundToInt32(Val(perBlock)), 1, 5000);
 
     p.WriteUID = ReadIniValue(settings, "Write", "UID", 30);
     p.WritePWD = UnscramblePassword(ReadIniValue(settings, "Write", "PWD", 80));

@@ -22,11 +22,14 @@ struct ConnectionProfile {
     std::string ValidationPath;  // folder of the field-order ".cfg" files
     std::string WriteUID;        // Voyager operator for write-back
     std::string WritePWD;
+    // Work-list lines whose records are read together ([Read] RecordsPerBlock); 1: one at a time.
+    std::int32_t RecordsPerBlock = 200;
 };
 
 // Fills the profile from the settings file, taking the groups Read (UID, PWD), Connection (DSN, TNP,
 // VoyagerPath) and Write (UID, PWD) whole from the default file when their leading key is empty, and
-// the single values OwningLibraryString, Happening, BooleansDefaultTrue, FolderForReports likewise.
+// the single values OwningLibraryString, Happening, BooleansDefaultTrue, FolderForReports and
+// RecordsPerBlock likewise (RecordsPerBlock 200 when neither file has it, at least 1, at most 5000).
 void LoadConnectionProfile(const std::string& settingsFile, ConnectionProfile& profile);
 
 // Writes the profile to the settings file (never to the default file), passwords scrambled afresh.

@@ -129,6 +129,25 @@ void VgerReaderClass7::RetrieveItemDetails() {
     }
 }
 
+void VgerReaderClass7::UseBlockItem(const std::string& sItemRecordNumber, const ItemBlockRecord& item) {
+    ItemRecordNumber(sItemRecordNumber);
+    itemBarcode_ = item.barcode;
+    itemBarcodeActive_ = item.barcodeActive;
+    item_ = ItemFields{
+        item.permLocation,     item.tempLocation,   item.copyNumber,      item.spineLabel,    item.typeId,
+        item.tempTypeId,       item.pieces,         item.price,           item.mediaType,     item.createDate,
+        item.updateDate,       item.createOperator, item.updateOperator,  item.magneticMedia, item.sensitize,
+        item.holdRecordNumber, item.enumeration,    item.chron,           item.year,          item.caption,
+        item.freeText,         std::string(),       item.bibRecordNumber, item.note};
+    RetrievalScope scope(Engine());
+    if (!item_.price.empty())
+        item_.price = FormatItemPrice(item_.price, BaseCurrencyDecimals(), BaseCurrencyDecimalDelimiter());
+    for (std::size_t i = 0; i < item.statuses.size(); ++i) {
+        if (i > 0) item_.status += '\n';
+        item_.status += StatusDescription(item.statuses[i]);
+    }
+}
+
 std::string VgerReaderClass7::StatusDescription(const std::string& status) {
     if (const auto hit = statusCache_.find(status); hit != statusCache_.end()) return hit->second;
     std::string description = QueryValue("SELECT ITEM_STATUS_DESC FROM " + TableName(VgerTable::ItemStatusType) +

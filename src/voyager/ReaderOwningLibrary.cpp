@@ -1,5 +1,6 @@
 // The owning library of a bibliographic record, with a cache of library names for the object's life.
 #include "base/Error.h"
+#include "odbc/PreparedQuery.h"
 #include "voyager/RetrievalScope.h"
 #include "voyager/SqlText.h"
 #include "voyager/VgerReaderClass7.h"
@@ -10,12 +11,10 @@ const std::string& VgerReaderClass7::BibOwningLibraryNumber() {
     if (!bib_.libraryId.empty() || bibRecordNumber_.empty()) return bib_.libraryId;
     EnsureDatabaseTested();
     MyCheckVoyagerConnection();
-    {
-        // Its own frame, so that a caller's open result set keeps its current row.
-        RetrievalScope scope(Engine());
-        bib_.libraryId = QueryValue("SELECT LIBRARY_ID FROM " + TableName(VgerTable::BibMaster) +
-                                    " WHERE BIB_ID = " + bibRecordNumber_);
-    }
+    // A statement of its own, so that a caller's open result set keeps its current row.
+    bib_.libraryId =
+        QueryById("SELECT LIBRARY_ID FROM " + TableName(VgerTable::BibMaster) + " WHERE BIB_ID = ?", bibRecordNumber_)
+            .Column(1);
     LookUpLibraryNames();
     return bib_.libraryId;
 }

@@ -1,8 +1,11 @@
 // The SQL pass-through for the rest of the program, and the typed-retrieval steps on the
 // retrieval statement that every record, item and permission read is built from.
+#include <charconv>
+
 #include "base/Error.h"
 #include "base/Hex.h"
 #include "base/MessagePump.h"
+#include "odbc/PreparedQuery.h"
 #include "voyager/SqlText.h"
 #include "voyager/VgerReaderClass7.h"
 
@@ -136,6 +139,17 @@ bool VgerReaderClass7::NextRow() {
 }
 
 std::string VgerReaderClass7::Column(std::int16_t column) { return engine_->CurrentRow(column, 0); }
+
+PreparedQuery& VgerReaderClass7::QueryById(const std::string& sql, const std::string& id) {
+    PreparedQuery& q = Engine().Prepared(sql);
+    std::int64_t value = 0;
+    std::from_chars(id.data(), id.data() + id.size(), value);  // a checked record number
+    q.Bind(1, value);
+    Trace(q.Worded());
+    q.Execute();
+    q.Fetch();
+    return q;
+}
 
 std::string VgerReaderClass7::QueryValue(const std::string& sql) {
     Query(sql, 1);

@@ -2,8 +2,8 @@
 // metadata (suppression, owning library, links, location, call number, history).
 #include "base/Error.h"
 #include "base/Text.h"
+#include "odbc/PreparedQuery.h"
 #include "voyager/RecordSegments.h"
-#include "voyager/RetrievalScope.h"
 #include "voyager/SqlText.h"
 #include "voyager/VgerReaderClass7.h"
 
@@ -36,7 +36,6 @@ void VgerReaderClass7::AuthRecordNumber(const std::string& value) {
 
 void VgerReaderClass7::ReadRecordSegments(VgerTable table, const std::string& id, std::string& record) {
     EnsureDatabaseTested();
-    RetrievalScope scope(Engine());
     record.clear();
     MyCheckVoyagerConnection();
     const char* idColumn = nullptr;
@@ -57,32 +56,31 @@ void VgerReaderClass7::ReadRecordSegments(VgerTable table, const std::string& id
         default: return;
     }
     // RAWTOHEX brings the octets across unchanged whatever the client's character set is.
-    Query("SELECT RAWTOHEX(RECORD_SEGMENT), SEQNUM FROM " + TableName(table) + " WHERE " + idColumn + " = " + id +
-              " ORDER BY SEQNUM",
-          2);
-    VgerReaderDllClass6& e = *engine_;
-    const odbc::RawHandle statement = e.RetrieveStatement();
+    PreparedQuery& q = QueryById("SELECT RAWTOHEX(RECORD_SEGMENT), SEQNUM FROM " + TableName(table) + " WHERE " +
+                                     idColumn + " = ? ORDER BY SEQNUM",
+                                 id);
     for (;;) {
-        const std::string hex = e.CurrentRow(1, 0);
+        const std::string& hex = q.Column(1);
         if (hex.empty()) break;
         AppendHexSegment(record, hex, segmentSize);
-        e.RealNextRow(statement);
+        if (!q.Fetch()) break;
     }
 }
 
 void VgerReaderClass7::ReadHistory(const std::string& table, const char* idColumn, const std::string& id,
                                    History& history, bool orderCreations) {
     const std::string head =
-        "SELECT ACTION_DATE, OPERATOR_ID FROM " + tableNamePrefix_ + table + " WHERE " + idColumn + " = " + id;
-    Query(head + " AND ACTION_TYPE_ID = 1" + (orderCreations ? " ORDER BY ACTION_DATE" : ""), 2);
-    if (std::string date = Column(1); !date.empty()) {
-        history.createDate = std::move(date);
-        history.createOperator = Column(2);
+        "SELECT ACTION_DATE, OPERATOR_ID FROM " + tableNamePrefix_ + table + " WHERE " + idColumn + " = ?";
+    const PreparedQuery& created =
+        QueryById(head + " AND ACTION_TYPE_ID = 1" + (orderCreations ? " ORDER BY ACTION_DATE" : ""), id);
+    if (!created.Column(1).empty()) {
+        history.createDate = created.Column(1);
+        history.createOperator = created.Column(2);
     }
-    Query(head + " AND ACTION_TYPE_ID <> 1 ORDER BY ACTION_DATE DESC", 2);
-    if (std::string date = Column(1); !date.empty()) {
-        history.updateDate = std::move(date);
-        history.updateOperator = Column(2);
+    const PreparedQuery& updated = QueryById(head + " AND ACTION_TYPE_ID <> 1 ORDER BY ACTION_DATE DESC", id);
+    if (!updated.Column(1).empty()) {
+        history.updateDate = updated.Column(1);
+        history.updateOperator = updated.Column(2);
     }
 }
 
@@ -95,14 +93,13 @@ void VgerReaderClass7::RetrieveBibRecord(const std::string& sBibRecordNumber) {
     ReadRecordSegments(VgerTable::BibData, bibRecordNumber_, bibRecord_);
     if (bibRecord_.empty()) return;
 
-    RetrievalScope scope(Engine());
     try {
-        Query("SELECT SUPPRESS_IN_OPAC, LIBRARY_ID FROM " + TableName(VgerTable::BibMaster) +
-                  " WHERE BIB_ID = " + bibRecordNumber_,
-              2);
+        const PreparedQuery& q = QueryById(
+            "SELECT SUPPRESS_IN_OPAC, LIBRARY_ID FROM " + TableName(VgerTable::BibMaster) + " WHERE BIB_ID = ?",
+            bibRecordNumber_);
         // Only an explicit "N" shows a record in the public catalogue; no row counts as suppressed.
-        bib_.suppressed = Column(1).compare(0, 1, "N") != 0;
-        bib_.libraryId = Column(2);
+        bib_.suppressed = q.Column(1).compare(0, 1, "N") != 0;
+        bib_.libraryId = q.Column(2);
     } catch (const LinkmendError& error) {
         bib_.suppressed = true;
         Trace("BIB_MASTER query failed: " + error.Description());
@@ -123,29 +120,26 @@ void VgerReaderClass7::RetrieveHoldRecord(const std::string& sHoldRecordNumber) 
 void VgerReaderClass7::ReadHoldMetadata() {
     EnsureDatabaseTested();
     TestConnectionData();
-    {
-        RetrievalScope scope(Engine());
-        hold_.bibRecordNumber.clear();
-        MyCheckVoyagerConnection();
-        const std::string& id = holdRecordNumber_;
-        Query("SELECT BIB_ID FROM " + TableName(VgerTable::BibMfhd) + " WHERE MFHD_ID = '" + id + "' ORDER BY BIB_ID",
-              1);
-        hold_.bibRecordNumber = Column(1);
-        hold_.multiplyLinked = !hold_.bibRecordNumber.empty() && NextRow();
-        ReadHistory("MFHD_HISTORY", "MFHD_ID", id, hold_.history, true);
-        Query(
-            "SELECT T1.SUPPRESS_IN_OPAC, T1.LOCATION_ID, T1.NORMALIZED_CALL_NO, T1.DISPLAY_CALL_NO, "
-            "T1.CALL_NO_TYPE, T2.LOCATION_CODE FROM " +
-                TableName(VgerTable::MfhdMaster) + " T1, " + tableNamePrefix_ + "LOCATION T2 WHERE T1.MFHD_ID = '" +
-                id + "' AND T2.LOCATION_ID = T1.LOCATION_ID",
-            6);
-        const std::string suppress = Column(1);
-        hold_.suppressed = !suppress.empty() && (suppress[0] == 'Y' || suppress[0] == 'y');
-        hold_.locationId = Column(2);
-        hold_.callNoNormalized = Column(3);
-        hold_.callNoDisplay = Column(4);
-        hold_.callNoType = Column(5);
-    }
+    hold_.bibRecordNumber.clear();
+    MyCheckVoyagerConnection();
+    const std::string& id = holdRecordNumber_;
+    PreparedQuery& links =
+        QueryById("SELECT BIB_ID FROM " + TableName(VgerTable::BibMfhd) + " WHERE MFHD_ID = ? ORDER BY BIB_ID", id);
+    hold_.bibRecordNumber = links.Column(1);
+    hold_.multiplyLinked = !hold_.bibRecordNumber.empty() && links.Fetch() && !links.Column(1).empty();
+    ReadHistory("MFHD_HISTORY", "MFHD_ID", id, hold_.history, true);
+    const PreparedQuery& q = QueryById(
+        "SELECT T1.SUPPRESS_IN_OPAC, T1.LOCATION_ID, T1.NORMALIZED_CALL_NO, T1.DISPLAY_CALL_NO, "
+        "T1.CALL_NO_TYPE, T2.LOCATION_CODE FROM " +
+            TableName(VgerTable::MfhdMaster) + " T1, " + tableNamePrefix_ +
+            "LOCATION T2 WHERE T1.MFHD_ID = ? AND T2.LOCATION_ID = T1.LOCATION_ID",
+        id);
+    const std::string& suppress = q.Column(1);
+    hold_.suppressed = !suppress.empty() && (suppress[0] == 'Y' || suppress[0] == 'y');
+    hold_.locationId = q.Column(2);
+    hold_.callNoNormalized = q.Column(3);
+    hold_.callNoDisplay = q.Column(4);
+    hold_.callNoType = q.Column(5);
     TranslateHoldLocation();
 }
 
@@ -159,7 +153,6 @@ void VgerReaderClass7::RetrieveAuthRecord(const std::string& sAuthRecordNumber) 
     if (authRecord_.empty()) return;
     MyCheckVoyagerConnection();
     EnsureDatabaseTested();
-    RetrievalScope scope(Engine());
     ReadHistory("AUTH_HISTORY", "AUTH_ID", authRecordNumber_, auth_, false);
 }
 

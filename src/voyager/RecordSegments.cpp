@@ -19,17 +19,25 @@ constexpr std::array<std::int8_t, 256> MakeHexTable() {
 }
 constexpr std::array<std::int8_t, 256> kHex = MakeHexTable();
 
+// A record that does not end on a segment boundary is padded with blanks to the next one.
+void PadToSegment(std::string& record, std::size_t segmentSize) {
+    if (record.empty() || segmentSize == 0) return;
+    const std::size_t rest = record.size() % segmentSize;
+    if (rest == 0) return;
+    const std::size_t blanks = segmentSize - rest;
+    for (std::size_t i = 0; i < blanks; ++i) LetWindowMessagesRun();
+    record.append(blanks, ' ');
+}
+
 }  // namespace
 
+void AppendSegment(std::string& record, std::string_view octets, std::size_t segmentSize) {
+    PadToSegment(record, segmentSize);
+    record.append(octets);
+}
+
 void AppendHexSegment(std::string& record, std::string_view hex, std::size_t segmentSize) {
-    if (!record.empty() && segmentSize > 0) {
-        const std::size_t rest = record.size() % segmentSize;
-        if (rest != 0) {
-            const std::size_t blanks = segmentSize - rest;
-            for (std::size_t i = 0; i < blanks; ++i) LetWindowMessagesRun();
-            record.append(blanks, ' ');
-        }
-    }
+    PadToSegment(record, segmentSize);
     const std::size_t base = record.size();
     record.resize(base + hex.size() / 2);
     char* out = record.data() + base;

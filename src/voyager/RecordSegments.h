@@ -16,5 +16,7 @@ inline constexpr std::size_t kHoldSegmentSize = 300;
 // end on a segment boundary is first padded with blanks to the next one (letting pending window
 // messages run for each blank). Pairs that are not hexadecimal and a trailing odd digit are dropped.
 void AppendHexSegment(std::string& record, std::string_view hex, std::size_t segmentSize);
+// The same for a segment given as its octets.
+void AppendSegment(std::string& record, std::string_view octets, std::size_t segmentSize);
 
 }  // namespace linkmend

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,9 +19,11 @@
 #include "odbc/VgerReaderDllClass6.h"
 #include "voyager/CatalogItemData.h"
 #include "voyager/LocationCache.h"
+#include "voyager/RecordBlock.h"
 
 namespace linkmend {
 
+class PreparedQuery;
 class Utf8MarcRecordClass;
 
 // The Voyager tables the reader names through its table-name list.
@@ -161,6 +164,10 @@ public:
                                      std::string& sOwningLibraryName, std::string& sOwningLibraryDisplayName,
                                      std::string& sOwningLibraryNucCode);
 
+    // Many records at once, in a few statements per block (one read transaction where the database
+    // has them): each gets what the single retrievals above would give it.
+    RecordBlock RetrieveRecordBlock(const BlockRequest& request);
+
     bool BibRecordIsSuppressed() const { return bib_.suppressed; }
     // Looked up (and its names with it) when empty.
     const std::string& BibOwningLibraryNumber();
@@ -211,6 +218,9 @@ public:
 
     void RetrieveItemRecord(const std::string& sItemRecordNumber = std::string());
     void RetrieveItemRecordByBarcode(const std::string& sItemBarcode = std::string());
+    // Makes an item read by the block (RetrieveRecordBlock) the item last read, as RetrieveItemRecord
+    // would have left it.
+    void UseBlockItem(const std::string& sItemRecordNumber, const ItemBlockRecord& item);
     // Sets the item data object's properties from the item last read.
     void CopyItemObject(CatalogItemData& oItem);
 
@@ -370,6 +380,9 @@ public:
     // when there is none. A holdings link's bib is the first BIB_MFHD row the database gives.
     std::string LocationIdForCode(const std::string& locationCode);
     std::string BibNumberForHoldLink(const std::string& holdRecordNumber);
+    // The same for many holdings links at once, by holdings id as given; one without a bib is missing.
+    std::unordered_map<std::string, std::string> BibNumbersForHoldLinks(
+        const std::vector<std::string>& holdRecordNumbers);
     std::string OwningLibraryForItem(const std::string& itemRecordNumber);
     // LOCATION_CODE, LOCATION_NAME by code, the table named with the prefix as the profile holds it.
     void SearchLocationList(const std::string& profilePrefix, std::int16_t& iResultSet);
@@ -389,12 +402,7 @@ public:
     VgerReaderDllClass6& Engine();
 
 private:
-    struct History {
-        std::string createDate, createOperator, updateDate, updateOperator;
-        void Clear() { *this = History(); }
-        // The update date when there is one, else the creation date.
-        DateTime LastModified() const { return DateTime::Parse(updateDate.empty() ? createDate : updateDate); }
-    };
+    using History = RecordHistory;
     struct BibMeta {
         bool suppressed = false;
         std::string libraryId, libraryName, libraryDisplayName, libraryNucCode;
@@ -440,6 +448,18 @@ private:
     std::string Column(std::int16_t column);
     // Query, then column 1 of the first row (or "").
     std::string QueryValue(const std::string& sql);
+    // A single-record statement (one "?" for the record id), prepared once: runs it with the id and
+    // fetches its first row; the debug trace gets it worded with the id.
+    PreparedQuery& QueryById(const std::string& sql, const std::string& id);
+    // Runs head + " IN (?, ...)" + tail for the ids, as many lists as the driver's markers need,
+    // handing every row to `row`; column octetsColumn (0: none) is read as octets.
+    void BlockQuery(const std::string& head, const std::string& tail, const std::vector<std::int64_t>& ids,
+                    const std::function<void(const PreparedQuery&)>& row, int octetsColumn = 0);
+    void ReadBlockItems(const std::vector<std::int64_t>& ids,
+                        const std::function<ItemBlockRecord*(const std::string&)>& itemOf, bool libraries);
+    void ReadBlockSegments(VgerTable table, const char* idColumn, std::size_t segmentSize,
+                           const std::vector<std::int64_t>& ids,
+                           const std::function<std::string*(const std::string&)>& recordOf);
     void ReadRecordSegments(VgerTable table, const std::string& id, std::string& record);
     void ReadHistory(const std::string& table, const char* idColumn, const std::string& id, History& history,
                      bool orderCreations);

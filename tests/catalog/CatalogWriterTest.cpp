@@ -205,7 +205,12 @@ TEST_P(CatalogWriterDb, SignOnAndDriverErrorsKeepTheDriversMessage) {
     Catalog().Exec("ALTER TABLE " + Prefix() + "ELINK_INDEX RENAME TO ELINK_GONE");
     EXPECT_EQ(Bib(107, BibRecord(107, "https://new/")), 21);
     const std::string& message = writer_.LastDriverMessage();
-    EXPECT_NE(message.find("ELINK_INDEX WHERE RECORD_ID = ? AND RECORD_TYPE = ? : "), std::string::npos) << message;
+    // PostgreSQL checks and writes in one call of the schema's function: its message names the table.
+    EXPECT_NE(message.find(IsSqlite() ? "ELINK_INDEX WHERE RECORD_ID = ? AND RECORD_TYPE = ? : "
+                                      : "LINKMEND_REPLACE_RECORD(CAST(? AS TEXT), CAST(? AS INTEGER), ?, "),
+              std::string::npos)
+        << message;
+    EXPECT_TRUE(IsSqlite() || message.find("ERROR: relation \"elink_index\" does not exist") != std::string::npos);
     EXPECT_NE(message.find(" Native error: "), std::string::npos) << message;
     EXPECT_TRUE(OctetsEqual(before, Catalog().Stored("BIB", 107)));
     EXPECT_EQ(Rows("COUNT(*), MAX(T2.UPDATE_DATE) FROM " + Prefix() + "BIB_HISTORY T1, " + Prefix() +

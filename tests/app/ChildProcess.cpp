@@ -7,12 +7,11 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
+#include <utility>
 
 namespace linkmend::test {
 
-ChildResult RunChild(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
+ChildResult RunChild(const std::vector<std::string>& args, const std::vector<std::string>& env,
                      const std::function<bool(const std::string&)>& interruptWhen, int timeoutSeconds, int signal) {
     ChildResult result;
     int out[2], err[2];
@@ -22,43 +21,32 @@ ChildResult RunChild(const std::vector<std::string>& argv, const std::vector<std
     if (pid == 0) {
         dup2(out[1], 1);
         dup2(err[1], 2);
-        for (const std::string& e : extraEnv) putenv(const_cast<char*>(e.c_str()));
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
+        for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+        std::vector<char*> argv;
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
         _exit(127);
     }
     close(out[1]);
     close(err[1]);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-    bool interrupted = false, outOpen = true, errOpen = true, killed = false;
-    while (outOpen || errOpen) {
-        pollfd fds[2] = {{outOpen ? out[0] : -1, POLLIN, 0}, {errOpen ? err[0] : -1, POLLIN, 0}};
+    bool interrupted = false, killed = false;
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    while (fds[0].fd >= 0 || fds[1].fd >= 0) {
         poll(fds, 2, 200);
-        char buf[4096];
         for (int i = 0; i < 2; ++i) {
-            if (!(fds[i].revents & (POLLIN | POLLHUP))) continue;
-            const ssize_t n = read(fds[i].fd, buf, sizeof buf);
-            if (n <= 0) {
-                (i == 0 ? outOpen : errOpen) = false;
-                fds[i].fd = -1;
-                continue;
-            }
-            (i == 0 ? result.out : result.err).append(buf, static_cast<std::size_t>(n));
+            char buf[4096];
+            const ssize_t n = fds[i].revents & (POLLIN | POLLHUP) ? read(fds[i].fd, buf, sizeof buf) : -1;
+            if (n > 0) (i == 0 ? result.out : result.err).append(buf, static_cast<std::size_t>(n));
+            if (n == 0 || (n < 0 && fds[i].revents)) close(std::exchange(fds[i].fd, -1));
         }
-        if (!interrupted && interruptWhen && interruptWhen(result.err)) {
-            kill(pid, signal);
-            interrupted = true;
-        }
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            killed = true;
-            break;
-        }
+        if (!interrupted && interruptWhen && interruptWhen(result.err)) interrupted = kill(pid, signal) == 0;
+        if (std::chrono::steady_clock::now() > deadline) killed = kill(pid, SIGKILL) == 0;
+        if (killed) break;
     }
-    close(out[0]);
-    close(err[0]);
+    for (const pollfd& f : fds)
+        if (f.fd >= 0) close(f.fd);
     int status = 0;
     waitpid(pid, &status, 0);
     if (!killed && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);

@@ -203,7 +203,8 @@ TEST_P(Restore, ARecordEditedSinceTheRunIsRefusedAndTheRestoreCanBeUndoneToo) {
         Writer().Prepare("INSERT INTO " + Prefix() + "BIB_DATA (BIB_ID, SEQNUM, RECORD_SEGMENT) VALUES (2, 1, ?)");
     insert.BindBinary(1, edited);
     insert.Execute();
-    Catalog().AddHistory("BIB", 2, "2030-01-01 11:00:00", 2);
+    Catalog().Exec("INSERT INTO " + Prefix() + "BIB_HISTORY (BIB_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID) " +
+                   "VALUES (2, '2030-01-01 11:00:00', 'other', 2)");
 
     const ChildResult restore =
         Program(Reports() + "restore", {"--batch", "--restore", runOriginals, "--production"}, "2030-01-01 12:00:00");

@@ -169,7 +169,8 @@ TEST_P(CatalogWriterDb, RefusalsAtTheirBoundariesWriteNothing) {
         {Bib(103, bib, kRead, 1, 12), 24},  // a location of the profile, but not a cataloguing one
         {Bib(103, bib, kRead, 1, 99), 24},
         {holdings("852 0  $hQA76"), 38}, {holdings("852 0  $b  "), 39}, {holdings("852 0  $bNOWHERE"), 23},
-        {holdings("852 0  $bMAIN", 999), 19}, {holdings("866 40 $av.1"), 37},
+        {holdings("852 0  $bMAIN", 999), 19},
+        {writer_.ReplaceHoldingsRecord(999, mfhd, kRead, 10, 103, 10, false, "", ""), 13}, {holdings("866 40 $av.1"), 37},
         {writer_.ReplaceHoldingsRecord(206, bib, kRead, 10, 103, 10, false, "", ""), 3},
         {writer_.ReplaceAuthorityRecord(303, bib, kRead, 10, "", ""), 3},
         {writer_.ReplaceAuthorityRecord(304, authority, kRead, 10, "", ""), 13},

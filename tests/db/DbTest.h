@@ -27,18 +27,12 @@ protected:
     // A read-write connection (autocommit) to the test database, opened on first use.
     odbc::Connection& Writer();
     // Runs statements through Writer(); returns the affected rows of the last.
-    long long Exec(const std::string& sql);
+    long long Exec(const std::string& sql) { return Writer().Execute(sql); }
 
 private:
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<odbc::Connection> writer_;
 };
-
-// Creates the database of one kind for a test that is not parameterised; marks the calling test
-// skipped or failed as DbTest does and returns null then:  auto db = DatabaseOrSkip(k); if (!db) return;
-std::unique_ptr<TestDatabase> DatabaseOrSkip(DbKind kind);
-
-std::string DbKindParamName(const ::testing::TestParamInfo<DbKind>& info);
 
 // Names the driver in test output.
 inline void PrintTo(DbKind kind, std::ostream* os) { *os << DbKindName(kind); }
@@ -48,4 +42,4 @@ inline void PrintTo(DbKind kind, std::ostream* os) { *os << DbKindName(kind); }
 #define LINKMEND_DB_TEST_SUITE(Fixture)                                                                                \
     INSTANTIATE_TEST_SUITE_P(                                                                                          \
         Drivers, Fixture, ::testing::Values(::linkmend::testdb::DbKind::Sqlite, ::linkmend::testdb::DbKind::Postgres), \
-        ::linkmend::testdb::DbKindParamName)
+        [](const auto& driver) { return std::string(::linkmend::testdb::DbKindName(driver.param)); })

@@ -5,8 +5,9 @@
 // template database with the schema loaded. Nothing of it survives Stop.
 #include <sys/types.h>
 
-#include <optional>
 #include <string>
+
+#include "TestDatabase.h"
 
 namespace linkmend::testdb {
 
@@ -24,40 +25,27 @@ struct PgClusterInfo {
 
 class PgCluster {
 public:
-    // Finds the server programs (PostgreSQL 15 preferred; LINKMEND_PG_BINDIR overrides); raises
-    // PostgresUnavailable with the reason when they are missing.
-    static std::string FindBinDir();
-    // Starts a new cluster with roles and template; raises PostgresUnavailable or runtime_error.
-    // The cluster records its owner (this process, or the one given); Start first stops clusters
-    // whose owner has died without stopping them. Unless `durable`, commits are not flushed (fast,
-    // but a crash of the server loses the last ones).
+    // Starts a new cluster that names its owner (this process, or the one given), after stopping
+    // those whose owner died without stopping them. Raises PostgresUnavailable when the server
+    // programs are missing (PostgreSQL 15 preferred; LINKMEND_PG_BINDIR overrides), else runtime_error.
+    // Unless `durable`, commits are not flushed (fast, but a crash of the server loses the last ones).
     static PgClusterInfo Start(pid_t owner = 0, bool durable = false);
-    static void StopOrphans() noexcept;
     // Stops the server at once and removes its folder; safe to call for a dead cluster.
     static void Stop(const PgClusterInfo& info) noexcept;
-    static bool IsRunning(const PgClusterInfo& info);
 
-    // Runs SQL as the superuser over the socket; raises runtime_error with psql's output.
-    static void Superuser(const PgClusterInfo& info, const std::string& database, const std::string& sql);
-
-    // The state file shared by the CTest fixture and the test processes:
-    // "running" with folder, port and bindir, or "unavailable"/"failed" with a reason.
-    static void WriteState(const std::string& path, const PgClusterInfo& info);
-    static void WriteStateProblem(const std::string& path, const std::string& status, const std::string& reason);
+    // The state file shared by the CTest fixture and the test processes: "running" with folder,
+    // port and bindir, or "unavailable"/"failed" with a reason; status "" when there is no file.
     struct State {
-        std::string status;  // "running", "unavailable", "failed" or "" when there is no file
-        std::string reason;
+        std::string status, reason;
         PgClusterInfo info;
     };
+    static void WriteState(const std::string& path, const State& state);
     static State ReadState(const std::string& path);
 };
 
-// The state file this build's fixture writes (LINKMEND_PG_STATE overrides).
-std::string PgStateFilePath();
-
-// The cluster the tests of this process use: the fixture's when it runs, else one started for this
-// process and stopped at its exit. Raises PostgresUnavailable (skip, or fail when
-// LINKMEND_REQUIRE_POSTGRES=1) or runtime_error.
+// The cluster the tests of this process use: the fixture's (its state file is this build's, or
+// LINKMEND_PG_STATE) when it runs, else one started for this process and stopped at its exit.
+// Raises PostgresUnavailable (skip, or fail when LINKMEND_REQUIRE_POSTGRES=1) or runtime_error.
 const PgClusterInfo& TestCluster();
 
 bool PostgresRequired();

@@ -1,8 +1,8 @@
 // The CTest fixture's program: "start STATEFILE" starts the run's PostgreSQL test cluster and
 // records it; "stop STATEFILE" stops it and removes the record. "start STATEFILE --keep" starts
 // one that outlives its caller (the demo's); "--durable" one whose commits survive a crash of the
-// server (the demo's, and where a test crashes it). Without the server programs,
-// start records why and succeeds (the tests then skip), unless LINKMEND_REQUIRE_POSTGRES=1.
+// server (the demo's, and where a test crashes it). Without the server programs, start records
+// why and succeeds (the tests then skip), unless LINKMEND_REQUIRE_POSTGRES=1.
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,7 +10,6 @@
 #include <string>
 
 #include "PgCluster.h"
-#include "TestDatabase.h"
 
 using namespace linkmend::testdb;
 
@@ -40,21 +39,19 @@ int main(int argc, char** argv) {
         // The cluster belongs to the CTest run that started this program; with --keep to no one
         // (init), so that it runs until stopped and is never taken for an orphan.
         const PgClusterInfo info = PgCluster::Start(keep ? 1 : getppid(), durable);
-        PgCluster::WriteState(stateFile, info);
+        PgCluster::WriteState(stateFile, {"running", "", info});
         std::printf("test cluster running in %s on 127.0.0.1:%d\n", info.folder.c_str(), info.port);
         return 0;
     } catch (const PostgresUnavailable& e) {
-        PgCluster::WriteStateProblem(stateFile, "unavailable", e.what());
-        if (PostgresRequired()) {
-            std::fprintf(stderr, "PostgreSQL is required (LINKMEND_REQUIRE_POSTGRES=1) but unavailable: %s\n",
-                         e.what());
-            return 1;
+        PgCluster::WriteState(stateFile, {"unavailable", e.what(), {}});
+        if (!PostgresRequired()) {
+            std::printf("PostgreSQL unavailable, its tests will skip: %s\n", e.what());
+            return 0;
         }
-        std::printf("PostgreSQL unavailable, its tests will skip: %s\n", e.what());
-        return 0;
+        std::fprintf(stderr, "PostgreSQL is required (LINKMEND_REQUIRE_POSTGRES=1) but unavailable: %s\n", e.what());
     } catch (const std::exception& e) {
-        PgCluster::WriteStateProblem(stateFile, "failed", e.what());
+        PgCluster::WriteState(stateFile, {"failed", e.what(), {}});
         std::fprintf(stderr, "test cluster failed to start: %s\n", e.what());
-        return 1;
     }
+    return 1;
 }

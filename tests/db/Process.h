@@ -1,5 +1,5 @@
 #pragma once
-// Runs a program and waits for it: the PostgreSQL tools the test cluster needs.
+// Runs a program and waits for it: the PostgreSQL tools the test cluster needs (PgCluster.cpp).
 #include <string>
 #include <vector>
 
@@ -12,8 +12,5 @@ struct ProcessResult {
 
 // argv[0] is a path or a name found on PATH; extraEnv entries are "NAME=value".
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv = {});
-
-// A command line for messages, arguments separated by blanks.
-std::string CommandText(const std::vector<std::string>& argv);
 
 }  // namespace linkmend::testdb

@@ -1,6 +1,8 @@
 // The test databases and the process's ODBC configuration: a new SQLite file built from the schema
 // script, or a PostgreSQL database cloned from the cluster's template; each with an owner and a
 // read-only data source in the one odbc.ini of this process.
+#include "TestDatabase.h"
+
 #include <sqlite3.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -9,100 +11,41 @@
 #include <filesystem>
 #include <random>
 
-#include "OdbcIni.h"
 #include "PgCluster.h"
-#include "TestDatabase.h"
 #include "kit/Files.h"
 #include "odbc/Connection.h"
 
 namespace linkmend::testdb {
 
-const std::string& SqliteDriverPath() {
-    static const std::string p = LINKMEND_SQLITE_ODBC_DRIVER;
-    return p;
-}
-const std::string& PostgresDriverPath() {
-    static const std::string p = LINKMEND_PG_ODBC_DRIVER;
-    return p;
-}
-const std::string& SqliteExtensionPath() {
-    static const std::string p = LINKMEND_SQLITE_EXTENSION;
-    return p;
-}
-std::string SqliteSchemaPath() { return std::string(LINKMEND_SOURCE_DIR) + "/demo/schema-sqlite.sql"; }
-std::string PostgresSchemaPath() { return std::string(LINKMEND_SOURCE_DIR) + "/demo/schema-postgresql.sql"; }
+std::string SqliteDriverPath() { return LINKMEND_SQLITE_ODBC_DRIVER; }
+std::string SqliteExtensionPath() { return LINKMEND_SQLITE_EXTENSION; }
 const char* DbKindName(DbKind kind) { return kind == DbKind::Sqlite ? "SQLite" : "PostgreSQL"; }
 
-OdbcIni& OdbcIni::Get() {
-    static OdbcIni ini;
-    return ini;
-}
-
-OdbcIni::OdbcIni() {
+std::string AddDataSource(const std::string& base, const OdbcKeys& keys) {
     static const test::TempDir folder;  // goes with the process
-    folder_ = folder.Path();
-    Write();
-    setenv("ODBCSYSINI", folder_.c_str(), 1);
-    setenv("ODBCINI", (folder_ + "/odbc.ini").c_str(), 1);
-}
-
-std::string OdbcIni::AddDataSource(const std::string& base,
-                                   const std::vector<std::pair<std::string, std::string>>& keys) {
-    const std::string name = base + std::to_string(++counter_);
-    sources_.emplace_back(name, keys);
-    Write();
-    return name;
-}
-
-void OdbcIni::Write() const {
-    std::string list = "[ODBC Data Sources]\n", entries;
-    for (const auto& [name, keys] : sources_) {
-        list += name + " = Linkmend test database\n";
-        entries += "\n[" + name + "]\n";
-        for (const auto& [k, v] : keys) entries += k + " = " + v + "\n";
+    static std::vector<std::pair<std::string, OdbcKeys>> sources;
+    if (sources.empty()) {
+        test::WriteFile(folder.File("odbcinst.ini"), "[ODBC]\nTrace = No\n");
+        setenv("ODBCSYSINI", folder.Path().c_str(), 1);
+        setenv("ODBCINI", folder.File("odbc.ini").c_str(), 1);
     }
-    test::WriteFile(folder_ + "/odbc.ini.tmp", list + entries);  // replaced whole: a driver may be reading it
-    std::filesystem::rename(folder_ + "/odbc.ini.tmp", folder_ + "/odbc.ini");
-    test::WriteFile(folder_ + "/odbcinst.ini", "[ODBC]\nTrace = No\n");
+    const std::string name = base + std::to_string(sources.size() + 1);
+    sources.emplace_back(name, keys);
+    std::string list = "[ODBC Data Sources]\n", entries;
+    for (const auto& [source, values] : sources) {
+        list += source + " = Linkmend test database\n";
+        entries += "\n[" + source + "]\n";
+        for (const auto& [k, v] : values) entries += k + " = " + v + "\n";
+    }
+    test::WriteFile(folder.File("odbc.ini.tmp"), list + entries);  // replaced whole: a driver may be reading it
+    std::filesystem::rename(folder.File("odbc.ini.tmp"), folder.File("odbc.ini"));
+    return name;
 }
 
 namespace {
 
-class SqliteDatabase : public TestDatabase {
-public:
-    SqliteDatabase() : TestDatabase(DbKind::Sqlite) {
-        name_ = folder_.File("linkmend.db");
-        sqlite3* db = nullptr;
-        // One transaction without syncing: a test database needs no durability, only speed.
-        const std::string script = "PRAGMA journal_mode = WAL; PRAGMA synchronous = OFF; BEGIN;\n" +
-                                   test::ReadFile(SqliteSchemaPath()) + "\nCOMMIT;";
-        char* error = nullptr;
-        const bool ok = sqlite3_open(name_.c_str(), &db) == SQLITE_OK &&
-                        sqlite3_exec(db, script.c_str(), nullptr, nullptr, &error) == SQLITE_OK;
-        const std::string message = error ? error : db ? sqlite3_errmsg(db) : "out of memory";
-        sqlite3_free(error);
-        sqlite3_close(db);
-        if (!ok) throw std::runtime_error("cannot create " + name_ + " from " + SqliteSchemaPath() + ": " + message);
-        prefix_ = "main.";
-        auto& ini = OdbcIni::Get();
-        dsn_ = ini.AddDataSource("LinkmendSqlite", {{"Driver", SqliteDriverPath()},
-                                                    {"Database", name_},
-                                                    {"JournalMode", "WAL"},
-                                                    {"SyncPragma", "NORMAL"},
-                                                    {"Timeout", "10000"},
-                                                    {"LoadExt", SqliteExtensionPath()}});
-        readOnlyDsn_ = ini.AddDataSource("LinkmendSqliteRO", {{"Driver", SqliteDriverPath()},
-                                                              {"Database", "file:" + name_ + "?mode=ro"},
-                                                              {"Timeout", "10000"},
-                                                              {"LoadExt", SqliteExtensionPath()}});
-    }
-
-private:
-    test::TempDir folder_;
-};
-
-std::vector<std::pair<std::string, std::string>> PgKeys(const PgClusterInfo& info, const std::string& database) {
-    return {{"Driver", PostgresDriverPath()},
+OdbcKeys PgKeys(const PgClusterInfo& info, const std::string& database) {
+    return {{"Driver", LINKMEND_PG_ODBC_DRIVER},
             {"Servername", "127.0.0.1"},
             {"Port", std::to_string(info.port)},
             {"Database", database},
@@ -111,10 +54,40 @@ std::vector<std::pair<std::string, std::string>> PgKeys(const PgClusterInfo& inf
             {"ConnSettings", "SET client_encoding TO 'SQL_ASCII'"}};
 }
 
+class SqliteDatabase : public TestDatabase {
+public:
+    SqliteDatabase() : TestDatabase(DbKind::Sqlite) {
+        name_ = folder_.File("linkmend.db");
+        const std::string schema = std::string(LINKMEND_SOURCE_DIR) + "/demo/schema-sqlite.sql";
+        // One transaction without syncing: a test database needs no durability, only speed.
+        const std::string script =
+            "PRAGMA journal_mode = WAL; PRAGMA synchronous = OFF; BEGIN;\n" + test::ReadFile(schema) + "\nCOMMIT;";
+        sqlite3* db = nullptr;
+        char* error = nullptr;
+        const bool ok = sqlite3_open(name_.c_str(), &db) == SQLITE_OK &&
+                        sqlite3_exec(db, script.c_str(), nullptr, nullptr, &error) == SQLITE_OK;
+        const std::string message = error ? error : db ? sqlite3_errmsg(db) : "out of memory";
+        sqlite3_free(error);
+        sqlite3_close(db);
+        if (!ok) throw std::runtime_error("cannot create " + name_ + " from " + schema + ": " + message);
+        prefix_ = "main.";
+        const OdbcKeys keys = {
+            {"Driver", SqliteDriverPath()}, {"Timeout", "10000"}, {"LoadExt", SqliteExtensionPath()}};
+        OdbcKeys owner = keys, reader = keys;
+        owner.insert(owner.end(), {{"Database", name_}, {"JournalMode", "WAL"}, {"SyncPragma", "NORMAL"}});
+        reader.emplace_back("Database", "file:" + name_ + "?mode=ro");
+        dsn_ = AddDataSource("LinkmendSqlite", owner);
+        readOnlyDsn_ = AddDataSource("LinkmendSqliteRO", reader);
+    }
+
+private:
+    test::TempDir folder_;
+};
+
 // The connection that creates and drops the test databases (as the owner, in "postgres").
 odbc::Connection& Admin(const PgClusterInfo& info) {
     static odbc::Connection admin;
-    static const std::string dsn = OdbcIni::Get().AddDataSource("LinkmendPgAdmin", PgKeys(info, "postgres"));
+    static const std::string dsn = AddDataSource("LinkmendPgAdmin", PgKeys(info, "postgres"));
     if (!admin.Connected()) admin.Connect(dsn, kPgOwner, kPgOwnerPassword);
     return admin;
 }
@@ -129,12 +102,10 @@ public:
         Admin(cluster_).Execute("CREATE DATABASE " + name_ + " TEMPLATE " + kPgTemplate + " OWNER " + kPgOwner +
                                 " STRATEGY FILE_COPY");
         prefix_ = "linkmend_db.";
-        dsn_ = OdbcIni::Get().AddDataSource("LinkmendPg", PgKeys(cluster_, name_));
-        readOnlyDsn_ = OdbcIni::Get().AddDataSource("LinkmendPgRO", PgKeys(cluster_, name_));
-        uid_ = kPgOwner;
-        pwd_ = kPgOwnerPassword;
-        readOnlyUid_ = kPgReader;
-        readOnlyPwd_ = kPgReaderPassword;
+        dsn_ = AddDataSource("LinkmendPg", PgKeys(cluster_, name_));
+        readOnlyDsn_ = AddDataSource("LinkmendPgRO", PgKeys(cluster_, name_));
+        uid_ = kPgOwner, pwd_ = kPgOwnerPassword;
+        readOnlyUid_ = kPgReader, readOnlyPwd_ = kPgReaderPassword;
     }
     ~PostgresDatabase() override {
         try {

@@ -1,9 +1,13 @@
 #pragma once
 // A fresh test database with the Linkmend schema and its two data sources: one for the owner
-// (read-write) and one for the read-only account. Dropped or deleted when the object goes.
+// (read-write) and one for the read-only account. Dropped or deleted when the object goes. The
+// data sources live in the process's own odbc.ini (ODBCSYSINI and ODBCINI point at a temporary
+// folder from the first use on, so /etc is never read).
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace linkmend::testdb {
 
@@ -37,24 +41,21 @@ protected:
     explicit TestDatabase(DbKind kind) : kind_(kind) {}
 
     DbKind kind_;
-    std::string dsn_, uid_, pwd_;
-    std::string readOnlyDsn_, readOnlyUid_, readOnlyPwd_;
-    std::string prefix_;
-    std::string name_;
+    std::string dsn_, uid_, pwd_, readOnlyDsn_, readOnlyUid_, readOnlyPwd_, prefix_, name_;
 };
 
-// A new SQLite database file in its own temporary folder (WAL journal, busy timeout; the
-// read-only data source opens the file with mode=ro).
+// A new SQLite database file in its own temporary folder (WAL journal, busy timeout; the read-only
+// data source opens the file with mode=ro), or a new PostgreSQL database cloned from the test
+// cluster's template (PostgresUnavailable when no cluster can be had).
 std::unique_ptr<TestDatabase> CreateSqliteDatabase();
-
-// A new PostgreSQL database cloned from the schema-loaded template of the test cluster; raises
-// PostgresUnavailable when no cluster can be had.
 std::unique_ptr<TestDatabase> CreatePostgresDatabase();
-
 std::unique_ptr<TestDatabase> CreateDatabase(DbKind kind);
 
-// The schema scripts of the demo folder.
-std::string SqliteSchemaPath();
-std::string PostgresSchemaPath();
+// Adds a data source to the process's odbc.ini; its name is base and a number unique in the process.
+using OdbcKeys = std::vector<std::pair<std::string, std::string>>;
+std::string AddDataSource(const std::string& base, const OdbcKeys& keys);
+// The drivers and our SQLite extension as found when the project was configured.
+std::string SqliteDriverPath();
+std::string SqliteExtensionPath();
 
 }  // namespace linkmend::testdb

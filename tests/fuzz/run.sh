@@ -61,7 +61,7 @@ for t in $targets; do
       -print_final_stats=1 -artifact_prefix="$crashes/" "$corpus" >"$log" 2>&1; then
     status="no crash"
   elif [ "${LINKMEND_FUZZ_PROPERTIES_WARN:-0}" = 1 ] && grep -q "property failed" "$log" &&
-      ! grep -qE "Sanitizer|runtime error|uncaught|terminate called" "$log"; then
+      ! grep -qE "ERROR: [A-Za-z]*Sanitizer|runtime error:|terminate called" "$log"; then
     status="property finding (log: $log)"
     findings="$findings $t"
   else

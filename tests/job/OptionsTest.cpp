@@ -183,24 +183,16 @@ TEST_P(OptionsDb, ChangingTheOperatorRefillsTheHappeningListAndAsksForASecondOk)
 }
 
 TEST_P(OptionsDb, ChangingTheDsnRefillsBothListsAndTheLocationList) {
-    // A second database: a third library and a cataloguing location of operator "cat" more.
-    auto other = testdb::CreateDatabase(Kind());
-    odbc::Connection otherWriter;
-    otherWriter.Connect(other->Dsn(), other->Uid(), other->Pwd());
-    TestCatalog otherCatalog(otherWriter, other->Prefix());
-    otherCatalog.Basics();
-    for (const char* sql : {"LIBRARY (LIBRARY_ID, LIBRARY_NAME) VALUES (3, 'Art Library')",
-                            "LOCATION (LOCATION_ID, LOCATION_CODE, LOCATION_NAME) VALUES (13, 'ART', 'Art room')",
-                            "CAT_POLICY_LOCS (LOCATION_ID, CATALOGING_LOCATION) VALUES (13, 'Y')",
-                            "CAT_SECURITY_LOCS (CAT_PROFILE_ID, LOCATION_ID) VALUES (1, 13)"})
-        otherCatalog.Exec("INSERT INTO " + other->Prefix() + sql);
-
     Open();
+    // The same database by its other data source, with a third library and a location of "cat" more.
+    Add("LIBRARY", "LIBRARY_ID, LIBRARY_NAME", "3, 'Art Library'");
+    AddLocation(13, "ART", "Art room");
+    Add("CAT_SECURITY_LOCS", "CAT_PROFILE_ID, LOCATION_ID", "1, 13");
     const std::string before = Settings();
-    form_.txtDSN = other->ReadOnlyDsn();
+    form_.txtDSN = Db().Dsn();
     EXPECT_FALSE(Ok());
     EXPECT_EQ(Asked(), kListsChanged);
-    EXPECT_EQ(program_->reader.Reader().DSN(), other->ReadOnlyDsn());
+    EXPECT_EQ(program_->reader.Reader().DSN(), Db().Dsn());
     EXPECT_EQ(form_.lstOwningLibrary, (std::vector<std::string>{"Art Library", "Law Library", "Main Library"}));
     EXPECT_EQ(form_.lstOwningLibrarySelected, std::vector<bool>(3, false));
     EXPECT_EQ(form_.cmbHappening, (std::vector<std::string>{"ART Art room", "LAW Law stacks", "MAIN Main stacks"}));
@@ -212,11 +204,10 @@ TEST_P(OptionsDb, ChangingTheDsnRefillsBothListsAndTheLocationList) {
                                   {"Linkmend program",
                                    "Select one or more owning libraries from the list, or check "
                                    "the 'all owning libraries' box"}}));
-    EXPECT_EQ(lists_.basis.DSN, other->ReadOnlyDsn());
+    EXPECT_EQ(lists_.basis.DSN, Db().Dsn());
     form_.lstOwningLibrarySelected[0] = true;
     EXPECT_TRUE(Ok());
-    EXPECT_EQ(Saved("Connection", "DSN") + " " + Saved("Miscellaneous", "OwningLibraryString"),
-              other->ReadOnlyDsn() + " 3");
+    EXPECT_EQ(Saved("Connection", "DSN") + " " + Saved("Miscellaneous", "OwningLibraryString"), Db().Dsn() + " 3");
     EXPECT_FALSE(OptionsClosed(*program_, lists_, main_));  // the reader already serves the saved DSN
 }
 
@@ -264,15 +255,6 @@ TEST_P(OptionsDb, HappeningLocationsAreListedOnceInCharacterCodeOrder) {
     EXPECT_EQ(form_.cmbHappening, (std::vector<std::string>{"BETA Basement", "LAW Law stacks", "MAIN Main stacks",
                                                             "Zeta Annex", "alpha Attic"}));
     EXPECT_EQ(lists_.happeningLocations[3].LocationId, 20);
-}
-
-TEST_P(OptionsDb, EmptyReportsFolderIsTheHomeFolder) {
-    TempDir home;
-    ScopedEnv env("HOME", home.Path());
-    Open();
-    form_.txtFolderForReports = "   ";
-    EXPECT_TRUE(Ok());
-    EXPECT_EQ(Saved("Folders", "FolderForReports"), home.Path() + "/");
 }
 
 // A database that cannot be read: its message, then "try again?"; No closes without saving, and back

@@ -194,6 +194,8 @@ TEST(RunSeamTest, ScreeningWriteBackAndReport) {
                                                          "B 5", "B 6"}));
         }
     }
+    // A type that is no kind of record is never allowed, whatever the rights.
+    EXPECT_TRUE(OperatorRights{}.MayUpdate("I") && !OperatorRights{}.MayUpdate("X"));
 }
 
 // Bibs 1, 2 and 3 with one holdings each, all to change: the limit counts bibs, the run stops right
@@ -350,12 +352,7 @@ TEST(RunFilesTest, CountsRightAlignedInEightAndCutToTheirLastEight) {
     EXPECT_EQ(CountLine(123456789, "records read"), "23456789 records read");
     TextFile full;
     full.Create("/dev/full");  // the disk is full: an error, not silent loss
-    EXPECT_THROW(
-        {
-            full.WriteLine(std::string(100, 'x'));
-            full.Close();
-        },
-        RunFileError);
+    EXPECT_THROW(full.WriteLine(std::string(100, 'x')), RunFileError);
 }
 
 }  // namespace

@@ -2,11 +2,9 @@
 // and the component decide beyond the ordinary runs the golden tests pin.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 
 #include "FakeHost.h"
-#include "base/INI.h"
 #include "base/MessagePump.h"
 #include "job/Program.h"
 #include "job/UrlChangeRun.h"
@@ -23,8 +21,7 @@ protected:
     }
     // Start-up and Perform as the window does them, then the run, with the job as `adjust` leaves it.
     RunOutcome Perform(bool production = false, const std::function<void(JobSettings&)>& adjust = {}) {
-        std::filesystem::remove_all(Reports());
-        std::filesystem::create_directory(Reports());
+        ClearReports();
         SetMessagePump([this] { host_.onPump ? host_.onPump() : void(); });
         program_ = std::make_unique<Program>();
         program_->temporaryFolder = Folder();
@@ -35,7 +32,6 @@ protected:
         if (adjust) adjust(program_->job);
         return RunUrlChangeJob(*program_, host_);
     }
-    std::string Counts() const { return Report().substr(Report().find("\tcat\r\n\r\n") + 8); }
     std::string StoppedAt() const { return RunLog().size() < 2 ? "" : RunLog()[RunLog().size() - 2]; }
 
     FakeHost host_;
@@ -102,25 +98,6 @@ TEST_P(RunDb, DiagnosticModeDumpsTheLinksOfOneRecordAndEnds) {
               "LOOKING FOR: 687474703A2F2F6F6C642E6578616D706C652FC3A9\r\n\r\n"
               "B\t7\t687474703A2F2F6F6C642E6578616D706C652FC3A9\t436166C3A9\r\n");
     EXPECT_EQ(RunFile(".Report.txt"), "");
-}
-
-// The component cannot reach its database: the run stops at the first change with the reason, and
-// the run log keeps the driver's own words.
-TEST_P(RunDb, SignOnWithoutItsDatabaseLogsTheDriversWords) {
-    Catalog().AddBib(1, {"245 00 $aT", "856 40 $uhttp://old.example/1"});
-    StemJob();
-    WriteIniValue(Folder() + "Voyager.INI", "Database", "DSN", "NoSuchDataSource", 0);
-    EXPECT_EQ(Perform(true), RunOutcome::SignOnFailed);
-    EXPECT_EQ(Counts(),
-              "       1 records read\r\n\r\n"
-              "Cannot sign on to Voyager.  Reason: 26 (Cannot connect to Voyager)\r\n\r\n");
-    const auto log = RunLog();
-    ASSERT_GE(log.size(), 3u);
-    EXPECT_EQ(log[log.size() - 3], "Cannot sign on. Reason: 26");
-    EXPECT_EQ(
-        log[log.size() - 2].rfind("Driver message: Could not establish a database connection to NoSuchDataSource", 0),
-        0u)
-        << log[log.size() - 2];
 }
 
 LINKMEND_DB_TEST_SUITE(RunDb);

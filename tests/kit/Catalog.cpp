@@ -8,8 +8,7 @@ namespace linkmend::test {
 
 void TestCatalog::Basics() {
     Exec("INSERT INTO " + p_ + "VERSIONS (MODULE, VERSION) VALUES ('DATABASE', '2006.1.0')");
-    Exec("INSERT INTO " + p_ + "LIBRARY (LIBRARY_ID, LIBRARY_NAME) VALUES (1, 'Main Library')");
-    Exec("INSERT INTO " + p_ + "LIBRARY (LIBRARY_ID, LIBRARY_NAME) VALUES (2, 'Law Library')");
+    Exec("INSERT INTO " + p_ + "LIBRARY (LIBRARY_ID, LIBRARY_NAME) VALUES (1, 'Main Library'), (2, 'Law Library')");
     const char* locations[][4] = {
         {"10", "MAIN", "Main stacks", "Y"}, {"11", "LAW", "Law stacks", "Y"}, {"12", "STORE", "Store", "N"}};
     for (const auto& l : locations) {
@@ -19,11 +18,11 @@ void TestCatalog::Basics() {
         Exec("INSERT INTO " + p_ + "CAT_POLICY_LOCS (LOCATION_ID, CATALOGING_LOCATION) VALUES (" + l[0] + ", '" + l[3] +
              "')");
     }
-    // Operator, profile, rights (BIB_ADD ... AUTH_DELETE, three each) and cataloguing locations.
-    const char* operators[][4] = {{"cat", "1", "YYYYYYYYYYYY", "10 11 12"},
-                                  {"bibonly", "2", "YYYNNNNNNNNN", "10"},
-                                  {"holdonly", "3", "NNNYYYNNNNNN", "10"},
-                                  {"norights", "4", "NNNNNNNNNNNN", "10"}};
+    // Operator, profile, rights (BIB_ADD ... AUTH_DELETE, three each); cataloguing locations: "cat" all, others 10.
+    const char* operators[][3] = {{"cat", "1", "YYYYYYYYYYYY"},
+                                  {"bibonly", "2", "YYYNNNNNNNNN"},
+                                  {"holdonly", "3", "NNNYYYNNNNNN"},
+                                  {"norights", "4", "NNNNNNNNNNNN"}};
     for (const auto& o : operators) {
         std::string rights;
         for (const char* r = o[2]; *r; ++r) rights += std::string(", '") + *r + "'";
@@ -34,12 +33,10 @@ void TestCatalog::Basics() {
         Exec("INSERT INTO " + p_ + "CAT_OPERATOR (OPERATOR_ID, CAT_PROFILE_ID) VALUES ('" + o[0] + "', " + o[1] + ")");
         Exec("INSERT INTO " + p_ + "OPERATOR (OPERATOR_ID, LAST_NAME, PASSWORD_HASH) VALUES ('" + o[0] +
              "', 'Test', '" + HashOperatorPassword(std::string(o[0]) + "-pw", "testsalt") + "')");
-        for (std::string locs = o[3]; !locs.empty();) {
-            const auto blank = locs.find(' ');
-            Exec("INSERT INTO " + p_ + "CAT_SECURITY_LOCS (CAT_PROFILE_ID, LOCATION_ID) VALUES (" + o[1] + ", " +
-                 locs.substr(0, blank) + ")");
-            locs = blank == std::string::npos ? "" : locs.substr(blank + 1);
-        }
+        for (const std::string location : {"10", "11", "12"})
+            if (location == "10" || o[1] == std::string("1"))
+                Exec("INSERT INTO " + p_ + "CAT_SECURITY_LOCS (CAT_PROFILE_ID, LOCATION_ID) VALUES (" + o[1] + ", " +
+                     location + ")");
     }
 }
 
@@ -56,7 +53,8 @@ std::string TestCatalog::Add(const std::string& kind, const std::string& type, s
     }
     Exec("INSERT INTO " + p_ + kind + "_MASTER (" + kind + "_ID" + masterColumns + ") VALUES (" + std::to_string(id) +
          masterValues + ")");
-    AddHistory(kind, id, "2024-01-02 10:00:00", 1);
+    Exec("INSERT INTO " + p_ + kind + "_HISTORY (" + kind + "_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID) VALUES (" +
+         std::to_string(id) + ", '2024-01-02 10:00:00', 'other', 1)");
     odbc::Statement link =
         c_.Prepare("INSERT INTO " + p_ +
                    "ELINK_INDEX (RECORD_ID, RECORD_TYPE, LINK_SUBTYPE, LINK, LINK_TEXT) VALUES (?, ?, ?, ?, ?)");
@@ -95,20 +93,6 @@ std::string TestCatalog::AddAuthority(std::int32_t id, const std::vector<std::st
     return Add("AUTH", "A", id, BuildRecord(all, 'z'), 990, "", "");
 }
 
-void TestCatalog::AddItem(std::int32_t id, std::int32_t mfhd, std::int32_t bib, const std::string& link) {
-    const std::string i = std::to_string(id);
-    Exec("INSERT INTO " + p_ + "ITEM (ITEM_ID, PERM_LOCATION, ITEM_TYPE_ID, COPY_NUMBER, PIECES) VALUES (" + i +
-         ", 10, 1, 1, 1)");
-    Exec("INSERT INTO " + p_ + "MFHD_ITEM (MFHD_ID, ITEM_ID) VALUES (" + std::to_string(mfhd) + ", " + i + ")");
-    Exec("INSERT INTO " + p_ + "BIB_ITEM (BIB_ID, ITEM_ID) VALUES (" + std::to_string(bib) + ", " + i + ")");
-    Exec("INSERT INTO " + p_ + "ELINK_INDEX (RECORD_ID, RECORD_TYPE, LINK) VALUES (" + i + ", 'I', '" + link + "')");
-}
-
-void TestCatalog::AddHistory(const std::string& kind, std::int32_t id, const std::string& date, int actionType) {
-    Exec("INSERT INTO " + p_ + kind + "_HISTORY (" + kind + "_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID) VALUES (" +
-         std::to_string(id) + ", '" + date + "', 'other', " + std::to_string(actionType) + ")");
-}
-
 std::string TestCatalog::Stored(const std::string& kind, std::int32_t id) {
     odbc::Statement s =
         c_.Prepare("SELECT RECORD_SEGMENT FROM " + p_ + kind + "_DATA WHERE " + kind + "_ID = ? ORDER BY SEQNUM");
@@ -117,17 +101,6 @@ std::string TestCatalog::Stored(const std::string& kind, std::int32_t id) {
     std::string record;
     while (s.Fetch()) record += s.Binary(1).value_or("");
     return record;
-}
-
-std::vector<std::string> TestCatalog::Links(std::int32_t id, const std::string& type) {
-    odbc::Statement s = c_.Prepare("SELECT RECORD_TYPE, LINK, LINK_TEXT FROM " + p_ +
-                                   "ELINK_INDEX WHERE RECORD_ID = ? AND RECORD_TYPE = ? ORDER BY LINK_ID");
-    s.BindInt32(1, id);
-    s.BindText(2, type);
-    s.Execute();
-    std::vector<std::string> rows;
-    while (s.Fetch()) rows.push_back(*s.Text(1) + " " + s.Text(2).value_or("") + " | " + s.Text(3).value_or(""));
-    return rows;
 }
 
 long long TestCatalog::Count(const std::string& sqlAfterFrom) {

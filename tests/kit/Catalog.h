@@ -25,13 +25,9 @@ public:
     std::string AddHoldings(std::int32_t id, std::int32_t bib, const std::vector<std::string>& fields,
                             std::int32_t location = 10);
     std::string AddAuthority(std::int32_t id, const std::vector<std::string>& fields);
-    void AddItem(std::int32_t id, std::int32_t mfhd, std::int32_t bib, const std::string& link);
-    void AddHistory(const std::string& kind, std::int32_t id, const std::string& date, int actionType);
 
     // The record as stored now; "" when it has no segments.
     std::string Stored(const std::string& kind, std::int32_t id);
-    // The link-index rows of a record: "TYPE LINK | TEXT" in LINK_ID order.
-    std::vector<std::string> Links(std::int32_t id, const std::string& type);
     long long Count(const std::string& sqlAfterFrom);
 
 private:

@@ -10,13 +10,13 @@ namespace linkmend::test {
 void JobDbTest::SetUp() {
     DbTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    std::filesystem::create_directory(Reports());
+    ClearReports();
     catalog_ = std::make_unique<TestCatalog>(Writer(), Prefix());
     catalog_->Basics();
     const std::string settings[][3] = {{"Connection", "DSN", Db().ReadOnlyDsn()},
                                        {"Connection", "TNP", Prefix()},
                                        {"Connection", "VoyagerPath", Folder()},
-                                       {"Read", "UID", ReadUid()},
+                                       {"Read", "UID", Db().ReadOnlyUid().empty() ? "reader" : Db().ReadOnlyUid()},
                                        {"Read", "PWD", Db().ReadOnlyPwd().empty() ? "reader" : Db().ReadOnlyPwd()},
                                        {"Write", "UID", "cat"},
                                        {"Write", "PWD", "cat-pw"},
@@ -44,5 +44,16 @@ void JobDbTest::StemJob(const std::string& oldStem, const std::string& newStem, 
 std::string JobDbTest::RunFile(const std::string& suffix) const { return test::RunFile(Reports(), suffix); }
 std::string JobDbTest::Report() const { return ReportWithoutTimes(RunFile(".Report.txt")); }
 std::vector<std::string> JobDbTest::RunLog() const { return RunLogEntries(Reports()); }
+
+std::string JobDbTest::Counts() const {
+    const std::string report = Report(), end = "\tcat\r\n\r\n";  // the operator ends the connection block
+    const auto at = report.find(end);
+    return at == std::string::npos ? report : report.substr(at + end.size());
+}
+
+void JobDbTest::ClearReports() const {
+    std::filesystem::remove_all(Reports());
+    std::filesystem::create_directory(Reports());
+}
 
 }  // namespace linkmend::test

@@ -19,8 +19,6 @@ protected:
     TestCatalog& Catalog() { return *catalog_; }
     std::string Folder() const { return profile_.Dir().Path() + "/"; }
     std::string Reports() const { return Folder() + "reports/"; }
-    // The reader's account as the settings file names it.
-    std::string ReadUid() const { return Db().ReadOnlyUid().empty() ? "reader" : Db().ReadOnlyUid(); }
     // Writes a key of the settings file, Linkmend.INI in the profile folder.
     void Set(const std::string& section, const std::string& key, const std::string& value);
     // The usual job: "http://old.example/" to "https://new.example/", no bib limit.
@@ -28,10 +26,14 @@ protected:
                  const std::string& newStem = "https://new.example/", const std::string& actions = "100000");
 
     // What the last run left in the reports folder: a file by suffix, the report with its two
-    // times written "TIME", the run log's entries.
+    // times written "TIME" (or from its counters on), the run log's entries; and the folder emptied.
     std::string RunFile(const std::string& suffix) const;
     std::string Report() const;
+    std::string Counts() const;
     std::vector<std::string> RunLog() const;
+    void ClearReports() const;
+    // The bibs written back so far: their history's update rows.
+    long long BibsUpdated() { return catalog_->Count("BIB_HISTORY WHERE ACTION_TYPE_ID = 2"); }
 
 private:
     ProfileFolder profile_;

@@ -8,22 +8,14 @@
 #include "kit/Files.h"
 
 namespace linkmend::test {
-namespace {
 
-std::string FileEndingIn(const std::string& folder, const std::string& suffix) {
+std::string RunFile(const std::string& folder, const std::string& suffix) {
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
         const std::string name = entry.path().filename().string();
-        if (name.size() > suffix.size() && name.ends_with(suffix)) return entry.path().string();
+        if (name.size() > suffix.size() && name.ends_with(suffix)) return ReadFile(entry.path().string());
     }
     return "";
-}
-
-}  // namespace
-
-std::string RunFile(const std::string& folder, const std::string& suffix) {
-    const std::string path = FileEndingIn(folder, suffix);
-    return path.empty() ? "" : ReadFile(path);
 }
 
 std::vector<std::string> RunLogEntries(const std::string& folder) {

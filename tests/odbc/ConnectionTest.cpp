@@ -130,9 +130,8 @@ TEST_P(Connection, TransactionsKeepAllOrNothing) {
                           "Invalid parameter number (0); must be 1 or higher");
 }
 
-// The read-only account is refused with the database's reason; a reader is not blocked by an open
-// write transaction (SQLite in WAL mode, PostgreSQL always).
-TEST_P(Connection, RefusalsAndReadersBesideAWriter) {
+// A data source that is not there, and the read-only account's writes, refused with the reason.
+TEST_P(Connection, RefusalsWithTheDatabasesReason) {
     odbc::Connection c;
     const auto refused = CaughtError([&] { c.Connect("NoSuchLinkmendSource", "", ""); });
     EXPECT_EQ(refused.Number(), -2147220498);
@@ -145,12 +144,6 @@ TEST_P(Connection, RefusalsAndReadersBesideAWriter) {
     const auto denied = CaughtError([&] { c.Execute("INSERT INTO " + Prefix() + "LIBRARY (LIBRARY_ID) VALUES (1)"); });
     EXPECT_NE(denied.Description().find(IsSqlite() ? "readonly database" : "permission denied"), std::string::npos);
     EXPECT_FALSE(c.InTransaction());
-    AddLibraries(1);
-    Writer().Begin();
-    Writer().Execute("UPDATE " + Prefix() + "LIBRARY SET LIBRARY_NAME = 'uncommitted'");
-    EXPECT_EQ(Value(LibrarySelect().replace(7, 10, "LIBRARY_NAME")), "Library 01");
-    Writer().Commit();
-    EXPECT_EQ(Value(LibrarySelect().replace(7, 10, "LIBRARY_NAME")), "uncommitted");
 }
 
 // A segment of every octet through RAWTOHEX, a column read as binary, a text of every octet but 0x00

@@ -56,7 +56,7 @@ TEST_P(EngineRows, SetsRowsAndColumns) {
     EXPECT_LINKMEND_ERROR(e->CurrentRow(5, 1), -2147220455, kSource,
                           "Invalid value (5) for ResultSet property in CurrentRow");
     EXPECT_EQ(e->CurrentRow(2, 1), "N");
-    e->ResultSet(1);  // GetNextRow stores the row in the current set
+    e->ResultSet(1);                                        // GetNextRow stores the row in the current set
     for (int pass = 0; pass < 3; ++pass) e->GetNextRow(1);  // past the last row
     EXPECT_EQ(e->CurrentRow(1) + e->CurrentRow(2) + std::to_string(e->CurrentRowLength(3)), "0");
     e->SQLString("SELECT 2 FROM " + Prefix() + "VERSIONS");
@@ -247,8 +247,9 @@ TEST_P(EngineRows, CatalogueGivesTheColumnsOfTheSchemasTablesInNameOrder) {
     EXPECT_EQ(calls["SQLTables"], 1);
     EXPECT_EQ(calls["SQLColumns"], static_cast<int>(tables.size()));
     const std::string joined = library.empty() ? "" : library[0] + ", " + library[1] + ", " + library[3];
-    EXPECT_EQ(joined, IsSqlite() ? "LIBRARY_ID NUMBER(10) 10 N, LIBRARY_NAME VARCHAR2(50) 50 Y, NUC_CODE VARCHAR2(15) 15 Y"
-                                 : "library_id int4 10 N, library_name varchar 50 Y, nuc_code varchar 15 Y");
+    EXPECT_EQ(joined, IsSqlite()
+                          ? "LIBRARY_ID NUMBER(10) 10 N, LIBRARY_NAME VARCHAR2(50) 50 Y, NUC_CODE VARCHAR2(15) 15 Y"
+                          : "library_id int4 10 N, library_name varchar 50 Y, nuc_code varchar 15 Y");
 }
 
 LINKMEND_DB_TEST_SUITE(EngineRows);

@@ -25,6 +25,7 @@ TEST(Dialect, SelectUniqueBecomesSelectDistinct) {
         {"SELECT\n\t UNIQUE T2.ID FROM X T2", "SELECT\n\t DISTINCT T2.ID FROM X T2"},
         {"SELECT /* one */ UNIQUE a FROM t", "SELECT /* one */ DISTINCT a FROM t"},
         {"SELECT -- note\nUNIQUE a FROM t", "SELECT -- note\nDISTINCT a FROM t"},
+        {"SELECT UNIQUE a / 2, COUNT(*) FROM t", "SELECT DISTINCT a / 2, COUNT(*) FROM t"},
         {"SELECT UNIQUE a FROM t WHERE b IN (SELECT UNIQUE c FROM u)",
          "SELECT DISTINCT a FROM t WHERE b IN (SELECT DISTINCT c FROM u)"},
         {"SELECT UNIQUE a FROM t WHERE n = 'it''s SELECT UNIQUE'",
@@ -82,10 +83,12 @@ TEST(Dialect, TheDbmsNameChoosesItsRowOfTheDriverTable) {
     }
     const DriverSettings rows[] = {{.dbmsName = "Post", .match = NameMatch::Prefix},
                                    {.dbmsName = "PostgreSQL", .match = NameMatch::Whole, .unnamed = true},
+                                   {.match = NameMatch::Any},
                                    {.dbmsName = "last", .match = NameMatch::Whole}};
     EXPECT_EQ(&DriverFor("postgresql", rows), &rows[0]);  // the first row that recognises the name
     EXPECT_EQ(&DriverFor("", rows), &rows[1]);
-    EXPECT_EQ(&DriverFor("Oracle", rows), &rows[2]);  // the last catches the rest
+    EXPECT_EQ(&DriverFor("Oracle", rows), &rows[2]);
+    EXPECT_EQ(&DriverFor("Oracle", std::span(rows, 2)), &rows[1]);  // the last catches the rest
 }
 
 TEST(Diagnostics, TextsOneLinePerRecordAndTheCallTrace) {

@@ -1,12 +1,11 @@
 #!/usr/bin/env python3
 """The ODBC boundary: only src/odbc reaches the ODBC headers.
 
-Follows #include "..." from every header and source file under SRC outside src/odbc (a quoted
-name is looked up beside the including file, then under SRC) and fails, printing the chain of
-includes, when one of them reaches <sql.h>, <sqlext.h>, <sqltypes.h>, <sqlucode.h> or
-<odbcinst.h>. As a check of the check, the engine's internal header must reach them.
+  odbc_boundary.py SRC
 
-Usage: odbc_boundary.py SRC
+Follows #include "..." from every file under SRC outside src/odbc (looked up beside the including
+file, then under SRC) and fails, printing the chain, when one reaches an ODBC header. As a check of
+the check, the engine's internal header must reach one.
 """
 import re
 import sys
@@ -16,60 +15,33 @@ ODBC_HEADERS = {"sql.h", "sqlext.h", "sqltypes.h", "sqlucode.h", "odbcinst.h"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.MULTILINE)
 
 
-def includes(path):
-    """(kind, name) of each #include of a file; kind is '<' or '"'."""
-    return INCLUDE.findall(path.read_text(encoding="utf-8", errors="replace"))
-
-
-def resolve(name, including, src):
-    for candidate in (including.parent / name, src / name):
-        if candidate.is_file():
-            return candidate.resolve()
-    return None
-
-
 def odbc_chain(path, src, memo, visiting=()):
-    """The include chain from path to an ODBC header, or None when there is none."""
-    if path in memo:
-        return memo[path]
-    if path in visiting:
-        return None
-    chain = None
-    for kind, name in includes(path):
-        if kind == "<":
-            if name in ODBC_HEADERS:
-                chain = [str(path.relative_to(src)), "<" + name + ">"]
+    """The include chain from path to an ODBC header, or None."""
+    if path not in memo and path not in visiting:
+        memo[path] = None
+        for kind, name in INCLUDE.findall(path.read_text(encoding="utf-8", errors="replace")):
+            if kind == "<":
+                rest = ["<" + name + ">"] if name in ODBC_HEADERS else None
+            else:
+                target = next((c.resolve() for c in (path.parent / name, src / name) if c.is_file()), None)
+                rest = target and odbc_chain(target, src, memo, visiting + (path,))
+            if rest:
+                memo[path] = [str(path.relative_to(src))] + rest
                 break
-            continue
-        target = resolve(name, path, src)
-        if target is None:
-            continue
-        rest = odbc_chain(target, src, memo, visiting + (path,))
-        if rest:
-            chain = [str(path.relative_to(src))] + rest
-            break
-    memo[path] = chain
-    return chain
+    return memo.get(path)
 
 
 def main():
     src = Path(sys.argv[1]).resolve()
-    odbc = src / "odbc"
-    memo = {}
+    odbc, memo = src / "odbc", {}
     if not odbc_chain((odbc / "OdbcHandles.h").resolve(), src, memo):
         print("odbc/OdbcHandles.h does not reach an ODBC header: the check itself is broken")
         return 1
-    failures = []
-    for path in sorted(src.rglob("*")):
-        if path.suffix not in (".h", ".cpp") or odbc in path.parents:
-            continue
-        chain = odbc_chain(path.resolve(), src, memo)
-        if chain:
-            failures.append(" -> ".join(chain))
+    files = [p for p in sorted(src.rglob("*")) if p.suffix in (".h", ".cpp") and odbc not in p.parents]
+    failures = [" -> ".join(c) for c in (odbc_chain(p.resolve(), src, memo) for p in files) if c]
     for failure in failures:
         print("ODBC header outside src/odbc: " + failure)
-    print("%d files outside src/odbc checked, %d reach an ODBC header" %
-          (sum(1 for p in src.rglob("*") if p.suffix in (".h", ".cpp") and odbc not in p.parents), len(failures)))
+    print("%d files outside src/odbc checked, %d reach an ODBC header" % (len(files), len(failures)))
     return 1 if failures else 0
 
 

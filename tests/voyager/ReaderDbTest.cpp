@@ -3,38 +3,15 @@
 // golden tests pin what the job reads).
 #include <algorithm>
 
-#include "DbTest.h"
+#include "ReaderDb.h"
 #include "base/Error.h"
-#include "kit/Files.h"
 #include "kit/Octets.h"
-#include "marc/Utf8MarcRecordClass.h"
-#include "voyager/VgerReaderClass7.h"
 
 namespace linkmend::test {
 namespace {
 
-using Rows = std::vector<std::string>;
-
-class ReaderDb : public testdb::DbTest {
+class Records : public ReaderDb {
 protected:
-    std::unique_ptr<VgerReaderClass7> NewReader() {
-        auto r = std::make_unique<VgerReaderClass7>();
-        r->DSN(Db().ReadOnlyDsn());
-        r->TableNamePrefix(Prefix());
-        r->uID(Db().ReadOnlyUid().empty() ? "reader" : Db().ReadOnlyUid());
-        r->PWD(Db().ReadOnlyPwd().empty() ? "reader" : Db().ReadOnlyPwd());
-        return r;
-    }
-    // A row of bound values ("<null>" for NULL), so that any octets reach the table unchanged.
-    void Row(const std::string& table, const std::string& columns, const Rows& values) {
-        std::string marks;
-        for (std::size_t i = 0; i < values.size(); ++i) marks += i ? ", ?" : "?";
-        auto st = Writer().Prepare("INSERT INTO " + Prefix() + table + " (" + columns + ") VALUES (" + marks + ")");
-        for (std::size_t i = 0; i < values.size(); ++i)
-            values[i] == "<null>" ? st.BindNull(static_cast<int>(i + 1))
-                                  : st.BindText(static_cast<int>(i + 1), values[i]);
-        st.Execute();
-    }
     void Segments(const std::string& kind, int id, const Rows& segments) {
         for (std::size_t i = 0; i < segments.size(); ++i) {
             auto st = Writer().Prepare("INSERT INTO " + Prefix() + kind + "_DATA (" + kind +
@@ -53,8 +30,6 @@ protected:
         while (r.GetNextRow(set)) out.push_back(r.CurrentRow(column));
         return out;
     }
-
-    ProfileFolder profile_;  // no VGERREAD.INI: the settings are not automatic
 };
 
 // A record-like text of n octets holding every octet value.
@@ -64,7 +39,7 @@ std::string RecordOf(std::size_t n, char tag) {
     return s;
 }
 
-TEST_P(ReaderDb, PassThroughVersionAndDiagnosticDumps) {
+TEST_P(Records, PassThroughVersionAndDiagnosticDumps) {
     auto none = NewReader();
     EXPECT_EQ(none->VgerMajorVersion(), 2000);  // no VERSIONS row
     Exec("INSERT INTO " + Prefix() + "VERSIONS (MODULE, VERSION) VALUES ('DATABASE', ' 99.2 ')");
@@ -117,7 +92,7 @@ TEST_P(ReaderDb, PassThroughVersionAndDiagnosticDumps) {
 
 // Segments of 990 (300 for holdings) are joined; one stored without its trailing blanks is padded
 // before the next, the last never; a record without segments is empty, not an error.
-TEST_P(ReaderDb, RecordsReassembledFromTheirSegments) {
+TEST_P(Records, RecordsReassembledFromTheirSegments) {
     const std::string a = RecordOf(985, 'a'), b = RecordOf(990, 'b'), c = RecordOf(400, 'c') + "   ";
     Segments("BIB", 11, {b, b, c});
     Segments("AUTH", 12, {a, c});
@@ -140,7 +115,7 @@ TEST_P(ReaderDb, RecordsReassembledFromTheirSegments) {
 // A lower-case n suppresses a bib (case-sensitive), a lower-case y a holdings record (case-blind);
 // a bib without its master row counts as suppressed. Last modified: the newest update, else the
 // creation, else zero (an unreadable date too). Holdings: the lowest of their bibs, and location.
-TEST_P(ReaderDb, MetadataOfBibsAndHoldings) {
+TEST_P(Records, MetadataOfBibsAndHoldings) {
     for (const auto& [id, suppress] : {std::pair{1, "N"}, {2, "n"}, {3, "Y"}}) {
         Segments("BIB", id, {RecordOf(100, 'r')});
         Exec("INSERT INTO " + Prefix() + "BIB_MASTER (BIB_ID, LIBRARY_ID, SUPPRESS_IN_OPAC) VALUES (" +
@@ -155,15 +130,14 @@ TEST_P(ReaderDb, MetadataOfBibsAndHoldings) {
     if (IsSqlite())
         Exec("INSERT INTO " + Prefix() +
              "BIB_HISTORY (BIB_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID) VALUES (3, 'last Tuesday', 'x', 1)");
-    Row("LIBRARY", "LIBRARY_ID, LIBRARY_NAME, LIBRARY_DISPLAY_NAME, NUC_CODE",
-        {"3", "Law Library", "The Law Library", "LAW"});
-    Row("LOCATION", "LOCATION_ID, LOCATION_CODE, LOCATION_NAME, LOCATION_DISPLAY_NAME, LOCATION_SPINE_LABEL",
-        {"6", "annex", "N", "D", "S"});
-    for (const auto& [id, suppress] : {std::pair{40, "y"}, {41, "N"}}) {
-        Segments("MFHD", id, {RecordOf(120, 'h')});
-        Row("MFHD_MASTER", "MFHD_ID, LOCATION_ID, SUPPRESS_IN_OPAC, NORMALIZED_CALL_NO, DISPLAY_CALL_NO, CALL_NO_TYPE",
-            {std::to_string(id), "6", suppress, "QA 76", "QA76", "0"});
-    }
+    Insert("LIBRARY", "LIBRARY_ID, LIBRARY_NAME, LIBRARY_DISPLAY_NAME, NUC_CODE",
+           {{"3", "Law Library", "The Law Library", "LAW"}});
+    Insert("LOCATION", "LOCATION_ID, LOCATION_CODE, LOCATION_NAME, LOCATION_DISPLAY_NAME, LOCATION_SPINE_LABEL",
+           {{"6", "annex", "N", "D", "S"}});
+    Insert("MFHD_MASTER", "MFHD_ID, LOCATION_ID, SUPPRESS_IN_OPAC, NORMALIZED_CALL_NO, DISPLAY_CALL_NO, CALL_NO_TYPE",
+           {{"40", "6", "y", "QA 76", "QA76", "0"}, {"41", "6", "N", "QA 76", "QA76", "0"}});
+    Segments("MFHD", 40, {RecordOf(120, 'h')});
+    Segments("MFHD", 41, {RecordOf(120, 'h')});
     Exec("INSERT INTO " + Prefix() + "BIB_MFHD VALUES (9, 40), (7, 40), (8, 41)");
     History("MFHD", 40, "2020-02-02 10:00:00", "late", 1);
     History("MFHD", 40, "2018-01-01 09:00:00", "early", 1);
@@ -200,7 +174,7 @@ TEST_P(ReaderDb, MetadataOfBibsAndHoldings) {
     EXPECT_EQ(got, "171 6annexNDS QA 76QA760 early 2018-01-01 09:00:00|080 6annexNDS QA 76QA760  1899-12-30 00:00:00|");
 }
 
-TEST_P(ReaderDb, ItemsWithTheirLocationsStatusesAndNotes) {
+TEST_P(Records, ItemsWithTheirLocationsStatusesAndNotes) {
     Exec("INSERT INTO " + Prefix() + "BASE_CURRENCY VALUES ('Norway', 'NOK', 'Krone', 2, ',')");
     for (const char* l :
          {"1, 'c1', 'n1', 'd1', 's1', 'N'", "2, 'c2', 'n2', 'd2', 's2', 'Y'", "3, 'c3', 'n3', 'd3', 's3', 'y'"})
@@ -252,7 +226,7 @@ TEST_P(ReaderDb, ItemsWithTheirLocationsStatusesAndNotes) {
             std::to_string(d.AddItemToTop()) + std::to_string(d.MagneticMedia()) + std::to_string(d.Sensitize()),
         "100 10 1420623 12,50v.119991999capfreespine 101");
     const auto before = r->SqlStatementsSubmitted();
-    r->RetrieveItemRecord("101");  // a status seen before comes from the cache
+    r->RetrieveItemRecord("101");                        // a status seen before comes from the cache
     EXPECT_EQ(r->SqlStatementsSubmitted() - before, 8);  // no status look-up
     EXPECT_EQ(r->ItemPrice() + " " + r->ItemStatus() + " " + r->ItemTypeName(), "0.05 Lost Item type 99 not defined");
     r->RetrieveItemRecord("200");  // its only barcode is inactive
@@ -287,7 +261,7 @@ TEST_P(ReaderDb, ItemsWithTheirLocationsStatusesAndNotes) {
 
 // Permissions are the union of the operator's profiles, only an upper-case Y grants, and a profile
 // row whose BIB_ADD is empty ends the scan; locations come as the database gives them, each once.
-TEST_P(ReaderDb, OperatorPermissionsAndCataloguingLocations) {
+TEST_P(Records, OperatorPermissionsAndCataloguingLocations) {
     for (const auto& [id, flags] : {std::pair{1, "NYNNNNNNNyNN"}, {2, "NNNNYNNNNNNY"}, {3, "-YYYYYYYYYYY"}}) {
         std::string values;
         for (const char* f = flags; *f; ++f)
@@ -328,7 +302,7 @@ TEST_P(ReaderDb, OperatorPermissionsAndCataloguingLocations) {
     EXPECT_EQ(r->RetrieveOperatorCatLocations("nobody") + r->OperatorId(), "nobody");
 }
 
-LINKMEND_DB_TEST_SUITE(ReaderDb);
+LINKMEND_DB_TEST_SUITE(Records);
 
 }  // namespace
 }  // namespace linkmend::test

@@ -156,8 +156,8 @@ TEST(ReaderValues, VersionsPricesAndIndexCodes) {
     }
     EXPECT_TRUE(IsIndexCodeList("('020A', '020Z')") && !IsIndexCodeList("020A"));
     EXPECT_EQ(CallNumberIndexCode("0") + CallNumberIndexCode("1") + CallNumberIndexCode("2") +
-                  CallNumberIndexCode("3") + CallNumberIndexCode("8"),
-              "0500082006000700");
+                  CallNumberIndexCode("3") + "|" + CallNumberIndexCode("8"),
+              "0500082006000700|");
     EXPECT_EQ(BibHeadingIndexCodes(" personal ").list, "('100H', '400H', '600H', '700H', '800H')");
     EXPECT_EQ(BibHeadingIndexCodes("CORPORATE").list,
               "('110H', '111H', '410H', '411H', '610H', '611H', '651H', '710H', '711H', '810H', '811H')");

@@ -1,6 +1,6 @@
 // The headless entry: loads the profile and job settings as start-up does, builds the form the
 // window would show, applies --production and --list-changed, and performs the run, on the
-// database or on a MARC file.
+// database or on a MARC file (or the restore of --restore).
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,6 +13,7 @@
 #include "base/Error.h"
 #include "job/JobSettings.h"
 #include "job/Program.h"
+#include "job/Restore.h"
 #include "job/UrlChangeRun.h"
 
 namespace linkmend {
@@ -50,8 +51,17 @@ int BatchMain(const CommandLineOptions& options) {
     }
     form.chkProductionRun = options.production;
     form.chkListChangedRecords = options.listChanged;
-    if (!(onFile ? PerformChecksOnFile(program, form, host) : PerformChecks(program, form, host))) return 1;
-    const RunOutcome outcome = onFile ? RunOnMarcFile(program, host, files) : RunUrlChangeJob(program, host);
+    RunOutcome outcome = RunOutcome::Completed;
+    if (!options.restoreFile.empty()) {
+        // A restore needs no job definition: the originals file says what to write.
+        program.job.ProductionRun = options.production;
+        program.job.ListChangedRecords = options.listChanged;
+        if (!ProfileReadyForRun(program.profile, options.production, host)) return 1;
+        outcome = RunRestore(program, host, options.restoreFile);
+    } else {
+        if (!(onFile ? PerformChecksOnFile(program, form, host) : PerformChecks(program, form, host))) return 1;
+        outcome = onFile ? RunOnMarcFile(program, host, files) : RunUrlChangeJob(program, host);
+    }
     if (!program.reportPath.empty()) std::printf("%s\n", program.reportPath.c_str());
     return ExitStatusOf(outcome);
 }

@@ -44,6 +44,12 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             o.help = true;
         } else if (a == "--version") {
             o.version = true;
+        } else if (a == "--restore") {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+                o.error = "--restore needs the name of an originals file";
+                return o;
+            }
+            o.restoreFile = arguments[++i];
         } else if (a == "-i") {
             if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
                 o.error = "-i needs the name of a settings file";
@@ -58,6 +64,14 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     if ((!o.file.empty() || !o.out.empty() || o.utf8) && (!o.batch || o.file.empty() || o.out.empty())) {
         o.error = "a run on a MARC file needs --batch, --file and --out";
+        return o;
+    }
+    if (!o.restoreFile.empty() && !o.batch) {
+        o.error = "--restore works with --batch (the window has Perform, Restore from originals)";
+        return o;
+    }
+    if (!o.restoreFile.empty() && !o.file.empty()) {
+        o.error = "--restore and --file cannot be given together";
         return o;
     }
     o.settingsFile = SettingsFileFromCommandLine(JoinCommandLine(settingsPart));
@@ -76,6 +90,7 @@ std::string UsageText() {
     return "Usage: linkmend [-i SETTINGS-FILE]\n"
            "       linkmend --batch [-i SETTINGS-FILE] [--production] [--list-changed]\n"
            "       linkmend --batch --file IN --out OUT [--utf8] [-i SETTINGS-FILE] [--production]\n"
+           "       linkmend --batch [-i SETTINGS-FILE] --restore FILE [--production] [--list-changed]\n"
            "\n"
            "Changes the 856 links of catalogue records as the settings file describes.\n"
            "Without --batch the main window opens (needs a display).\n"
@@ -87,13 +102,17 @@ std::string UsageText() {
            "  --file IN       take the records from the MARC file IN (ISO 2709 or MARCXML)\n"
            "  --out OUT       a production run writes every record of IN to OUT, changed or not\n"
            "  --utf8          write changed MARC-8 records of IN in UTF-8 (default: MARC-8)\n"
+           "  --restore FILE  put back the records an originals file (LINKMEND.*.Originals.mrc)\n"
+           "                  saved, as a test run or, with --production, for real\n"
            "  --help          this text\n"
            "  --version       the program's version\n"
            "\n"
            "Exit status: 0 done (work list finished or bib limit reached); 1 a settings check\n"
            "stopped the run; 2 usage error; 3 SQL error or failed sign-on (report written);\n"
            "4 cancelled (report written); 5 countdown cancelled (no report); 6 a report file\n"
-           "could not be created, or the MARC file could not be read or OUT written.\n";
+           "could not be created, or the MARC file could not be read or OUT written; 7 the\n"
+           "originals file of --restore cannot be used (missing list, truncated, not MARC, or\n"
+           "records this database lacks; nothing written).\n";
 }
 
 }  // namespace linkmend

@@ -15,6 +15,7 @@ struct CommandLineOptions {
     bool settingsFileGiven = false;  // named with -i
     std::string file, out;           // a run on a MARC file: IN and OUT
     bool utf8 = false;               // changed MARC-8 records of the file written in UTF-8
+    std::string restoreFile;         // --restore: the originals file to restore from
     std::string error;               // a usage error, empty when the options are fine
 };
 

@@ -47,6 +47,7 @@ CatalogWriter::CatalogWriter(std::function<DateTime()> clock) : impl_(std::make_
 CatalogWriter::~CatalogWriter() = default;
 
 const std::string& CatalogWriter::LastDriverMessage() const { return impl_->lastDriverMessage; }
+const DateTime& CatalogWriter::LastWriteDate() const { return impl_->store.LastWriteDate(); }
 
 std::int32_t CatalogWriter::SignOn(const std::string& voyagerPath, const std::string& operatorId,
                                    const std::string& password) {

@@ -43,6 +43,9 @@ public:
     // The driver's diagnostic text, on one line, behind the last operation's 21 or 26; empty after
     // a success and after a refusal that has no driver cause.
     const std::string& LastDriverMessage() const;
+    // The date the last successful replace gave the record (its history row and UPDATE_DATE, to the
+    // second): what a later reader sees as the record's last modification by this write.
+    const DateTime& LastWriteDate() const;
 
 private:
     struct Impl;

@@ -133,6 +133,7 @@ void RecordStore::Write(const RecordKind& kind, std::int32_t id, const std::stri
             link->Execute();
         }
         c.Commit();
+        lastWriteDate_ = DateTime::Parse(now);
     } catch (...) {
         // A failing statement has rolled back already; anything else leaves the transaction open.
         if (c.InTransaction()) c.Rollback();
@@ -164,7 +165,8 @@ std::int32_t RecordStore::WriteChecked(const RecordKind& kind, std::int32_t id, 
     s.BindText(++p, checks.lastModified.Format());
     s.BindInt32(++p, locationId);
     s.BindInt32(++p, checks.catalogingValid ? 1 : 0);
-    s.BindText(++p, clock_().Format());
+    const std::string now = clock_().Format();
+    s.BindText(++p, now);
     s.BindText(++p, session_.OperatorId());
     s.BindInt32(++p, checks.library);
     s.BindInt32(++p, checks.linkedBib);
@@ -177,7 +179,9 @@ std::int32_t RecordStore::WriteChecked(const RecordKind& kind, std::int32_t id, 
     s.Execute();
     const std::optional<std::string> code = s.Fetch() ? s.Text(1) : std::nullopt;
     if (!code) throw LinkmendError(ObjectError(1000), "VgerReadDLL", "No answer from the replace function");
-    return static_cast<std::int32_t>(std::atoi(code->c_str()));
+    const std::int32_t answer = static_cast<std::int32_t>(std::atoi(code->c_str()));
+    if (answer == 0) lastWriteDate_ = DateTime::Parse(now);
+    return answer;
 }
 
 }  // namespace linkmend

@@ -50,6 +50,9 @@ public:
     std::int32_t WriteChecked(const RecordKind& kind, std::int32_t id, const std::string& record,
                               const std::vector<LinkIndexRow>& links, std::int32_t locationId,
                               const ReplaceChecks& checks);
+    // The date the last successful write gave the record (its history row and UPDATE_DATE), to the
+    // second: what a later reader sees as the record's last modification by that write.
+    const DateTime& LastWriteDate() const { return lastWriteDate_; }
     // Must run before the session's connection is replaced.
     void DropStatements() {
         statements_.clear();
@@ -70,6 +73,7 @@ private:
     // Prepared on a kind's first write after sign-on.
     std::unordered_map<std::string, Statements> statements_;
     std::optional<odbc::Statement> replace_;
+    DateTime lastWriteDate_;
 };
 
 }  // namespace linkmend

@@ -39,6 +39,7 @@ SinkAnswer CatalogSink::Write(const Candidate& candidate, const std::string& oct
         code = writer.ReplaceAuthorityRecord(id, octets, stored.lastModified, happening, "", "");
     }
     SinkAnswer answer = AnswerOf(code, writer);
+    if (code == 0) answer.written = writer.LastWriteDate();
     // The component refuses a cataloguing location it does not know: the report names the one sent.
     if (code == 24) answer.detail = " happening: " + std::to_string(happening);
     return answer;

@@ -9,7 +9,8 @@
 namespace linkmend {
 namespace {
 
-ReportHeader HeaderOf(const Program& program, const std::string& started, const std::string& stem) {
+ReportHeader HeaderOf(const Program& program, const std::string& started, const std::string& stem,
+                      const std::string& restoredFrom = std::string()) {
     const ConnectionProfile& p = program.profile;
     return ReportHeader{started,
                         program.now().Format(),
@@ -20,7 +21,8 @@ ReportHeader HeaderOf(const Program& program, const std::string& started, const 
                         p.TableNamePrefix,
                         p.ReadUID,
                         p.WriteUID,
-                        {}};
+                        {},
+                        restoredFrom};
 }
 
 }  // namespace
@@ -34,7 +36,7 @@ RunOutcome Run::EndPhase(RunOutcome outcome) {
     host_.HideCancel();
     LetWindowMessagesRun();
     reports_.Close(ReportFile::RecordsModified);
-    ReportHeader header = HeaderOf(program_, startText_, stem_);
+    ReportHeader header = HeaderOf(program_, startText_, stem_, source_.RestoresFrom());
     header.origin = source_.ReportOrigin();
     reports_.WriteReport(header, program_.reportPath);
     reports_.Finish();

@@ -4,18 +4,20 @@
 #include <cstdint>
 #include <string>
 
+#include "base/DateTime.h"
 #include "job/RecordSource.h"
 
 namespace linkmend {
 
 // A sink's answer: code 0 done, otherwise the reason code with its text (the component's return
 // codes); `detail` is added to the record's line in the report, `message` holds the driver's own
-// words when it gave any.
+// words when it gave any. After a write, `written` is the last-modified date it gave the record.
 struct SinkAnswer {
     std::int32_t code = 0;
     std::string text;
     std::string detail;
     std::string message;
+    DateTime written{};  // brace-initialised: aggregate initialisers may leave it out
 };
 
 class RecordSink {

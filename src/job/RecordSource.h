@@ -3,6 +3,7 @@
 // with what screening and write-back need. The run knows no more of the place than this.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,8 @@ struct Candidate {
 
 // A retrieved record. The octets are the record as stored, unchanged (empty: it came up empty).
 // The owning library is the record's own (B), or its bib's (H) or its item's bib's (I) when owning
-// libraries apply; location and holdings bib are the holdings' own.
+// libraries apply; location and holdings bib are the holdings' own. A restore's record carries the
+// saved original, written back as it is in place of rewriting the links.
 struct RetrievedRecord {
     std::string octets;
     DateTime lastModified;
@@ -30,6 +32,7 @@ struct RetrievedRecord {
     std::string location;
     std::string holdingsBib;
     bool suppressed = false;
+    std::optional<std::string> original{};  // brace-initialised: aggregate initialisers may leave it out
 };
 
 // What the operator may change: kinds of record, and the owning libraries and cataloguing
@@ -107,6 +110,9 @@ public:
     // The report's lines on where the records came from, in place of the database's connection
     // block; empty: that block.
     virtual std::vector<std::string> ReportOrigin() const { return {}; }
+    // A restore's originals file (its records carry their originals); empty for a run that
+    // rewrites links.
+    virtual std::string RestoresFrom() const { return {}; }
 };
 
 }  // namespace linkmend

@@ -44,6 +44,17 @@ void TextFile::Flush() {
     if (durable_ && fsync(fileno(file_)) != 0 && errno != EINVAL) throw RunFileError(path_);
 }
 
+void TextFile::Sync() {
+    if (!file_ || std::fflush(file_) != 0 || (fsync(fileno(file_)) != 0 && errno != EINVAL)) throw RunFileError(path_);
+}
+
+void TextFile::TruncateTo(long long size) {
+    if (!file_ || std::fflush(file_) != 0 || ftruncate(fileno(file_), static_cast<off_t>(size)) != 0 ||
+        std::fseek(file_, 0, SEEK_END) != 0) {
+        throw RunFileError(path_);
+    }
+}
+
 void TextFile::Close() {
     if (!file_) return;
     std::FILE* f = file_;

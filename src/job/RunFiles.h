@@ -37,6 +37,10 @@ public:
     void WriteLine(const std::string& text);
     // Writes octets as they are (no line end), flushed.
     void WriteRaw(const std::string& octets);
+    // Hands what was written to the disk itself (it is already in the system's hands).
+    void Sync();
+    // Cuts the file back to its first `size` octets; later writes go after them.
+    void TruncateTo(long long size);
     // Flushes, syncs to the disk and closes; throws RunFileError when the data could not be written.
     void Close();
     // Closes without a word (when open) and removes the file created: what it holds cannot be trusted.

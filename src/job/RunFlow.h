@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <string>
 
+#include <vector>
+
+#include "job/ChangeReport.h"
 #include "job/RecordSink.h"
 #include "job/RecordSource.h"
 #include "job/RunReports.h"
@@ -35,7 +38,7 @@ private:
     void ProcessWorkList();
     void ProcessLine(Candidate candidate);
     ScreenedRecord Screen(const Candidate& candidate);
-    void WriteBack(const Candidate& candidate, const RetrievedRecord& stored);
+    void WriteBack(const Candidate& candidate, const RetrievedRecord& stored, const std::vector<FieldImage>& before);
     void SignOn(bool forItem);
     void CountBibChange(const char* logText);
     // end

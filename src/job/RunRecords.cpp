@@ -53,12 +53,21 @@ void Run::ProcessLine(Candidate candidate) {
     if (screened.verdict != Verdict::Passed) return;
 
     Log("Record passes preliminary tests");
-    if (!RewriteLinks(program_.record, program_.job, matchStem_, Log())) {
+    const std::vector<FieldImage> before = TakeFieldImages(program_.record);
+    if (const std::optional<std::string>& original = screened.record.original) {
+        // A restore: the saved original takes the place of the record as it is now.
+        if (*original == screened.record.octets) {
+            Log("Record already as its original");
+            reports_.AlreadyAsSaved();
+            return;
+        }
+        program_.record.MarcRecordIn(*original);
+    } else if (!RewriteLinks(program_.record, program_.job, matchStem_, Log())) {
         Log("Record NOT changed");
         if (Log().IsOn()) Log(program_.record.TextFormatted(0, false, 10));
         return;
     }
-    WriteBack(candidate, screened.record);
+    WriteBack(candidate, screened.record, before);
 }
 
 ScreenedRecord Run::Screen(const Candidate& candidate) {

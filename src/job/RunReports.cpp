@@ -1,6 +1,7 @@
 #include "job/RunReports.h"
 
 #include "base/Text.h"
+#include "job/ChangeReport.h"
 #include "job/JobSettings.h"
 
 namespace linkmend {
@@ -21,10 +22,25 @@ void RunReports::CreateReport() {
     report_ = ReportState::Created;
 }
 
+void RunReports::CreateChangeFiles(bool production) {
+    AddLine(ReportFile::Changes, kChangeReportHeader);
+    if (!production) return;
+    for (ReportFile file : {ReportFile::Originals, ReportFile::OriginalsList}) File(file).Create(Path(file));
+    originals_.Open(File(ReportFile::Originals), File(ReportFile::OriginalsList));
+}
+
+void RunReports::AddChanges(const std::vector<std::string>& rows) {
+    for (const std::string& row : rows) AddLine(ReportFile::Changes, row);
+    counts_.changeRows += static_cast<std::int32_t>(rows.size());
+}
+
 void RunReports::AddLine(ReportFile file, const std::string& text) {
     TextFile& f = File(file);
-    // The lists of what a production run did to the database outlast a crash of the machine.
-    if (!f.IsOpen()) f.Create(Path(file), production_ && file != ReportFile::RecordsModified);
+    // The lists of what a production run did to the database outlast a crash of the machine; the
+    // change report is for reading, and the originals file syncs what it must itself.
+    if (!f.IsOpen()) {
+        f.Create(Path(file), production_ && file != ReportFile::RecordsModified && file != ReportFile::Changes);
+    }
     f.WriteLine(text);
 }
 
@@ -100,14 +116,19 @@ void RunReports::WriteReport(const ReportHeader& h, std::string& reportPath) {
     r.WriteLine("*");
     r.WriteLine(stars);
     r.WriteLine("");
-    r.WriteLine(h.production ? "Run performed as production" : "Run performed as test");
+    const bool restore = !h.restoredFrom.empty();
+    r.WriteLine(std::string(restore ? "Restore" : "Run") + " performed as " + (h.production ? "production" : "test"));
     r.WriteLine("");
     if (!stopReason.empty()) {
         r.WriteLine(stopReason);
         r.WriteLine("");
     }
-    r.WriteLine("Old stem: " + h.oldStem);
-    r.WriteLine("New stem: " + h.newStem);
+    if (restore) {
+        r.WriteLine("Originals file: " + h.restoredFrom);
+    } else {
+        r.WriteLine("Old stem: " + h.oldStem);
+        r.WriteLine("New stem: " + h.newStem);
+    }
     r.WriteLine("");
     if (h.origin.empty()) {
         r.WriteLine("Voyager connection information:");
@@ -125,11 +146,19 @@ void RunReports::WriteReport(const ReportHeader& h, std::string& reportPath) {
     WriteCountLine(r, c.notAllowed, "operator not allowed to update (listed below)", false);
     WriteCountLine(r, c.notInLocation, "operator not allowed to update this location (listed below)", false);
     WriteCountLine(r, c.excludedByLibrary, "records excluded by owning library", false);
+    const char* const updated = restore ? (h.production ? "records restored" : "records would have been restored")
+                                        : (h.production ? "records updated" : "records would have been updated");
     WriteCountLine(r, c.damaged, "records damaged as stored, left unchanged (listed below)", false);
-    WriteCountLine(r, c.needing, "records needing the requested change", false);
-    WriteCountLine(r, c.updated, h.production ? "records updated" : "records would have been updated", false);
+    WriteCountLine(r, c.alreadyAsSaved, "records already as their originals (nothing to restore)", false);
+    WriteCountLine(r, c.needing,
+                   restore ? "records differing from their originals" : "records needing the requested change", false);
+    WriteCountLine(r, c.updated, updated, false);
     WriteCountLine(r, c.tooLong, "records too long after the change, left unchanged (listed below)", false);
-    WriteCountLine(r, c.couldNotUpdate, "could not be updated due to Voyager errors (listed below)", false);
+    WriteCountLine(r, c.couldNotUpdate,
+                   restore ? "could not be restored due to Voyager errors (listed below)"
+                           : "could not be updated due to Voyager errors (listed below)",
+                   false);
+    WriteCountLine(r, c.changeRows, "rows in the change report", false);
     r.WriteLine("");
     if (File(ReportFile::BibsWithNoUrls).IsOpen()) {
         r.WriteLine("SEE SEPARATE FILE of bib records with no URLs");
@@ -152,10 +181,9 @@ void RunReports::WriteReport(const ReportHeader& h, std::string& reportPath) {
     list("These records couldn't be updated; operator not allowed in this location", notInLocationList_);
     list("These records were left unchanged because they are damaged as stored", damagedList_);
     list("These records were left unchanged because the change would make them too long", tooLongList_);
-    list(problemRecords_.empty()
-             ? "These records couldn't be updated because of a Voyager problem"
-             : "These records couldn't be updated because of a Voyager problem (records saved to a file)",
-         couldNotList_);
+    const std::string refused = std::string("These records couldn't be ") + (restore ? "restored" : "updated") +
+                                " because of a Voyager problem";
+    list(problemRecords_.empty() ? refused : refused + " (records saved to a file)", couldNotList_);
     r.Close();
     report_ = ReportState::Complete;
     reportPath = r.Path();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/DateTime.h"
+#include "job/OriginalsFile.h"
 #include "job/RunFiles.h"
 #include "job/Screening.h"
 
@@ -22,16 +23,21 @@ enum class ReportFile : std::size_t {
     RecordsModified,  // test run: each changed record as display text
     ChangedRecords,   // production run, when asked: type TAB id of each record written back
     UpdateProblems,   // the bibliographic records the sink refused, as MARC
+    Originals,        // production: each record written back, as it was stored (OriginalsFile.h)
+    OriginalsList,    // production: type, id and date of each of them
+    Changes,          // the change report (ChangeReport.h), every run
     Count
 };
 inline constexpr std::array<const char*, static_cast<std::size_t>(ReportFile::Count)> kReportFileSuffixes = {
-    ".Debug.txt",           ".Report.txt",         ".BibsWithNoURLs.txt",
-    ".RecordsModified.txt", ".ChangedRecords.txt", ".UpdateProblems.mrc"};
+    ".Debug.txt",          ".Report.txt",    ".BibsWithNoURLs.txt", ".RecordsModified.txt", ".ChangedRecords.txt",
+    ".UpdateProblems.mrc", ".Originals.mrc", ".Originals.txt",      ".Changes.csv"};
 
 // The counters the report prints.
 struct RunCounters {
     std::int32_t read = 0, empty = 0, notAllowed = 0, notInLocation = 0, excludedByLibrary = 0, damaged = 0;
     std::int32_t needing = 0, updated = 0, tooLong = 0, couldNotUpdate = 0;
+    std::int32_t alreadyAsSaved = 0;  // a restore's records that are as their originals
+    std::int32_t changeRows = 0;      // rows of the change report
 };
 
 // The report's head: the run's times, kind, stems and connection.
@@ -41,6 +47,7 @@ struct ReportHeader {
     std::string oldStem, newStem;
     std::string dataSource, tableNamePrefix, readUid, writeUid;
     std::vector<std::string> origin;  // where the records came from, when not the database
+    std::string restoredFrom;  // a restore's originals file; empty for a run
 };
 
 class RunReports {
@@ -54,6 +61,10 @@ public:
     RunLog& Log() { return log_; }
     // Creates the report now, so that an unusable folder stops the run before it does anything.
     void CreateReport();
+    // Creates the change report with its header row and, for a production run, the originals files.
+    void CreateChangeFiles(bool production);
+    // Keeps each record's original around its write-back (production).
+    OriginalsWriter& Originals() { return originals_; }
     // Adds a line to a list file, creating the file at its first line.
     void AddLine(ReportFile file, const std::string& text);
     void Close(ReportFile file);
@@ -72,6 +83,10 @@ public:
     void TooLong(const std::string& entry);
     // A record the source found damaged and handed out to no one, listed with the damaged ones.
     void Damaged(const std::string& entry);
+    // A restore's record already as its original: nothing to write.
+    void AlreadyAsSaved() { ++counts_.alreadyAsSaved; }
+    // The change report's rows for a record written back (or that would be).
+    void AddChanges(const std::vector<std::string>& rows);
 
     // Printed after the counters: why the run stopped early, and what failed.
     std::string stopReason, sqlErrorText, signOnFailureText;
@@ -94,6 +109,7 @@ private:
     RunCounters counts_;
     std::string emptyList_, notAllowedList_, notInLocationList_, damagedList_, tooLongList_, couldNotList_;
     std::string problemRecords_;
+    OriginalsWriter originals_;
 };
 
 }  // namespace linkmend

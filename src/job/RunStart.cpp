@@ -57,6 +57,7 @@ int ExitStatusOf(RunOutcome outcome) {
         case RunOutcome::Cancelled: return 4;
         case RunOutcome::CountdownCancelled: return 5;
         case RunOutcome::FileError: return 6;
+        case RunOutcome::OriginalsRefused: return 7;
     }
     return 3;
 }
@@ -139,10 +140,11 @@ void Run::Start() {
 
     PrepareStem();
     const std::string recordOfInterest = ReadIniValue(program_.settingsFile, "General", "RecordOfInterest", 30);
-    if (!recordOfInterest.empty()) DumpRecordOfInterest(recordOfInterest);
+    if (!recordOfInterest.empty() && source_.RestoresFrom().empty()) DumpRecordOfInterest(recordOfInterest);
     // The report is created now, so that an unusable report folder stops the run before it touches
     // the database; it is written at the end.
     reports_.CreateReport();
+    reports_.CreateChangeFiles(program_.job.ProductionRun);
     PrepareRecordAndRights();
 }
 

@@ -19,6 +19,7 @@ enum class RunOutcome {
     Cancelled,           // Cancel at a checkpoint; report written
     CountdownCancelled,  // Cancel while waiting for the scheduled start; nothing written
     FileError,           // a report or list file could not be created or written
+    OriginalsRefused,    // a restore's originals file could not be used; nothing written
 };
 
 // The run, from its start to its report, on the library system's database. Never throws for
@@ -49,7 +50,7 @@ RunOutcome ReportFailedStartUp(Program& program, JobHost& host, const std::strin
 
 // The program's exit status after a run: 0 done (or the diagnostic dump), 3 SQL error or failed
 // sign-on, 4 cancelled, 5 countdown cancelled, 6 a report or list file could not be created or written,
-// or a MARC file read or written.
+// or a MARC file read or written; 7 a restore refused its originals file.
 int ExitStatusOf(RunOutcome outcome);
 
 // The scheduled start of a deferred production run: 10:00 p.m. or later, or before 2:00 a.m.

@@ -35,25 +35,29 @@ void Run::SignOn(bool forItem) {
     signedOn_ = true;
 }
 
-void Run::WriteBack(const Candidate& candidate, const RetrievedRecord& stored) {
+void Run::WriteBack(const Candidate& candidate, const RetrievedRecord& stored, const std::vector<FieldImage>& before) {
     const std::string& id = candidate.id;
     const std::string& type = candidate.type;
     Utf8MarcRecordClass& record = program_.record;
     const JobSettings& job = program_.job;
-    const std::string octets = record.MarcRecordOut();
+    // A restore writes the saved original octet for octet; its records count towards no bib limit.
+    const bool restore = stored.original.has_value();
+    const std::string octets = restore ? *stored.original : record.MarcRecordOut();
     if (octets.empty()) {
         // Only an overgrown field or record assembles to nothing: the stored record stays.
         reports_.TooLong(type + " " + id + ".  Reason: " + kTooLongReason);
         return;
     }
-    if (job.DeleteField == FieldAction::Delete && !record.FldFindFirst("856"))
+    if (!restore && job.DeleteField == FieldAction::Delete && !record.FldFindFirst("856"))
         reports_.AddLine(ReportFile::BibsWithNoUrls, id);
+    const std::vector<std::string> changes = ChangeRows(candidate, before, TakeFieldImages(record));
     host_.ProgressChanged("Changed: " + std::to_string(reports_.Counts().updated));
     Checkpoint("6");
 
     if (!job.ProductionRun) {
         reports_.WouldUpdate(record.TextFormatted(0, false, 10));
-        if (type == "B") CountBibChange("Exceeded bib change limit (2)");
+        reports_.AddChanges(changes);
+        if (type == "B" && !restore) CountBibChange("Exceeded bib change limit (2)");
         return;
     }
 
@@ -62,12 +66,17 @@ void Run::WriteBack(const Candidate& candidate, const RetrievedRecord& stored) {
         Checkpoint("7");
     }
     if (type == "B") LetWindowMessagesRun();
+    // The original is on disk before the record changes, and leaves the file again when it does not.
+    reports_.Originals().Save(candidate, stored.octets);
     const SinkAnswer answer = sink_.Write(candidate, octets, stored);
     if (answer.code == 0) {
+        reports_.Originals().Written(answer.written);
+        reports_.AddChanges(changes);
         reports_.Updated(type + "\t" + id, job.ListChangedRecords);
-        if (type == "B") CountBibChange("Exceeded bib change limit");
+        if (type == "B" && !restore) CountBibChange("Exceeded bib change limit");
         return;
     }
+    reports_.Originals().Withdraw();
     reports_.NotUpdated(
         type + " " + id + ".  Reason: " + std::to_string(answer.code) + " (" + answer.text + ")" + answer.detail,
         type == "B" ? octets : std::string());

@@ -14,6 +14,7 @@
 #include "base/Error.h"
 #include "base/MessagePump.h"
 #include "job/Program.h"
+#include "job/Restore.h"
 #include "job/UrlChangeRun.h"
 #include "ui/FormSupport.h"
 #include "ui/QtJobHost.h"
@@ -126,6 +127,12 @@ void frmArmatureMain::ActionBoxToggled(int index) {
     ShowActionBoxes();
 }
 
+void frmArmatureMain::Busy(bool busy) {
+    // The run lets window messages through.
+    menuBar()->setEnabled(!busy);
+    centralWidget()->setEnabled(!busy);
+}
+
 void frmArmatureMain::Perform() {
     ReadForm();
     if (!PerformChecks(program_, form_, host_)) return;
@@ -153,10 +160,31 @@ void frmArmatureMain::PerformOnFile() {
 }
 
 void frmArmatureMain::Run(const std::function<RunOutcome()>& run) {
-    // The run lets window messages through: nothing in this window may start anything meanwhile.
-    menuBar()->setEnabled(false);
-    centralWidget()->setEnabled(false);
+    Busy(true);
     const RunOutcome outcome = run();
+    ended_ = true;
+    emit ProgramEnded(ExitStatusOf(outcome));
+}
+
+void frmArmatureMain::RestoreFromOriginals() {
+    QFileDialog dialog(this, "Restore from originals", Q(program_.profile.FolderForReports),
+                       "Originals files (*.Originals.mrc);;MARC files (*.mrc);;All files (*)");
+    dialog.setObjectName("dlgOriginals");
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    // The run-type boxes say whether the records are written back or only listed.
+    ReadForm();
+    program_.job.ProductionRun = form_.chkProductionRun;
+    program_.job.ListChangedRecords = form_.chkListChangedRecords;
+    if (!ProfileReadyForRun(program_.profile, program_.job.ProductionRun, host_)) return;
+    Busy(true);
+    const RunOutcome outcome = RunRestore(program_, host_, S(dialog.selectedFiles().front()));
+    if (outcome == RunOutcome::OriginalsRefused) {
+        // Nothing was done: the message said why, and another file can be chosen.
+        Busy(false);
+        return;
+    }
     ended_ = true;
     emit ProgramEnded(ExitStatusOf(outcome));
 }

@@ -73,7 +73,10 @@ private:
 
     void Perform();
     void PerformOnFile();
+    void RestoreFromOriginals();
+    // Runs the job (or the restore) with nothing in this window able to start anything meanwhile.
     void Run(const std::function<RunOutcome()>& run);
+    void Busy(bool busy);
     void OpenOptions();
     void OptionsClosed();
     void Exit();
@@ -88,6 +91,7 @@ private:
     FileChooser chooser_;
     QAction* mnuPerform_ = nullptr;
     QAction* mnuPerformOnFile_ = nullptr;
+    QAction* mnuRestore_ = nullptr;
     QAction* mnuOptions_ = nullptr;
     QAction* mnuExit_ = nullptr;
     QLineEdit* txtOldUrlStem_ = nullptr;

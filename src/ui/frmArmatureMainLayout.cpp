@@ -63,17 +63,20 @@ void frmArmatureMain::BuildMenus() {
         where->addAction(a);
         return a;
     };
-    // Perform is a menu: the run on the database, and the same run on a MARC file. The menu takes
-    // the key P; every other letter of the two commands is the key of a control of the form.
+    // Perform is a menu: the run on the database, the same run on a MARC file, and the restore of an
+    // earlier production run. The menu takes the key P; every other letter of its commands is the key
+    // of a control of the form.
     QMenu* perform = menuBar()->addMenu("&Perform");
     perform->setObjectName("mnuPerformMenu");
     perform->menuAction()->setObjectName("mnuPerformMenu");
     mnuPerform_ = action("mnuPerform", "Perform", perform);
     mnuPerformOnFile_ = action("mnuPerformOnFile", "Perform on a MARC file\u2026", perform);
+    mnuRestore_ = action("mnuRestore", "Restore from originals\u2026", perform);
     mnuOptions_ = action("mnuOptions", "&Options", menuBar());
     mnuExit_ = action("mnuExit", "E&xit", menuBar());
     connect(mnuPerform_, &QAction::triggered, this, &frmArmatureMain::Perform);
     connect(mnuPerformOnFile_, &QAction::triggered, this, &frmArmatureMain::PerformOnFile);
+    connect(mnuRestore_, &QAction::triggered, this, &frmArmatureMain::RestoreFromOriginals);
     connect(mnuOptions_, &QAction::triggered, this, &frmArmatureMain::OpenOptions);
     connect(mnuExit_, &QAction::triggered, this, &frmArmatureMain::Exit);
 }

@@ -1,5 +1,5 @@
 // The lists the windows fill through the reader: the main window's locations and the Options
-// dialog's owning libraries and the operator's cataloguing locations.
+// dialog's owning libraries and the operator's cataloguing locations; and the ids a restore finds.
 #include "voyager/RetrievalScope.h"
 #include "voyager/SqlText.h"
 #include "voyager/VgerReaderClass7.h"
@@ -28,6 +28,13 @@ void VgerReaderClass7::SearchProfileCatalogingLocations(const std::string& profi
                    "CAT_POLICY_LOCS T2 WHERE T1.CAT_PROFILE_ID = " + profileId +
                    " AND T2.LOCATION_ID = T1.LOCATION_ID AND T2.CATALOGING_LOCATION = 'Y'",
                iResultSet);
+}
+
+void VgerReaderClass7::SearchRecordIds(const std::string& type, const std::string& idList, std::int16_t& iResultSet) {
+    const std::string kind = type == "H" ? "MFHD" : type == "A" ? "AUTH" : "BIB";
+    ExecuteSQL(
+        "SELECT " + kind + "_ID FROM " + tableNamePrefix_ + kind + "_MASTER WHERE " + kind + "_ID IN (" + idList + ")",
+        iResultSet);
 }
 
 bool VgerReaderClass7::RetrieveLocationCodeAndName(const std::string& locationId, std::string& sLocationId,

@@ -391,6 +391,9 @@ public:
     void SearchLibraries(std::int16_t& iResultSet);
     void SearchOperatorProfiles(const std::string& operatorId, std::int16_t& iResultSet);
     void SearchProfileCatalogingLocations(const std::string& profileId, std::int16_t& iResultSet);
+    // Which of the ids in `idList` (decimal ids separated by commas) have a master row of their kind of
+    // record ("B", "H" or "A"): one column of ids, in any order.
+    void SearchRecordIds(const std::string& type, const std::string& idList, std::int16_t& iResultSet);
     // One location's id, code and name; false when LOCATION has no such row.
     bool RetrieveLocationCodeAndName(const std::string& locationId, std::string& sLocationId,
                                      std::string& sLocationCode, std::string& sLocationName);

@@ -158,7 +158,8 @@ TEST_P(Batch, DamagedStoredRecordsAreListedAndLeftAsStored) {
               "       3 records read\r\n"
               "       2 records damaged as stored, left unchanged (listed below)\r\n"
               "       1 records needing the requested change\r\n"
-              "       1 records updated\r\n\r\n"
+              "       1 records updated\r\n"
+              "       1 rows in the change report\r\n\r\n"
               "These records were left unchanged because they are damaged as stored\r\n"
               "\tH 20.  Reason: directory entry 856 reaches past the end of the data\r\n"
               "\tB 2.  Reason: directory entry 001 skipped (length not a number); no 001 field\r\n\r\n");
@@ -190,7 +191,8 @@ TEST_P(Batch, ARecordOutgrowingTheFormatIsRefusedBeforeWritingAndListed) {
                   std::string("       2 records read\r\n"
                               "       1 records needing the requested change\r\n") +
                       (production ? "       1 records updated\r\n" : "       1 records would have been updated\r\n") +
-                      "       1 records too long after the change, left unchanged (listed below)\r\n\r\n"
+                      "       1 records too long after the change, left unchanged (listed below)\r\n"
+                      "       1 rows in the change report\r\n\r\n"
                       "These records were left unchanged because the change would make them too long\r\n"
                       "\tB 1.  Reason: longer than a MARC record may be after the change (99,999 "
                       "octets, 9,999 for a field)\r\n\r\n");

@@ -80,7 +80,8 @@ TEST_F(FileRun, RealRecordsChangeOnlyInTheirLinksAndReadBackEverywhere) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(Report(r),
               "      33 records read\r\n       2 records damaged as stored, left unchanged (listed below)\r\n"
-              "      33 records needing the requested change\r\n      33 records updated\r\n\r\n"
+              "      33 records needing the requested change\r\n      33 records updated\r\n      33 rows in the "
+              "change report\r\n\r\n"
               "These records were left unchanged because they are damaged as stored\r\n"
               "\tRecord 19.  Reason: Field 880: MARC-8 octets that stand for no character\r\n"
               "\tRecord 69.  Reason: Field 880: MARC-8 escape sequence cut short or unknown\r\n\r\n");
@@ -169,7 +170,9 @@ TEST_F(FileRun, DamagedInputIsListedAndCopiedUnchanged) {
             std::string("       1 records read\r\n       5 records damaged as stored, left unchanged (listed below)\r\n"
                         "       1 records needing the requested change\r\n") +
                 (production ? "       1 records updated\r\n" : "       1 records would have been updated\r\n") +
-                "\r\nThese records were left unchanged because they are damaged as stored\r\n" + list);
+                "       1 rows in the change report\r\n\r\nThese records were left unchanged because they are damaged "
+                "as stored\r\n" +
+                list);
         EXPECT_EQ(FileExists(dir.File("out.mrc")), production);
     }
     EXPECT_TRUE(OctetsEqual(Bib("https://new.example/1") + in.substr(good.size()), ReadFile(dir.File("out.mrc"))));

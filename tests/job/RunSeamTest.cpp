@@ -136,10 +136,12 @@ TEST(RunSeamTest, ScreeningWriteBackAndReport) {
     } cases[] = {
         {"test run", false, 0, RunOutcome::Completed, {},
          kScreenedCounts + "       3 records needing the requested change\r\n"
-                           "       3 records would have been updated\r\n\r\n" + kScreenedLists},
+                           "       3 records would have been updated\r\n"
+                           "       3 rows in the change report\r\n\r\n" + kScreenedLists},
         {"production, two refused", true, 0, RunOutcome::Completed, {"B 1", "H 10 suppressed", "B 6"},
          kScreenedCounts + "       1 records needing the requested change\r\n       1 records updated\r\n"
-                           "       2 could not be updated due to Voyager errors (listed below)\r\n\r\n" +
+                           "       2 could not be updated due to Voyager errors (listed below)\r\n"
+                           "       1 rows in the change report\r\n\r\n" +
              kScreenedLists +
              "These records couldn't be updated because of a Voyager problem (records saved to a file)\r\n"
              "\tH 10.  Reason: 24 (Cataloging location ID is not valid) happening: 7\r\n"

@@ -86,7 +86,7 @@ TEST_P(RunDb, HoldingsThatLostTheirBibAreExcluded) {
     EXPECT_EQ(Counts(),
               "       2 records read\r\n       1 records excluded by owning library\r\n"
               "       1 records needing the requested change\r\n"
-              "       1 records would have been updated\r\n\r\n");
+              "       1 records would have been updated\r\n       1 rows in the change report\r\n\r\n");
 }
 
 TEST_P(RunDb, DiagnosticModeDumpsTheLinksOfOneRecordAndEnds) {

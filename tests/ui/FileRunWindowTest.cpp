@@ -46,7 +46,8 @@ TEST(FileRunWindow, PerformOnAMarcFileAsksForBothFilesAndRunsOnThem) {
     w.StartUp();
     QStringList commands;
     for (QAction* a : w.findChild<QMenu*>("mnuPerformMenu")->actions()) commands << a->text();
-    EXPECT_EQ(commands, (QStringList{"Perform", QString::fromUtf8("Perform on a MARC file\u2026")}));
+    EXPECT_EQ(commands, (QStringList{"Perform", QString::fromUtf8("Perform on a MARC file\u2026"),
+                                     QString::fromUtf8("Restore from originals\u2026")}));
 
     std::vector<std::string> answers = {in, in, in, out}, asked;
     w.SetFileChooser([&](const std::string& title, const std::string&, bool save) {

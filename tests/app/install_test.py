@@ -1,16 +1,18 @@
 #!/usr/bin/env python3
 """The installed program: cmake --install into a temporary prefix, the demo made with the installed
-generator and run headless by the installed linkmend; its manual page and desktop entry.
-install_test.py BUILD_DIR CLASS"""
+generator and run headless by the installed linkmend; its manual page and desktop entry; and the .deb
+CPack builds from the same rules.  install_test.py BUILD_DIR CLASS"""
 import json
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
 import unittest
 
 BUILD = os.path.abspath(sys.argv.pop(1))
+CMAKE_DIR = os.path.dirname(shutil.which("cmake") or "/usr/bin/cmake")
 
 
 def run(args, env=None, cwd=None):
@@ -59,6 +61,29 @@ class Install(unittest.TestCase):
             entry = f.read()
         self.assertEqual(re.findall(r"^(Type|Exec)=(.*)$", entry, re.M),
                          [("Type", "Application"), ("Exec", os.path.basename(program))])
+
+
+class Package(unittest.TestCase):
+    def test_the_deb_declares_its_dependencies_and_holds_the_installed_files(self):
+        work = self.enterContext(tempfile.TemporaryDirectory(prefix="linkmend-package-test-"))
+        code, out, err = run([os.path.join(CMAKE_DIR, "cpack"), "-G", "DEB", "-B", work,
+                              "--config", os.path.join(BUILD, "CPackConfig.cmake")])
+        self.assertEqual(code, 0, out + err)
+        debs = [n for n in os.listdir(work) if n.endswith(".deb")]
+        self.assertEqual(len(debs), 1, os.listdir(work))
+        self.assertRegex(debs[0], r"^linkmend_\d+\.\d+\.\d+_amd64\.deb$")
+        deb = os.path.join(work, debs[0])
+        info = run(["dpkg-deb", "-f", deb, "Package", "Section", "Depends"])[1]
+        fields = dict(line.split(": ", 1) for line in info.splitlines())
+        self.assertEqual((fields["Package"], fields["Section"]), ("linkmend", "misc"))
+        depends = {d.split()[0] for d in fields["Depends"].split(", ")}
+        self.assertLessEqual({"unixodbc", "libsqliteodbc", "odbc-postgresql", "libc6", "libstdc++6"}, depends)
+        self.assertTrue(any(d.startswith("libqt6widgets") for d in depends), depends)
+        files = set(re.findall(r" \./(\S+)$", run(["dpkg-deb", "-c", deb])[1], re.M))
+        self.assertLessEqual({"usr/bin/linkmend", "usr/lib/linkmend/linkmend_sqlite.so",
+                              "usr/share/man/man1/linkmend.1", "usr/share/applications/linkmend.desktop",
+                              "usr/share/linkmend/tools/demo/generate.py",
+                              "usr/share/linkmend/demo/templates/odbc-sqlite.ini.in"}, files)
 
 
 if __name__ == "__main__":

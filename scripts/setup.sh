@@ -5,6 +5,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-packages.sh
-sh scripts/build.sh
+# Only what the demo runs: the program and the SQLite extension its data sources load.
+sh scripts/build.sh linkmend linkmend_sqlite
 sh demo/setup-demo.sh build
 sh demo/run-demo.sh build

@@ -1,9 +1,11 @@
 // The headless entry: loads the profile and job settings as start-up does, builds the form the
-// window would show, applies --production and --list-changed, and performs the run.
+// window would show, applies --production and --list-changed, and performs the run, on the
+// database or on a MARC file.
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "app/CliHost.h"
 #include "app/CommandLine.h"
@@ -22,8 +24,21 @@ int BatchMain(const CommandLineOptions& options) {
     CliHost::InstallInterruptHandler();
 
     MainFormState form;
+    const bool onFile = !options.file.empty();
+    auto absolute = [](const std::string& name) {
+        return name.empty() ? name : std::filesystem::absolute(name).lexically_normal().string();
+    };
+    const MarcFiles files{absolute(options.file), absolute(options.out), options.utf8};
+    if (onFile) {
+        const std::string refusal = CheckMarcFiles(files);
+        if (!refusal.empty()) {
+            host.ShowMessage(kProgramTitle, refusal);
+            return 2;
+        }
+    }
     try {
-        StartUp(program, form);
+        if (onFile) StartUpForFile(program, form);
+        else StartUp(program, form);
     } catch (const LinkmendError& e) {
         // The location list could not be read, so no run can: the report says so, and neither the
         // settings file nor the database is touched.
@@ -35,8 +50,8 @@ int BatchMain(const CommandLineOptions& options) {
     }
     form.chkProductionRun = options.production;
     form.chkListChangedRecords = options.listChanged;
-    if (!PerformChecks(program, form, host)) return 1;
-    const RunOutcome outcome = RunUrlChangeJob(program, host);
+    if (!(onFile ? PerformChecksOnFile(program, form, host) : PerformChecks(program, form, host))) return 1;
+    const RunOutcome outcome = onFile ? RunOnMarcFile(program, host, files) : RunUrlChangeJob(program, host);
     if (!program.reportPath.empty()) std::printf("%s\n", program.reportPath.c_str());
     return ExitStatusOf(outcome);
 }

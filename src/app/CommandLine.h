@@ -13,6 +13,8 @@ struct CommandLineOptions {
     bool version = false;
     std::string settingsFile = "Linkmend.INI";
     bool settingsFileGiven = false;  // named with -i
+    std::string file, out;           // a run on a MARC file: IN and OUT
+    bool utf8 = false;               // changed MARC-8 records of the file written in UTF-8
     std::string error;               // a usage error, empty when the options are fine
 };
 

@@ -1,9 +1,9 @@
 // Changed records written back through the batch-cataloguing component.
 #include "base/Numeric.h"
 #include "catalog/CatalogWriter.h"
+#include "catalog/ReturnCodes.h"
 #include "job/DatabaseRecords.h"
 #include "job/Program.h"
-#include "catalog/ReturnCodes.h"
 
 namespace linkmend {
 namespace {

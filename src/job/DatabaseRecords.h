@@ -37,6 +37,7 @@ public:
     RetrievedRecord Retrieve(const Candidate& candidate) override;
     void HandOverItem(const Candidate& candidate) override;
     std::vector<std::string> LinkDump(const std::string& recordId) override;
+    std::string DataSourceName() const override;
 
 private:
     void ReadAhead();

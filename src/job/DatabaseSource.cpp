@@ -19,6 +19,8 @@ void DatabaseSource::Close() {
     workList_.Remove();
 }
 
+std::string DatabaseSource::DataSourceName() const { return program_.profile.DSN; }
+
 std::string DatabaseSource::CharacterSet() { return program_.reader.Reader().VgerCharacterSet(); }
 
 OperatorRights DatabaseSource::Rights() {

@@ -19,12 +19,14 @@ ReportHeader HeaderOf(const Program& program, const std::string& started, const 
                         p.DSN,
                         p.TableNamePrefix,
                         p.ReadUID,
-                        p.WriteUID};
+                        p.WriteUID,
+                        {}};
 }
 
 }  // namespace
 
 RunOutcome Run::EndPhase(RunOutcome outcome) {
+    sink_.Finish(outcome == RunOutcome::Completed);
     source_.Close();
     Log("All done");
     reports_.Close(ReportFile::ChangedRecords);
@@ -32,7 +34,9 @@ RunOutcome Run::EndPhase(RunOutcome outcome) {
     host_.HideCancel();
     LetWindowMessagesRun();
     reports_.Close(ReportFile::RecordsModified);
-    reports_.WriteReport(HeaderOf(program_, startText_, stem_), program_.reportPath);
+    ReportHeader header = HeaderOf(program_, startText_, stem_);
+    header.origin = source_.ReportOrigin();
+    reports_.WriteReport(header, program_.reportPath);
     reports_.Finish();
     return outcome;
 }

@@ -17,7 +17,27 @@ std::int16_t StemLength(const std::string& stem) {
     return static_cast<std::int16_t>(stem.size() > 32767 ? 32767 : stem.size());
 }
 
+// Where the stem stands in the $u text `t` (1-based; 0 when it does not occur), and whether that
+// is where the job wants it: at the start, or at the very end.
+bool StemMatches(const std::string& t, const std::string& stem, MatchEnd end, std::int32_t& p) {
+    if (end == MatchEnd::Left) {
+        p = InStr(t, stem);
+        return p == 1;
+    }
+    p = Utf8MarcRecordClass::Rat(t, stem);
+    return p > 0 && p == static_cast<std::int32_t>(t.size()) - StemLength(stem) + 1;
+}
+
 }  // namespace
+
+bool HasMatchingLink(Utf8MarcRecordClass& record, MatchEnd end, const std::string& stem) {
+    std::int32_t p = 0;
+    record.FldMoveTop();
+    while (record.FldFindNext("856")) {
+        if (record.SfdFindFirst("u") && StemMatches(record.SfdText(), stem, end, p)) return true;
+    }
+    return false;
+}
 
 std::int32_t InStr(const std::string& text, const std::string& find) {
     if (find.empty()) return text.empty() ? 0 : 1;
@@ -58,14 +78,9 @@ bool RewriteLinks(Utf8MarcRecordClass& record, const JobSettings& job, const std
         if (!record.SfdFindFirst("u")) continue;
         const std::string t = record.SfdText();
         std::int32_t p = 0;
-        bool matches = false;
-        if (job.MatchEnd == MatchEnd::Left) {
-            p = InStr(t, stem);
-            if (log.IsOn()) log.LogLine("Field to consider: >" + FieldForLog(record) + "< " + std::to_string(p));
-            matches = p == 1;
-        } else {
-            p = Utf8MarcRecordClass::Rat(t, stem);
-            matches = p > 0 && p == static_cast<std::int32_t>(t.size()) - stemLength + 1;
+        const bool matches = StemMatches(t, stem, job.MatchEnd, p);
+        if (job.MatchEnd == MatchEnd::Left && log.IsOn()) {
+            log.LogLine("Field to consider: >" + FieldForLog(record) + "< " + std::to_string(p));
         }
         if (!matches) continue;
 

@@ -16,6 +16,9 @@ class RunLog;
 // 590 fields get the stem replaced too.
 bool RewriteLinks(Utf8MarcRecordClass& record, const JobSettings& job, const std::string& stem, RunLog& log);
 
+// True when the loaded record has an 856 whose first $u matches `stem` as RewriteLinks matches it.
+bool HasMatchingLink(Utf8MarcRecordClass& record, MatchEnd end, const std::string& stem);
+
 // Applies one subfield action to the current field: Delete removes every subfield with the code,
 // Replace leaves exactly one, with the new text, in the place of the first (adding it when there is
 // none); any other value does nothing.

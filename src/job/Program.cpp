@@ -3,6 +3,8 @@
 #include <cstdlib>
 
 #include "base/MessagePump.h"
+#include "base/Text.h"
+#include "job/JobHost.h"
 #include "catalog/CatalogWriter.h"
 #include "voyager/VgerReaderClass7.h"
 
@@ -33,9 +35,29 @@ void StartUp(Program& program, MainFormState& form) {
     ShowJobSettings(program.job, form);
 }
 
+void StartUpForFile(Program& program, MainFormState& form) {
+    LoadConnectionProfile(program.settingsFile, program.profile);
+    LoadJobSettings(program.settingsFile, program.job, form);
+    OfferSavedLocation(program.job, form);
+    ShowJobSettings(program.job, form);
+}
+
+void OfferSavedLocation(const JobSettings& job, MainFormState& form) {
+    if (!form.cmbLocation.empty() || job.LimitingLocation.empty()) return;
+    SetLocationEntries(form, {{job.LimitingLocation, "(as saved)"}}, job.LimitingLocation);
+}
+
 bool PerformChecks(Program& program, MainFormState& form, JobHost& host) {
     return PrepareToPerform(program.settingsFile, program.job, form, host) &&
            ProfileReadyForRun(program.profile, program.job.ProductionRun, host);
+}
+
+bool PerformChecksOnFile(Program& program, MainFormState& form, JobHost& host) {
+    if (!PrepareToPerform(program.settingsFile, program.job, form, host)) return false;
+    // The database's settings play no part; the reports still need a folder of their own.
+    if (!TrimBlanks(program.profile.FolderForReports).empty()) return true;
+    host.ShowMessage(kDefaultMessageTitle, "You must supply a folder for the reports.");
+    return false;
 }
 
 void FillLocationList(Program& program, MainFormState& form, const std::string& code) {

@@ -48,9 +48,19 @@ void InjectClockFromEnvironment(Program& program);
 // location list, show the settings in the form.
 void StartUp(Program& program, MainFormState& form);
 
+// Start-up for a run on a MARC file: the profile and the job settings as StartUp loads them, no
+// database asked; the saved location is the one entry of the location list.
+void StartUpForFile(Program& program, MainFormState& form);
+
+// Without a location list from the database, the saved location as its one entry (a run on a
+// MARC file compares it with 852 $b).
+void OfferSavedLocation(const JobSettings& job, MainFormState& form);
+
 // Perform's checks: those of the job (PrepareToPerform, which saves it), then those of the profile
 // (ProfileReadyForRun); true when the run may start.
 bool PerformChecks(Program& program, MainFormState& form, JobHost& host);
+// The same for a run on a MARC file: the job's checks, and a folder for the reports.
+bool PerformChecksOnFile(Program& program, MainFormState& form, JobHost& host);
 
 // Fills the location entries of the form from the database (empty when the profile lacks any of
 // DSN, prefix, read-only sign-on and password), selecting `code`.

@@ -28,6 +28,13 @@ public:
     // after the change, `stored` as it was retrieved (its last-modified date lets the sink refuse a
     // record changed meanwhile).
     virtual SinkAnswer Write(const Candidate& candidate, const std::string& octets, const RetrievedRecord& stored) = 0;
+    // False for a sink that puts each record where its original stood, with no need of a 001 to
+    // find it: records without one are then changed like any other.
+    virtual bool NeedsControlNumber() const { return true; }
+    // The run has ended, `completed` (the work list done or the bib limit reached) or not (cancelled,
+    // failed). A sink that writes a whole file puts it in place or throws it away here; it may throw
+    // RunFileError.
+    virtual void Finish(bool /*completed*/) {}
 };
 
 }  // namespace linkmend

@@ -66,6 +66,9 @@ public:
     // A Cancel checkpoint: lets window messages run and, when Cancel was clicked, logs
     // "Cancel button clicked (<number>)" and ends the run (throws).
     virtual void Checkpoint(const char* number) = 0;
+    // A record the source found damaged and hands out to no one: counted and listed by the report
+    // ("Record 5.  Reason: what is wrong"); a sink that copies the source keeps it unchanged.
+    virtual void Damaged(const std::string& entry) = 0;
 };
 
 class RecordSource {
@@ -95,6 +98,15 @@ public:
     // The diagnostic dump of one record's links as stored, one TAB-separated line per link; a
     // source without a link index has none.
     virtual std::vector<std::string> LinkDump(const std::string&) { return {}; }
+    // The data source the records come from, whose production runs may wait for the scheduled
+    // start; empty for a source outside the library system's database.
+    virtual std::string DataSourceName() const { return {}; }
+    // True when changed records go into a copy of the source, where they must differ from their
+    // originals only by the change: the record object then keeps fields in their order and every 035.
+    virtual bool KeepsRecordsWhole() const { return false; }
+    // The report's lines on where the records came from, in place of the database's connection
+    // block; empty: that block.
+    virtual std::vector<std::string> ReportOrigin() const { return {}; }
 };
 
 }  // namespace linkmend

@@ -12,6 +12,7 @@ class RunFileError : public std::runtime_error {
 public:
     explicit RunFileError(const std::string& path)
         : std::runtime_error("Cannot create or write the file " + path), path_(path) {}
+    RunFileError(const std::string& path, const std::string& message) : std::runtime_error(message), path_(path) {}
     const std::string& Path() const { return path_; }
 
 private:

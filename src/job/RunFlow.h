@@ -45,6 +45,7 @@ private:
     RunLog& Log() override { return reports_.Log(); }
     JobHost& Host() override { return host_; }
     void Checkpoint(const char* number) override;
+    void Damaged(const std::string& entry) override { reports_.Damaged(entry); }
     void Log(const std::string& text) { reports_.Log().LogLine(text); }
 
     Program& program_;

@@ -70,7 +70,7 @@ ScreenedRecord Run::Screen(const Candidate& candidate) {
         SignOn(true);
         Checkpoint("5");
     }
-    screened.verdict = Judge(type, screened.record, rights_, program_.record);
+    screened.verdict = Judge(type, screened.record, rights_, program_.record, sink_.NeedsControlNumber());
     if (screened.verdict == Verdict::Item) source_.HandOverItem(candidate);
     return screened;
 }

@@ -85,6 +85,8 @@ void RunReports::TooLong(const std::string& entry) {
     log_.LogLine("Rejected: record too long after the change");
 }
 
+void RunReports::Damaged(const std::string& entry) { Screened(Verdict::Damaged, entry); }
+
 void RunReports::WriteReport(const ReportHeader& h, std::string& reportPath) {
     const std::string stars(38, '*');
     TextFile& r = File(ReportFile::Report);
@@ -107,11 +109,15 @@ void RunReports::WriteReport(const ReportHeader& h, std::string& reportPath) {
     r.WriteLine("Old stem: " + h.oldStem);
     r.WriteLine("New stem: " + h.newStem);
     r.WriteLine("");
-    r.WriteLine("Voyager connection information:");
-    r.WriteLine("Data source:       \t" + h.dataSource);
-    r.WriteLine("Table name prefix: \t" + h.tableNamePrefix);
-    r.WriteLine("Read-only UID:     \t" + h.readUid);
-    r.WriteLine("Voyager UID:       \t" + h.writeUid);
+    if (h.origin.empty()) {
+        r.WriteLine("Voyager connection information:");
+        r.WriteLine("Data source:       \t" + h.dataSource);
+        r.WriteLine("Table name prefix: \t" + h.tableNamePrefix);
+        r.WriteLine("Read-only UID:     \t" + h.readUid);
+        r.WriteLine("Voyager UID:       \t" + h.writeUid);
+    } else {
+        for (const std::string& line : h.origin) r.WriteLine(line);
+    }
     r.WriteLine("");
     const RunCounters& c = counts_;
     WriteCountLine(r, c.read, "records read", true);

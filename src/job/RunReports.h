@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/DateTime.h"
 #include "job/RunFiles.h"
@@ -39,6 +40,7 @@ struct ReportHeader {
     bool production = false;
     std::string oldStem, newStem;
     std::string dataSource, tableNamePrefix, readUid, writeUid;
+    std::vector<std::string> origin;  // where the records came from, when not the database
 };
 
 class RunReports {
@@ -68,6 +70,8 @@ public:
     void NotUpdated(const std::string& entry, const std::string& octetsToKeep);
     // A changed record the exchange format cannot hold: neither written nor listed as changed.
     void TooLong(const std::string& entry);
+    // A record the source found damaged and handed out to no one, listed with the damaged ones.
+    void Damaged(const std::string& entry);
 
     // Printed after the counters: why the run stopped early, and what failed.
     std::string stopReason, sqlErrorText, signOnFailureText;

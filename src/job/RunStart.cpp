@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
 
 #include "base/Error.h"
 #include "base/Hex.h"
@@ -12,6 +13,7 @@
 #include "base/Text.h"
 #include "job/DatabaseRecords.h"
 #include "job/JobHost.h"
+#include "job/MarcFileRecords.h"
 #include "job/Program.h"
 #include "job/RunFlow.h"
 #include "marc/Utf8CharClass.h"
@@ -21,6 +23,24 @@ namespace linkmend {
 RunOutcome RunUrlChangeJob(Program& program, JobHost& host) {
     DatabaseSource source(program);
     CatalogSink sink(program);
+    return RunJob(program, host, source, sink);
+}
+
+std::string CheckMarcFiles(const MarcFiles& files) {
+    if (files.in.empty()) return "Please name the MARC file to read";
+    if (files.out.empty()) return "Please name the MARC file to write";
+    std::error_code ec;
+    const bool same = std::filesystem::exists(files.out, ec) ? std::filesystem::equivalent(files.in, files.out, ec)
+                                                             : std::filesystem::weakly_canonical(files.in, ec) ==
+                                                                   std::filesystem::weakly_canonical(files.out, ec);
+    return same ? "The MARC file to write must not be the file read" : "";
+}
+
+RunOutcome RunOnMarcFile(Program& program, JobHost& host, const MarcFiles& files) {
+    // A test run writes the reports only.
+    MarcFileStream stream(files.in, program.job.ProductionRun ? files.out : std::string());
+    MarcFileSource source(program, stream, files.utf8);
+    MarcFileSink sink(stream, files.utf8);
     return RunJob(program, host, source, sink);
 }
 
@@ -98,8 +118,8 @@ void Run::Start() {
     host_.ProgressChanged("");
     host_.ProgressRetrieved("");
 
-    if (program_.job.ProductionRun && !program_.profile.DSN.empty() &&
-        program_.profile.DSN == DeferredDataSource(program_.settingsFile)) {
+    const std::string dataSource = source_.DataSourceName();
+    if (program_.job.ProductionRun && !dataSource.empty() && dataSource == DeferredDataSource(program_.settingsFile)) {
         WaitForDeferredStart();
     }
 
@@ -170,7 +190,11 @@ void Run::PrepareRecordAndRights() {
     Utf8MarcRecordClass& record = program_.record;
     record.CharacterSetIn(source_.CharacterSet());
     record.CharacterSetOut(source_.CharacterSet());
-    record.FldOrderFolder(program_.profile.ValidationPath);
+    if (source_.KeepsRecordsWhole()) {
+        KeepRecordsWhole(record);  // and no field-order files
+    } else {
+        record.FldOrderFolder(program_.profile.ValidationPath);
+    }
     record.NormalizationScheme("V");
     // Loaded UTF-8 records have their precomposed characters decomposed; the stem is compared with
     // them in the same form (the link index, queried with the stem as typed, holds the stored octets).

@@ -30,9 +30,10 @@ struct ScreenedRecord {
 
 // Judges a retrieved record of `type` ("B", "H", "A" or "I"): the owning library (all but
 // authorities), the cataloguing location (holdings), then loads the record object and finds it
-// empty, damaged or passed. An item ends as Item once its library is allowed.
+// empty, damaged or passed (without a 001 only when `needsControlNumber`). An item ends as Item
+// once its library is allowed.
 Verdict Judge(const std::string& type, const RetrievedRecord& record, const OperatorRights& rights,
-              Utf8MarcRecordClass& object);
+              Utf8MarcRecordClass& object, bool needsControlNumber);
 
 // True for the types screening retrieves; others are read and skipped.
 inline bool IsRecordType(const std::string& type) { return type == "B" || type == "H" || type == "A" || type == "I"; }

@@ -25,6 +25,20 @@ enum class RunOutcome {
 // database or file trouble: the outcome says how it ended and the host has been shown the message.
 RunOutcome RunUrlChangeJob(Program& program, JobHost& host);
 
+// What a run on a MARC file reads and writes besides the job settings: IN, OUT (written by a
+// production run) and whether changed MARC-8 records are written in UTF-8.
+struct MarcFiles {
+    std::string in, out;
+    bool utf8 = false;
+};
+
+// Why the two files cannot be used ("OUT must not be IN"), empty when they can; asked before a run.
+std::string CheckMarcFiles(const MarcFiles& files);
+
+// The same run on a MARC file: candidates are its records whose 856 matches the stem, and a
+// production run writes OUT with every record of IN in its order.
+RunOutcome RunOnMarcFile(Program& program, JobHost& host, const MarcFiles& files);
+
 // The same run with its records read from `source` and written to `sink`.
 RunOutcome RunJob(Program& program, JobHost& host, RecordSource& source, RecordSink& sink);
 
@@ -34,7 +48,8 @@ RunOutcome RunJob(Program& program, JobHost& host, RecordSource& source, RecordS
 RunOutcome ReportFailedStartUp(Program& program, JobHost& host, const std::string& description);
 
 // The program's exit status after a run: 0 done (or the diagnostic dump), 3 SQL error or failed
-// sign-on, 4 cancelled, 5 countdown cancelled, 6 a report or list file could not be created or written.
+// sign-on, 4 cancelled, 5 countdown cancelled, 6 a report or list file could not be created or written,
+// or a MARC file read or written.
 int ExitStatusOf(RunOutcome outcome);
 
 // The scheduled start of a deferred production run: 10:00 p.m. or later, or before 2:00 a.m.

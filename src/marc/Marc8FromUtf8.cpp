@@ -197,6 +197,7 @@ private:
                 baseForm = Encode(base, i);
             }
         }
+        ComposeMissingMarks(base, baseForm, i);
         if (pendingHalf_ != 0) {
             Marc8Character half;
             half.set = WorkingSet::Ansel;
@@ -215,6 +216,27 @@ private:
         Write(marks_.empty() ? baseForm : Encode(base, i));
         if (nextHalf != 0) pendingHalf_ = nextHalf;
         return k;
+    }
+
+    // A mark MARC-8 has no code for may make, with the base, a letter it has: the horn of the
+    // Vietnamese O and U (U+031B) is no MARC-8 mark, but O and U with horn are letters of their own.
+    void ComposeMissingMarks(Utf8Decoded& base, Marc8Character& baseForm, std::size_t at) {
+        if (!base.valid || baseForm.error) return;
+        for (std::size_t m = 0; m < marks_.size();) {
+            const std::uint32_t composed = unicode::Compose(base.cp, marks_[m]);
+            if (composed != 0 && EncodeCharacter(marks_[m], encoding_, sets_, baseForm.set).error) {
+                Utf8Decoded letter = base;
+                letter.cp = composed;
+                const Marc8Character form = Encode(letter, at);
+                if (!form.error) {
+                    base = letter;
+                    baseForm = form;
+                    marks_.erase(marks_.begin() + static_cast<std::ptrdiff_t>(m));
+                    continue;
+                }
+            }
+            ++m;
+        }
     }
 
     Marc8Character Encode(const Utf8Decoded& ch, std::size_t at) const {

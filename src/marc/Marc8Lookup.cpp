@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <vector>
 
 namespace linkmend::marc8 {
@@ -55,7 +56,14 @@ const Entry* LowerBound(const Entry* first, std::size_t count, Key key, Key Entr
 
 std::uint32_t EastAsianToUcs(std::uint32_t code) {
     static const EastAsianIndex index;
-    return index.Find(code);
+    if (const std::uint32_t ucs = index.Find(code)) return ucs;
+    return EastAsianSupplementToUcs(code);
+}
+
+std::uint32_t EastAsianSupplementToUcs(std::uint32_t code) {
+    const EastAsianEntry* end = kEastAsianSupplement + kEastAsianSupplementSize;
+    const EastAsianEntry* it = LowerBound(kEastAsianSupplement, kEastAsianSupplementSize, code, &EastAsianEntry::code);
+    return it != end && it->code == code ? it->ucs : 0;
 }
 
 std::uint32_t UcsToEastAsian(std::uint32_t ucs) {
@@ -140,6 +148,25 @@ const char* Category(std::uint32_t cp) {
 bool IsMark(std::uint32_t cp) {
     if (cp < 0x300) return false;
     return Category(cp)[0] == 'M';
+}
+
+std::uint32_t Compose(std::uint32_t base, std::uint32_t mark) {
+    // The characters that decompose into exactly a base and one mark, by that pair.
+    static const std::vector<std::pair<std::uint64_t, std::uint32_t>> pairs = [] {
+        std::vector<std::pair<std::uint64_t, std::uint32_t>> v;
+        for (std::size_t i = 0; i < kDecompositionsSize; ++i) {
+            const Decomposition& d = kDecompositions[i];
+            if (d.length != 2) continue;
+            const std::uint64_t key =
+                (std::uint64_t{kDecompositionPool[d.offset]} << 32) | kDecompositionPool[d.offset + 1];
+            v.emplace_back(key, d.ucs);
+        }
+        std::sort(v.begin(), v.end());
+        return v;
+    }();
+    const std::uint64_t key = (std::uint64_t{base} << 32) | mark;
+    const auto it = std::lower_bound(pairs.begin(), pairs.end(), std::make_pair(key, std::uint32_t{0}));
+    return it != pairs.end() && it->first == key ? it->second : 0;
 }
 
 std::span<const std::uint32_t> Decompose(std::uint32_t cp) {

@@ -37,6 +37,9 @@ inline std::uint32_t LatinHighEntry(LatinVariant variant, unsigned octet) {
 // Code point of a three-octet East Asian code (first octet highest), 0 when it has none.
 std::uint32_t EastAsianToUcs(std::uint32_t code);
 
+// The same for the few codes outside the code tables, whose octets need not be graphic (0x7F2014).
+std::uint32_t EastAsianSupplementToUcs(std::uint32_t code);
+
 // East Asian code of a code point, 0 when the set lacks it.
 std::uint32_t UcsToEastAsian(std::uint32_t ucs);
 
@@ -69,5 +72,8 @@ bool IsMark(std::uint32_t cp);
 // The full canonical decomposition of a precomposed character (base then marks), empty for any
 // other character.
 std::span<const std::uint32_t> Decompose(std::uint32_t cp);
+
+// The precomposed character that decomposes into exactly `base` and `mark`, 0 when there is none.
+std::uint32_t Compose(std::uint32_t base, std::uint32_t mark);
 
 }  // namespace linkmend::unicode

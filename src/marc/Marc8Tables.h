@@ -65,6 +65,8 @@ extern const VariantEntry kVariantTableO[];
 extern const std::size_t kVariantTableOSize;
 extern const EastAsianEntry kEastAsianByCode[];
 extern const std::size_t kEastAsianByCodeSize;
+extern const EastAsianEntry kEastAsianSupplement[];  // codes outside the code tables, by code
+extern const std::size_t kEastAsianSupplementSize;
 extern const EastAsianEntry kEastAsianByUcs[];
 extern const std::size_t kEastAsianByUcsSize;
 extern const SubstituteEntry kPrivateUseSubstitutes[];

@@ -58,6 +58,17 @@ public:
 private:
     std::size_t Step(std::size_t i) {
         const unsigned char c = static_cast<unsigned char>(in_[i]);
+        if (sets_.g0 == WorkingSet::EastAsian && in_.size() - i >= 3 && c < 0x80) {
+            // A few codes outside the code tables are made of octets that are otherwise a control
+            // or DEL: they are taken whole before those are.
+            const std::uint32_t code = (std::uint32_t{c} << 16) |
+                                       (std::uint32_t{static_cast<unsigned char>(in_[i + 1])} << 8) |
+                                       static_cast<unsigned char>(in_[i + 2]);
+            if (const std::uint32_t cp = EastAsianSupplementToUcs(code)) {
+                Base(cp);
+                return i + 3;
+            }
+        }
         if (c == kEscape) {
             const std::size_t length = ReadEscapeSequence(in_, i, sets_);
             if (length > 0) return i + length;

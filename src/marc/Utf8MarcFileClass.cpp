@@ -193,23 +193,42 @@ bool Utf8MarcFileClass::NothingLeft() { return carryPos_ >= carry_.size() && (!s
 bool Utf8MarcFileClass::ReadNextRecord(std::string& sRecord, bool bDebug) {
     debug_ = bDebug;
     sRecord.clear();
+    before_.clear();
+    raw_.clear();
+    problem_.clear();
+    skipProblem_.clear();
     if (!source_) {
         endOfFile_ = true;
         return false;
     }
     LetWindowMessagesRun();
+    if (recordIndex_ == 0 && byteOrderMark_) before_ = "\xEF\xBB\xBF";
     const bool found = xml_ ? ReadXml(sRecord) : segmented_ ? ReadSegmented(sRecord) : ReadPlain(sRecord);
+    if (!xml_) NoteSkipped();
     if (!found) {
         sRecord.clear();
         Debug("end of file after " + std::to_string(recordIndex_) + " records");
         CloseFile();
         return false;
     }
+    if (raw_.empty()) raw_ = sRecord;
     ++recordIndex_;
     endOfFile_ = false;
     Debug("record " + std::to_string(recordIndex_) + ", " + std::to_string(sRecord.size()) + " octets");
     if (NothingLeft()) CloseFile();
     return true;
+}
+
+// Octets between records that are no sign of damage: line breaks, blanks, NUL and the DOS
+// end-of-file mark (and a byte-order mark at the start).
+void Utf8MarcFileClass::NoteSkipped() {
+    std::size_t junk = 0;
+    const std::size_t from = recordIndex_ == 0 && byteOrderMark_ ? 3 : 0;
+    for (std::size_t i = from; i < before_.size(); ++i) {
+        const char c = before_[i];
+        if (c != '\r' && c != '\n' && c != ' ' && c != '\t' && c != '\0' && c != '\x1A') ++junk;
+    }
+    if (junk > 0) skipProblem_ = std::to_string(before_.size() - from) + " octets that are no MARC record";
 }
 
 bool Utf8MarcFileClass::ReadPlain(std::string& record) {
@@ -219,21 +238,29 @@ bool Utf8MarcFileClass::ReadPlain(std::string& record) {
     while (have < 5) {
         const int c = NextOctet();
         if (c < 0) return false;
+        before_.push_back(static_cast<char>(c));
         if (IsDigit(c)) digits[have++] = static_cast<char>(c);
         else have = 0;
     }
+    before_.resize(before_.size() - 5);
     record.assign(digits, 5);
     const std::size_t length = std::stoul(record);
-    if (length > 5) ReadInto(record, length - 5);
+    if (length > 5 && ReadInto(record, length - 5) < length - 5) {
+        problem_ = "The file ends inside the record: " + std::to_string(record.size()) + " of " +
+                   std::to_string(length) + " octets";
+    }
     const std::size_t terminator = record.find(kEndOfRecord);
     if (terminator != std::string::npos && terminator + 1 < record.size()) {
         // The length overstates the record: cut after the terminator, keep the rest for next time.
         carry_ = record.substr(terminator + 1) + carry_.substr(carryPos_);
         carryPos_ = 0;
         record.resize(terminator + 1);
+        raw_ = record;
         char newLength[8];
         std::snprintf(newLength, sizeof newLength, "%05zu", record.size());
         record.replace(0, 5, newLength);
+        problem_ = "Record length in leader (" + raw_.substr(0, 5) + ") overstates the record: it ends after " +
+                   std::to_string(record.size()) + " octets";
         Debug("length digits overstate the record; cut at " + std::to_string(record.size()));
     }
     return true;
@@ -242,13 +269,21 @@ bool Utf8MarcFileClass::ReadPlain(std::string& record) {
 bool Utf8MarcFileClass::ReadSegmented(std::string& record) {
     for (;;) {
         int code = NextOctet();
-        while (code == ' ' || code == '\r' || code == '\n') code = NextOctet();
-        if (code < 0) return !record.empty();
+        while (code == ' ' || code == '\r' || code == '\n') {
+            if (record.empty()) before_.push_back(static_cast<char>(code));
+            code = NextOctet();
+        }
+        if (code < 0) {
+            if (!record.empty()) problem_ = "The file ends inside the record: its last segment is missing";
+            return !record.empty();
+        }
         std::string digits;
         if (ReadInto(digits, 4) != 4 || !IsDigit(digits[0]) || !IsDigit(digits[1]) || !IsDigit(digits[2]) ||
             !IsDigit(digits[3]) || code < '0' || code > '3') {
             // The segment structure is broken: hand back what was gathered, read no further.
             Debug("broken segment header after " + std::to_string(record.size()) + " octets");
+            problem_ = "Broken segment header after " + std::to_string(record.size()) + " octets of the record";
+            if (record.empty()) before_ += static_cast<char>(code) + digits;
             if (source_) source_.reset();
             carry_.clear();
             carryPos_ = 0;
@@ -294,19 +329,30 @@ bool Utf8MarcFileClass::ReadXml(std::string& record) {
         }
         return source_->Through(c, sink);
     };
+    const char* const unclosed = "The record element is not closed before the end of the file";
     std::string name;
     for (;;) {
-        if (!through('<', nullptr)) return false;
-        readName(name, nullptr);
+        if (!through('<', &before_)) return false;
+        readName(name, &before_);
         if (!IsRecordName(name)) continue;
+        before_.resize(before_.size() - 1 - name.size());
         record = "<" + name;
-        if (!through('>', &record)) return true;                               // truncated: as far as it goes
-        if (record.size() >= 2 && record[record.size() - 2] == '/') continue;  // an empty element
+        if (!through('>', &record)) {  // truncated: as far as it goes
+            problem_ = unclosed;
+            return true;
+        }
+        if (record.size() >= 2 && record[record.size() - 2] == '/') {  // an empty element
+            before_ += record;
+            continue;
+        }
         break;
     }
     const std::string opening = name;
     for (;;) {
-        if (!through('<', &record)) return true;
+        if (!through('<', &record)) {
+            problem_ = unclosed;
+            return true;
+        }
         const int next = carryPos_ < carry_.size() ? static_cast<unsigned char>(carry_[carryPos_]) : source_->Peek();
         if (next != '/') continue;
         NextOctet();
@@ -314,7 +360,7 @@ bool Utf8MarcFileClass::ReadXml(std::string& record) {
         std::string closing;
         readName(closing, &record);
         if (closing != opening) continue;
-        through('>', &record);
+        if (!through('>', &record)) problem_ = unclosed;
         return true;
     }
 }

@@ -30,8 +30,22 @@ public:
     // start; a truncated last record is returned as far as it goes.
     bool ReadNextRecord(std::string& sRecord, bool bDebug = false);
 
+    // What the last ReadNextRecord passed over before its record (line breaks, filler, the MARCXML
+    // around record elements); after the last record, the rest of the file. With RecordOctets, the
+    // file's octets in order, so that a file can be copied through the reader exactly.
+    const std::string& OctetsBefore() const { return before_; }
+    // The last record as the file holds it: a record cut at its terminator keeps its length digits;
+    // a segmented record comes without its segment headers.
+    const std::string& RecordOctets() const { return raw_; }
+    // Why the last record is not whole as the file gave it (the file ends inside it, its length
+    // digits overstate it, its segments are broken), and what of OctetsBefore is no MARC at all;
+    // empty when there is nothing to say.
+    const std::string& ReadProblem() const { return problem_; }
+    const std::string& SkipProblem() const { return skipProblem_; }
+
     bool EndOfFile() const;
     bool FileIsSegmented() const { return segmented_; }
+    bool FileIsMarcXml() const { return xml_; }
     std::int32_t RecordIndex() const { return recordIndex_; }
     void CloseFile();
 
@@ -51,6 +65,7 @@ private:
     bool ReadPlain(std::string& record);
     bool ReadSegmented(std::string& record);
     bool ReadXml(std::string& record);
+    void NoteSkipped();
     int NextOctet();  // carry-over buffer first, then the file; -1 at the end
     std::size_t ReadInto(std::string& out, std::size_t count);
     bool NothingLeft();
@@ -65,6 +80,7 @@ private:
     std::unique_ptr<Source> source_;
     std::string carry_;
     std::size_t carryPos_ = 0;
+    std::string before_, raw_, problem_, skipProblem_;
     bool useDoubleWidthDiacritics_ = false;
     bool debug_ = false;
 };

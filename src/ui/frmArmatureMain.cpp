@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -31,6 +32,10 @@ int Selected(const QButtonGroup* group) { return group->checkedId() < 0 ? 0 : gr
 
 frmArmatureMain::frmArmatureMain(Program& program, QtJobHost& host) : program_(program), host_(host) {
     setObjectName("frmArmatureMain");
+    chooser_ = [this](const std::string& title, const std::string& filter, bool save) {
+        return S(save ? QFileDialog::getSaveFileName(this, Q(title), QString(), Q(filter))
+                      : QFileDialog::getOpenFileName(this, Q(title), QString(), Q(filter)));
+    };
     BuildMenus();
     BuildControls();
     ShowForm();
@@ -124,10 +129,34 @@ void frmArmatureMain::ActionBoxToggled(int index) {
 void frmArmatureMain::Perform() {
     ReadForm();
     if (!PerformChecks(program_, form_, host_)) return;
+    Run([this] { return RunUrlChangeJob(program_, host_); });
+}
+
+void frmArmatureMain::PerformOnFile() {
+    ReadForm();
+    const char* filter = "MARC files (*.mrc *.marc *.dat *.xml);;All files (*)";
+    MarcFiles files;
+    files.in = chooser_("MARC file to read", filter, false);
+    if (files.in.empty()) return;
+    files.out = chooser_("MARC file to write", filter, true);
+    if (files.out.empty()) return;
+    if (const std::string refusal = CheckMarcFiles(files); !refusal.empty()) {
+        host_.ShowMessage(kProgramTitle, refusal);
+        return;
+    }
+    // Without a database there is no location list: the saved location stands in it.
+    OfferSavedLocation(program_.job, form_);
+    ShowLocationList();
+    ReadForm();
+    if (!PerformChecksOnFile(program_, form_, host_)) return;
+    Run([this, files] { return RunOnMarcFile(program_, host_, files); });
+}
+
+void frmArmatureMain::Run(const std::function<RunOutcome()>& run) {
     // The run lets window messages through: nothing in this window may start anything meanwhile.
     menuBar()->setEnabled(false);
     centralWidget()->setEnabled(false);
-    const RunOutcome outcome = RunUrlChangeJob(program_, host_);
+    const RunOutcome outcome = run();
     ended_ = true;
     emit ProgramEnded(ExitStatusOf(outcome));
 }

@@ -4,10 +4,13 @@
 // from the job's form state.
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "job/JobSettings.h"
 #include "job/OptionsForm.h"
+#include "job/UrlChangeRun.h"
 
 class QAction;
 class QButtonGroup;
@@ -37,6 +40,11 @@ public:
     void StartUp();
 
     const MainFormState& Form() const { return form_; }
+
+    // Asks for a file name (title, filter, whether it is to be written); "" when the user cancels.
+    // Tests put their own in place of the file dialog.
+    using FileChooser = std::function<std::string(const std::string&, const std::string&, bool)>;
+    void SetFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
     frmArmatureOptions* OptionsDialog() const { return options_.get(); }
 
 signals:
@@ -64,6 +72,8 @@ private:
     void ActionBoxToggled(int index);
 
     void Perform();
+    void PerformOnFile();
+    void Run(const std::function<RunOutcome()>& run);
     void OpenOptions();
     void OptionsClosed();
     void Exit();
@@ -75,7 +85,9 @@ private:
     std::unique_ptr<frmArmatureOptions> options_;
     bool ended_ = false;
 
+    FileChooser chooser_;
     QAction* mnuPerform_ = nullptr;
+    QAction* mnuPerformOnFile_ = nullptr;
     QAction* mnuOptions_ = nullptr;
     QAction* mnuExit_ = nullptr;
     QLineEdit* txtOldUrlStem_ = nullptr;

@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -56,16 +57,23 @@ int SubOptionIndent(const QWidget* w) {
 }  // namespace
 
 void frmArmatureMain::BuildMenus() {
-    auto action = [this](const char* name, const char* caption) {
+    auto action = [this](const char* name, const char* caption, QWidget* where) {
         auto* a = new QAction(caption, this);
         a->setObjectName(name);
-        menuBar()->addAction(a);
+        where->addAction(a);
         return a;
     };
-    mnuPerform_ = action("mnuPerform", "&Perform");
-    mnuOptions_ = action("mnuOptions", "&Options");
-    mnuExit_ = action("mnuExit", "E&xit");
+    // Perform is a menu: the run on the database, and the same run on a MARC file. The menu takes
+    // the key P; every other letter of the two commands is the key of a control of the form.
+    QMenu* perform = menuBar()->addMenu("&Perform");
+    perform->setObjectName("mnuPerformMenu");
+    perform->menuAction()->setObjectName("mnuPerformMenu");
+    mnuPerform_ = action("mnuPerform", "Perform", perform);
+    mnuPerformOnFile_ = action("mnuPerformOnFile", "Perform on a MARC file\u2026", perform);
+    mnuOptions_ = action("mnuOptions", "&Options", menuBar());
+    mnuExit_ = action("mnuExit", "E&xit", menuBar());
     connect(mnuPerform_, &QAction::triggered, this, &frmArmatureMain::Perform);
+    connect(mnuPerformOnFile_, &QAction::triggered, this, &frmArmatureMain::PerformOnFile);
     connect(mnuOptions_, &QAction::triggered, this, &frmArmatureMain::OpenOptions);
     connect(mnuExit_, &QAction::triggered, this, &frmArmatureMain::Exit);
 }

@@ -54,6 +54,7 @@ struct Seam : RecordSource, RecordSink {
     void Open() override { ++opens; }
     void Close() override {}
     std::string CharacterSet() override { return "U"; }
+    std::string DataSourceName() const override { return program.profile.DSN; }  // the database's stand-in
     OperatorRights Rights() override { return rights; }
     void SelectCandidates(const std::string& s, RunContext&) override { stem = s; }
     std::int32_t CandidateTotal() const override {

@@ -59,6 +59,18 @@ VARIANT_V = (
 # Local variant O: only the script small l moves.
 VARIANT_O = [(0x2113, 0xBE)]
 
+# East Asian codes outside the code tables that records hold all the same, and that other readers
+# take as this punctuation. Kept apart from the code tables' own: read as these characters, and
+# written for them when no single-octet set has them.
+EACC_SUPPLEMENT = [
+    (0x21203D, 0x2026),  # horizontal ellipsis
+    (0x212040, 0x201C),  # left double quotation mark
+    (0x7F2014, 0x2014),  # em dash
+    (0x7F2019, 0x2019),  # right single quotation mark
+    (0x7F2020, 0x201D),  # right double quotation mark
+    (0x7F2122, 0x2122),  # trade mark sign
+]
+
 COMBINING_FLAG = 0x80000000
 
 
@@ -186,9 +198,16 @@ def eacc_tables(eacc):
     for i in range(1, len(by_code)):
         if by_code[i][0] == by_code[i - 1][0]:
             fail("East Asian code %06X appears twice" % by_code[i][0])
-    # A character with several EACC codes (variant forms) goes back to the lowest code.
+    known = {code for code, _ in by_code}
+    for code, _ in EACC_SUPPLEMENT:
+        if code in known:
+            fail("East Asian code %06X of the supplement is in the code tables" % code)
+    # A character with several EACC codes (variant forms) goes back to the lowest code; the
+    # supplement's characters go back to theirs only when the code tables give them no code.
     first = {}
     for code, ucs in by_code:
+        first.setdefault(ucs, code)
+    for code, ucs in EACC_SUPPLEMENT:
         first.setdefault(ucs, code)
     by_ucs = sorted(first.items())
     substitutes = sorted({ucs: alt for _, ucs, alt in eacc
@@ -249,8 +268,15 @@ def write_code_tables(path, single, eacc, source):
     out.append("};")
     out.append("const std::size_t kEastAsianByCodeSize = std::size(kEastAsianByCode);")
     out.append("")
+    out.append("// East Asian codes outside the code tables, read as punctuation (%d entries)." %
+               len(EACC_SUPPLEMENT))
+    out.append("const EastAsianEntry kEastAsianSupplement[] = {")
+    emit_rows(out, sorted(EACC_SUPPLEMENT), 5, lambda e: "{0x%06X, 0x%05X}," % e)
+    out.append("};")
+    out.append("const std::size_t kEastAsianSupplementSize = std::size(kEastAsianSupplement);")
+    out.append("")
     out.append("// Code points to East Asian codes, sorted by code point; a character with several codes")
-    out.append("// keeps the lowest (%d entries)." % len(by_ucs))
+    out.append("// keeps the lowest, the supplement's only those the code tables lack (%d entries)." % len(by_ucs))
     out.append("const EastAsianEntry kEastAsianByUcs[] = {")
     emit_rows(out, [(code, ucs) for ucs, code in by_ucs], 5, lambda e: "{0x%06X, 0x%05X}," % e)
     out.append("};")

@@ -57,7 +57,9 @@ class Install(unittest.TestCase):
             self.assertEqual((code, err), (0, ""), check)
         self.assertIn("--restore", out)
         self.assertIn("EXIT STATUS", out)
-        with open(os.path.join(share, "applications", "linkmend.desktop")) as f:
+        desktop = os.path.join(share, "applications", "linkmend.desktop")
+        self.assertEqual(run(["desktop-file-validate", desktop])[1:], ("", ""))
+        with open(desktop) as f:
             entry = f.read()
         self.assertEqual(re.findall(r"^(Type|Exec)=(.*)$", entry, re.M),
                          [("Type", "Application"), ("Exec", os.path.basename(program))])

@@ -31,7 +31,7 @@ std::string Markers(std::size_t count) {
 
 // The numeric value of a record id as a column or a request gives it; false for anything else.
 bool IdValue(std::string_view text, std::int64_t& value) {
-    text = TrimBlanks(text);
+    text = TrimBlanksView(text);
     if (text.empty() || !IsAllDigits(text)) return false;
     return std::from_chars(text.data(), text.data() + text.size(), value).ec == std::errc();
 }

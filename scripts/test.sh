@@ -14,7 +14,7 @@ export LINKMEND_REQUIRE_SHARED_DATA=1
 
 # ccache makes recompiling an unchanged file free; its keys use paths relative to this checkout, so
 # clones in other folders share one cache.
-export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1 CCACHE_DIR="${CCACHE_DIR:-${HOME:-/root}/.cache/ccache}"
 launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
 
 # shellcheck disable=SC2086

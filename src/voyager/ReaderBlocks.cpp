@@ -44,7 +44,8 @@ struct IdKeys {
     // A text that is no record number is left to the single retrievals, which refuse it.
     void Add(const std::string& text) {
         std::int64_t value = 0;
-        if (IsRecordId(TrimBlanks(text)) && IdValue(text, value) && keys.emplace(value, text).second)
+        const std::string_view id = TrimBlanksView(text);  // IdValue trims again: a view costs nothing
+        if (IsRecordId(id) && IdValue(id, value) && keys.emplace(value, text).second)
             values.push_back(value);
     }
     // The key of a row's id column; nullptr when the row names none of the ids.

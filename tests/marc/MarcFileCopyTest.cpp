@@ -70,11 +70,7 @@ TEST(MarcFileCopy, ReaderHandsBackEveryOctetAndSaysWhatIsWrong) {
 TEST(MarcFileCopy, DamagedRecordsAreToldApart) {
     Utf8MarcRecordClass object;
     auto with = [](const std::string& text, char coding) {
-        return AssembleRecord(Leader('a', coding), {{"001", "0123456789"},
-                                                    {"245",
-                                                     "00\x1F"
-                                                     "a" +
-                                                         text}});
+        return AssembleRecord(Leader('a', coding), {{"001", "0123456789"}, {"245", D("00$a") + text}});
     };
     std::string badLeader = kGood, badDirectory = kGood;
     badLeader.replace(20, 4, "    ");
@@ -82,10 +78,7 @@ TEST(MarcFileCopy, DamagedRecordsAreToldApart) {
     const std::pair<std::string, std::string> cases[] = {
         {kGood, ""},
         {with("Caf\xC3\xA9", 'a'), ""},
-        {with("Caf\xE2"
-              "e \x1B(NKNIGA\x1B(B",
-              ' '),
-         ""},
+        {with(X("Caf{E2}e {1B}(NKNIGA{1B}(B"), ' '), ""},
         {kGood.substr(0, 40), "Too short to be a MARC record"},
         {badLeader, "Leader positions 10-11 and 20-23 are not \"22\" and \"4500\""},
         {badDirectory, "Directory entry of field 001 does not match the data"},

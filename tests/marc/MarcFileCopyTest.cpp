@@ -1,7 +1,5 @@
-// What a MARC file run needs of the record model: the reader gives back every octet of the file in
-// order with the reason a record is not whole; damaged records are told apart; MARCXML goes to
-// ISO 2709 and back exactly; and MARC-8 written from UTF-8 keeps the horn letters and the East
-// Asian punctuation outside the code tables.
+// What a MARC file run needs of the record model: every octet of a file handed back, damaged
+// records told apart, MARCXML to ISO 2709 and back, MARC-8 written from UTF-8.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

@@ -1,7 +1,5 @@
-// Loading, validating and assembling records: byte-exact round trips, the validity texts, what a
-// load of a damaged record skipped or guessed, leader repair, the leader and 008 accessors, format
-// codes, new records, the character set settings and the size limits. (Arbitrary damage is the
-// fuzz target's: fuzz/record.cpp.)
+// Loading, validating and assembling records: round trips, validity texts, damaged directories,
+// leader repair and accessors, new records, character set settings, size limits.
 #include <gtest/gtest.h>
 
 #include <regex>

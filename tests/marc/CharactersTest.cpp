@@ -1,8 +1,5 @@
-// Characters: the record class's character members (whole records translated on load and on a
-// change of the output set, non-filing counts, decomposition and its switches, double-width marks, the
-// set a record is read in, the one-field and one-text members, comparison forms of MARC-8 text) and
-// the character workbench (the current character in its forms, short MARC-8 strings, substitutes,
-// named characters, comparison forms, scripts).
+// The record class's character members (translation on load and on a change of output set,
+// decomposition, double-width marks, comparison forms) and the character workbench.
 #include <gtest/gtest.h>
 
 #include "kit/Files.h"

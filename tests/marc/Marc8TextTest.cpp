@@ -1,7 +1,5 @@
-// Text translation between MARC-8 and UTF-8: working sets, escape sequences, East Asian groups,
-// references, diacritic order, markers for what has no translation or is broken (arbitrary input is
-// the fuzz targets', fuzz/); the generated tables behind it; whole fields with their non-filing counts and
-// right-to-left marks.
+// Text translation between MARC-8 and UTF-8, the generated tables behind it, and whole fields with
+// their non-filing counts and right-to-left marks (arbitrary input is the fuzz targets').
 #include <gtest/gtest.h>
 
 #include "kit/Files.h"

@@ -1,7 +1,5 @@
-// What a MARC file run needs of the record model: the reader gives back every octet of the file in
-// order with the reason a record is not whole; damaged records are told apart; MARCXML goes to
-// ISO 2709 and back exactly; and MARC-8 written from UTF-8 keeps the horn letters and the East
-// Asian punctuation outside the code tables.
+// What a MARC file run needs of the record model: every octet of a file handed back, damaged
+// records told apart, MARCXML to ISO 2709 and back, MARC-8 written from UTF-8.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -70,11 +68,7 @@ TEST(MarcFileCopy, ReaderHandsBackEveryOctetAndSaysWhatIsWrong) {
 TEST(MarcFileCopy, DamagedRecordsAreToldApart) {
     Utf8MarcRecordClass object;
     auto with = [](const std::string& text, char coding) {
-        return AssembleRecord(Leader('a', coding), {{"001", "0123456789"},
-                                                    {"245",
-                                                     "00\x1F"
-                                                     "a" +
-                                                         text}});
+        return AssembleRecord(Leader('a', coding), {{"001", "0123456789"}, {"245", D("00$a") + text}});
     };
     std::string badLeader = kGood, badDirectory = kGood;
     badLeader.replace(20, 4, "    ");
@@ -82,10 +76,7 @@ TEST(MarcFileCopy, DamagedRecordsAreToldApart) {
     const std::pair<std::string, std::string> cases[] = {
         {kGood, ""},
         {with("Caf\xC3\xA9", 'a'), ""},
-        {with("Caf\xE2"
-              "e \x1B(NKNIGA\x1B(B",
-              ' '),
-         ""},
+        {with(X("Caf{E2}e {1B}(NKNIGA{1B}(B"), ' '), ""},
         {kGood.substr(0, 40), "Too short to be a MARC record"},
         {badLeader, "Leader positions 10-11 and 20-23 are not \"22\" and \"4500\""},
         {badDirectory, "Directory entry of field 001 does not match the data"},

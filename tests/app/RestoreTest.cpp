@@ -70,11 +70,8 @@ protected:
         return RunChild(args, env);
     }
     static std::string FileEnding(const std::string& folder, const std::string& suffix) {
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-            const std::string name = entry.path().string();
-            if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
-                return name;
-        }
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            if (entry.path().string().ends_with(suffix)) return entry.path().string();
         return {};
     }
 
@@ -105,10 +102,9 @@ protected:
     static Saved ReadSaved(const std::string& mrc) {
         Saved saved;
         const std::string octets = ReadFile(mrc), list = ReadFile(mrc.substr(0, mrc.size() - 4) + ".txt");
-        for (std::size_t at = 0; at < list.size();) {
-            const auto end = list.find("\r\n", at);
-            saved.lines.push_back(list.substr(at, end == std::string::npos ? end : end - at));
-            at = end == std::string::npos ? list.size() : end + 2;
+        for (std::size_t at = 0, end = 0; at < list.size(); at = end + 2) {
+            end = std::min(list.find("\r\n", at), list.size());
+            saved.lines.push_back(list.substr(at, end - at));
         }
         std::size_t at = 0;
         for (const std::string& line : saved.lines) {

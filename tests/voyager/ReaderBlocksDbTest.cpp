@@ -11,13 +11,6 @@ protected:
     void Row(const std::string& table, const std::string& values) {
         Exec("INSERT INTO " + Prefix() + table + " VALUES (" + values + ")");
     }
-    void InsertBib(int id, const std::string& record, const std::string& suppress, const std::string& library) {
-        std::vector<std::string> segments;
-        for (std::size_t i = 0; i < record.size(); i += 990) segments.push_back(record.substr(i, 990));
-        Segments("BIB", id, segments);
-        Exec("INSERT INTO " + Prefix() + "BIB_MASTER (BIB_ID, LIBRARY_ID, SUPPRESS_IN_OPAC) VALUES (" +
-             std::to_string(id) + ", " + library + ", '" + suppress + "')");
-    }
 };
 
 std::vector<std::string> Texts(const RecordHistory& h) {
@@ -31,7 +24,9 @@ TEST_P(ReaderBlocks, MixedBlockGivesWhatTheSingleRetrievalsGive) {
     // Bibs: two whole segments and a short one; a first segment stored without its trailing blanks;
     // suppressed with a small "n"; no master row; no segments but a master row (empty, its library
     // still looked up).
-    InsertBib(11, RecordOf(2380), "N", "1");
+    const std::string whole = RecordOf(2380);
+    Segments("BIB", 11, {whole.substr(0, 990), whole.substr(990, 990), whole.substr(1980)});
+    Exec("INSERT INTO " + Prefix() + "BIB_MASTER (BIB_ID, LIBRARY_ID, SUPPRESS_IN_OPAC) VALUES (11, 1, 'N')");
     Segments("BIB", 12, {RecordOf(985, 'a'), RecordOf(700, 'b') + "  "});
     Exec("INSERT INTO " + Prefix() + "BIB_MASTER (BIB_ID, LIBRARY_ID, SUPPRESS_IN_OPAC) VALUES (12, 2, 'n')");
     Segments("BIB", 13, {RecordOf(40, 'c')});

@@ -299,11 +299,7 @@ TEST_P(Restore, AProductionRunKilledAnywhereCanBeRestored) {
     ASSERT_EQ(Program(Reports() + "whole-undo", {"--batch", "--restore", wholeOriginals, "--production"}).exitCode, 0);
     ASSERT_EQ(Read().segments, pristine.segments);
 
-    std::vector<std::string> environment = {"TMPDIR=" + Folder()};
-    for (char** e = environ; *e; ++e) environment.emplace_back(*e);
-    std::vector<char*> envp;
-    for (std::string& e : environment) envp.push_back(e.data());
-    envp.push_back(nullptr);
+    const std::string tmpdir = Folder();
     std::mt19937 random(20250612);
     std::uniform_int_distribution<std::size_t> savedSoFar(0, all - 1);
     std::uniform_int_distribution<long long> share(
@@ -323,7 +319,8 @@ TEST_P(Restore, AProductionRunKilledAnywhereCanBeRestored) {
             const int null = open("/dev/null", O_WRONLY);
             dup2(null, 1);
             dup2(null, 2);
-            execve(program, argv, envp.data());
+            setenv("TMPDIR", tmpdir.c_str(), 1);
+            execv(program, argv);
             _exit(127);
         }
         // Waits for the list to name `after` records (two TABs each), then lets the program go on a little.

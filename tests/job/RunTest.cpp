@@ -36,13 +36,12 @@ protected:
     }
     // Bibs first .. last with a link under the stem of `round` (each round its own stem, so that a
     // round's run finds only its own bibs), as a production run with RecordsPerBlock perBlock.
-    std::string Round(int round, int first, int last, const std::string& perBlock) {
+    void Round(int round, int first, int last, const std::string& perBlock) {
         const std::string stem = "http://old" + std::to_string(round) + ".example/";
         for (int bib = first; bib <= last; ++bib)
             Catalog().AddBib(bib, {k008, "245 00 $aT", "856 40 $u" + stem + std::to_string(bib)});
         StemJob(stem);
         Set("Read", "RecordsPerBlock", perBlock);
-        return stem;
     }
     // The write-back signs on as "cat"; the other connection's history rows are someone else's.
     bool Written(int bib) {

@@ -49,10 +49,10 @@ protected:
         return report.substr(report.find("\r\n\r\n", report.find("Operator rights")) + 4);
     }
     std::string Perl(const std::string& script, const std::string& file) {
-        return RunFilter(dir, "perl -MMARC::File::USMARC -MMARC::Charset=marc8_to_utf8 -e '" + script + "' " + file);
+        return RunFilter("perl -MMARC::File::USMARC -MMARC::Charset=marc8_to_utf8 -e '" + script + "' " + file);
     }
-    std::string RunFilter(const TempDir& d, const std::string& command) {
-        const std::string out = d.File("filter.out");
+    std::string RunFilter(const std::string& command) {
+        const std::string out = dir.File("filter.out");
         EXPECT_EQ(std::system((command + " >" + out + " 2>&1").c_str()), 0) << command;
         return ReadFile(out);
     }
@@ -103,7 +103,7 @@ TEST_F(FileRun, RealRecordsChangeOnlyInTheirLinksAndReadBackEverywhere) {
         EXPECT_EQ(before, after);
     }
     // Read without a word by both, and the text outside the 856 fields the same characters.
-    EXPECT_EQ(RunFilter(dir, "yaz-marcdump -n " + dir.File("out.mrc")), "");
+    EXPECT_EQ(RunFilter("yaz-marcdump -n " + dir.File("out.mrc")), "");
     const std::string readBack =
         "my $f = MARC::File::USMARC->in($ARGV[0]); my $n = 0; binmode STDOUT; while (my $r = $f->next) { $n++; "
         "print \"warning $n: @{[$r->warnings]}\\n\" if $r->warnings; for my $x ($r->fields) { next if $x->tag eq "
@@ -120,7 +120,7 @@ TEST_F(FileRun, RealRecordsChangeOnlyInTheirLinksAndReadBackEverywhere) {
     const auto utf8 = SplitRecords(ReadFile(dir.File("utf8.mrc")));
     ASSERT_EQ(utf8.size(), ins.size());
     EXPECT_EQ(std::string() + ins[0][9] + utf8[0][9] + ins[1][9] + utf8[1][9], " a  ");
-    EXPECT_EQ(RunFilter(dir, "yaz-marcdump -n -f utf8 " + dir.File("utf8.mrc")), "");
+    EXPECT_EQ(RunFilter("yaz-marcdump -n -f utf8 " + dir.File("utf8.mrc")), "");
 }
 
 TEST_F(FileRun, MarcXmlInGivesMarcXmlOut) {
@@ -134,8 +134,7 @@ TEST_F(FileRun, MarcXmlInGivesMarcXmlOut) {
         const ChildResult r = Run({"--file", dir.File("in.xml"), "--out", dir.File("out.xml"), "--production"});
         ASSERT_EQ(r.exitCode, 0) << r.err;
         std::string expected = in;
-        for (auto at = expected.find("http://www.loc.gov/catdir/"); at != std::string::npos;
-             at = expected.find("http://www.loc.gov/catdir/"))
+        for (std::size_t at; (at = expected.find("http://www.loc.gov/catdir/")) != std::string::npos;)
             expected.replace(at, 26, "https://loc.example/");
         if (expected != in) expected.replace(expected.find("00757"), 5, "00745");  // its length: two links 6 shorter
         EXPECT_EQ(ReadFile(dir.File("out.xml")), expected);

@@ -322,19 +322,6 @@ TEST(RunSeamTest, StemCodePointsBecomeCharactersOthersStayText) {
     }
 }
 
-TEST(RunSeamTest, UnusableReportFolderStopsBeforeTheRecordsAreTouched) {
-    Seam s;
-    s.Set("Debug", "False");
-    s.program.profile.FolderForReports = s.dir.File("missing");
-    s.lines = {{"B", "1", Bib("http://old.example/1")}};
-    EXPECT_EQ(s.Run(), RunOutcome::FileError);
-    ASSERT_EQ(s.host.messages.size(), 1u);
-    const std::string& message = s.host.messages[0].second;
-    EXPECT_EQ(message.rfind("Cannot create or write the file " + s.dir.File("missing/LINKMEND."), 0), 0u) << message;
-    EXPECT_TRUE(message.ends_with(".Report.txt.")) << message;
-    EXPECT_TRUE(s.calls.empty());
-}
-
 TEST(RunSeamTest, ExitStatusesAndTheScheduledHours) {
     const std::pair<RunOutcome, int> statuses[] = {{RunOutcome::Completed, 0}, {RunOutcome::Diagnostic, 0},
                                                    {RunOutcome::SqlError, 3},  {RunOutcome::SignOnFailed, 3},

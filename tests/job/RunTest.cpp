@@ -13,6 +13,8 @@
 namespace linkmend::test {
 namespace {
 
+const std::string k008 = "008 240102s2024    xx            000 0 eng d";
+
 class RunDb : public JobDbTest {
 protected:
     void TearDown() override {
@@ -32,6 +34,20 @@ protected:
         if (adjust) adjust(program_->job);
         return RunUrlChangeJob(*program_, host_);
     }
+    // Bibs first .. last with a link under the stem of `round` (each round its own stem, so that a
+    // round's run finds only its own bibs), as a production run with RecordsPerBlock perBlock.
+    void Round(int round, int first, int last, const std::string& perBlock) {
+        const std::string stem = "http://old" + std::to_string(round) + ".example/";
+        for (int bib = first; bib <= last; ++bib)
+            Catalog().AddBib(bib, {k008, "245 00 $aT", "856 40 $u" + stem + std::to_string(bib)});
+        StemJob(stem);
+        Set("Read", "RecordsPerBlock", perBlock);
+    }
+    // The write-back signs on as "cat"; the other connection's history rows are someone else's.
+    bool Written(int bib) {
+        return Catalog().Count("BIB_HISTORY WHERE OPERATOR_ID = 'cat' AND BIB_ID = " + std::to_string(bib)) == 1;
+    }
+
     std::string StoppedAt() const { return RunLog().size() < 2 ? "" : RunLog()[RunLog().size() - 2]; }
 
     FakeHost host_;
@@ -98,6 +114,59 @@ TEST_P(RunDb, DiagnosticModeDumpsTheLinksOfOneRecordAndEnds) {
               "LOOKING FOR: 687474703A2F2F6F6C642E6578616D706C652FC3A9\r\n\r\n"
               "B\t7\t687474703A2F2F6F6C642E6578616D706C652FC3A9\t436166C3A9\r\n");
     EXPECT_EQ(RunFile(".Report.txt"), "");
+}
+
+// Records are read a block ahead of screening and write-back: a record another connection saves
+// after its block was read is refused at the write (code 41), and a block spanning the bib limit
+// still stops the run right after the bib that reaches it.
+TEST_P(RunDb, RecordSavedElsewhereAfterItsBlockWasReadIsRefused) {
+    // Read by the block, bib 3 is refused; read on its own when its line comes, it is written.
+    const struct {
+        const char* perBlock;
+        bool refused;
+    } cases[] = {{"200", true}, {"1", false}};
+    int round = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.perBlock);
+        const int first = 10 * ++round;
+        Round(round, first, first + 2, c.perBlock);
+        const std::string saved = "Read: 1 of 3";
+        host_.onRetrieved = [this, first, saved](const std::string& text) {
+            if (text == saved)  // another operator saves the third bib
+                Catalog().Exec("INSERT INTO " + Prefix() +
+                               "BIB_HISTORY (BIB_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID) VALUES (" +
+                               std::to_string(first + 2) + ", '2099-01-01 00:00:00', 'other', 2)");
+        };
+        EXPECT_EQ(Perform(true), RunOutcome::Completed);
+        const std::string report = Report();
+        const std::string refusal =
+            "\tB " + std::to_string(first + 2) + ".  Reason: 41 (Record updated since last read)\r\n";
+        EXPECT_EQ(report.find(refusal) != std::string::npos, c.refused) << report;
+        EXPECT_NE(report.find(c.refused ? "       2 records updated\r\n" : "       3 records updated\r\n"),
+                  std::string::npos)
+            << report;
+        EXPECT_TRUE(Written(first) && Written(first + 1));
+        EXPECT_EQ(Written(first + 2), !c.refused);
+    }
+}
+
+TEST_P(RunDb, BlockSpanningTheBibLimitStopsRightAfterTheNthBib) {
+    // Blocks of 2 put the limit's bib first in the second block; a block of 200 holds all five.
+    int round = 0;
+    for (const char* perBlock : {"2", "200"}) {
+        SCOPED_TRACE(perBlock);
+        const int first = 10 * ++round;
+        Round(round, first, first + 4, perBlock);
+        Set("UrlStem", "BibLimit", "3");
+        EXPECT_EQ(Perform(true), RunOutcome::Completed);
+        const std::string report = Report();
+        EXPECT_NE(report.find("Cancelled because maximum number of bib changes reached"), std::string::npos);
+        EXPECT_NE(report.find("       3 records read\r\n       3 records needing the requested change\r\n"
+                              "       3 records updated\r\n"),
+                  std::string::npos)
+            << report;
+        for (int bib = first; bib <= first + 4; ++bib) EXPECT_EQ(Written(bib), bib < first + 3) << bib;
+    }
 }
 
 LINKMEND_DB_TEST_SUITE(RunDb);

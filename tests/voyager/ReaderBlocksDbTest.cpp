@@ -1,59 +1,17 @@
 // Records read by the block give, octet for octet and field for field, what the single retrievals
 // give, in a few statements, on both drivers.
-#include "DbTest.h"
-#include "kit/Files.h"
+#include "ReaderDb.h"
 #include "kit/Octets.h"
-#include "voyager/VgerReaderClass7.h"
 
 namespace linkmend::test {
 namespace {
 
-class ReaderBlocks : public testdb::DbTest {
+class ReaderBlocks : public ReaderDb {
 protected:
-    const std::string& P() const { return Prefix(); }
-    std::unique_ptr<VgerReaderClass7> NewReader() {
-        auto r = std::make_unique<VgerReaderClass7>();
-        r->DSN(Db().ReadOnlyDsn());
-        r->TableNamePrefix(Prefix());
-        r->uID(Db().ReadOnlyUid().empty() ? "reader" : Db().ReadOnlyUid());
-        r->PWD(Db().ReadOnlyPwd().empty() ? "reader" : Db().ReadOnlyPwd());
-        return r;
-    }
     void Row(const std::string& table, const std::string& values) {
-        Exec("INSERT INTO " + P() + table + " VALUES (" + values + ")");
+        Exec("INSERT INTO " + Prefix() + table + " VALUES (" + values + ")");
     }
-    // Segments as given: a shorter one is a segment stored without its trailing blanks.
-    void InsertSegments(const std::string& table, const std::string& idColumn, int id,
-                        const std::vector<std::string>& segments) {
-        auto st = Writer().Prepare("INSERT INTO " + P() + table + " (" + idColumn +
-                                   ", SEQNUM, RECORD_SEGMENT) VALUES (?, ?, ?)");
-        for (std::size_t i = 0; i < segments.size(); ++i) {
-            st.BindInt32(1, id), st.BindInt32(2, static_cast<std::int32_t>(i + 1)), st.BindBinary(3, segments[i]);
-            st.Execute();
-        }
-    }
-    void InsertBib(int id, const std::string& record, const std::string& suppress, const std::string& library) {
-        std::vector<std::string> segments;
-        for (std::size_t i = 0; i < record.size(); i += 990) segments.push_back(record.substr(i, 990));
-        InsertSegments("BIB_DATA", "BIB_ID", id, segments);
-        Exec("INSERT INTO " + P() + "BIB_MASTER (BIB_ID, LIBRARY_ID, SUPPRESS_IN_OPAC) VALUES (" + std::to_string(id) +
-             ", " + library + ", '" + suppress + "')");
-    }
-    void History(const std::string& kind, int id, const std::string& date, const std::string& op, int action) {
-        Exec("INSERT INTO " + P() + kind + "_HISTORY (" + kind +
-             "_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID) VALUES (" + std::to_string(id) + ", " +
-             (IsSqlite() ? "'" : "TIMESTAMP '") + date + "', '" + op + "', " + std::to_string(action) + ")");
-    }
-
-    ProfileFolder profile_;  // no VGERREAD.INI: the settings are not automatic
 };
-
-// A record-like text of n octets holding every octet value.
-std::string RecordOf(std::size_t n, char tag = 'r') {
-    std::string s;
-    for (std::size_t i = 0; i < n; ++i) s.push_back(i % 7 == 0 ? tag : static_cast<char>((i * 37) % 256));
-    return s;
-}
 
 std::vector<std::string> Texts(const RecordHistory& h) {
     return {h.createDate, h.createOperator, h.updateDate, h.updateOperator};
@@ -62,23 +20,25 @@ std::vector<std::string> Texts(const RecordHistory& h) {
 TEST_P(ReaderBlocks, MixedBlockGivesWhatTheSingleRetrievalsGive) {
     Row("LIBRARY", "1, 'Main', 'Main Library', 'MAIN'");
     Row("LIBRARY", "2, 'Law', 'Law Library', 'LAW'");
-    Exec("INSERT INTO " + P() + "LOCATION (LOCATION_ID, LOCATION_CODE) VALUES (5, 'main')");
+    Exec("INSERT INTO " + Prefix() + "LOCATION (LOCATION_ID, LOCATION_CODE) VALUES (5, 'main')");
     // Bibs: two whole segments and a short one; a first segment stored without its trailing blanks;
     // suppressed with a small "n"; no master row; no segments but a master row (empty, its library
     // still looked up).
-    InsertBib(11, RecordOf(2380), "N", "1");
-    InsertSegments("BIB_DATA", "BIB_ID", 12, {RecordOf(985, 'a'), RecordOf(700, 'b') + "  "});
-    Exec("INSERT INTO " + P() + "BIB_MASTER (BIB_ID, LIBRARY_ID, SUPPRESS_IN_OPAC) VALUES (12, 2, 'n')");
-    InsertSegments("BIB_DATA", "BIB_ID", 13, {RecordOf(40, 'c')});
-    Exec("INSERT INTO " + P() + "BIB_MASTER (BIB_ID, LIBRARY_ID, SUPPRESS_IN_OPAC) VALUES (14, 2, 'N')");
+    const std::string whole = RecordOf(2380);
+    Segments("BIB", 11, {whole.substr(0, 990), whole.substr(990, 990), whole.substr(1980)});
+    Exec("INSERT INTO " + Prefix() + "BIB_MASTER (BIB_ID, LIBRARY_ID, SUPPRESS_IN_OPAC) VALUES (11, 1, 'N')");
+    Segments("BIB", 12, {RecordOf(985, 'a'), RecordOf(700, 'b') + "  "});
+    Exec("INSERT INTO " + Prefix() + "BIB_MASTER (BIB_ID, LIBRARY_ID, SUPPRESS_IN_OPAC) VALUES (12, 2, 'n')");
+    Segments("BIB", 13, {RecordOf(40, 'c')});
+    Exec("INSERT INTO " + Prefix() + "BIB_MASTER (BIB_ID, LIBRARY_ID, SUPPRESS_IN_OPAC) VALUES (14, 2, 'N')");
     History("BIB", 11, "2024-01-02 10:00:00", "maker", 1);
     History("BIB", 11, "2024-03-04 09:00:00", "first", 2);
     History("BIB", 11, "2024-05-06 08:00:00", "newest", 2);
     History("BIB", 12, "2024-02-02 11:00:00", "only", 1);
     // Holdings: linked to bibs 12 and 11 (the lower one counts), suppressed with a small "y"; one in a
     // location LOCATION does not have; one without segments.
-    InsertSegments("MFHD_DATA", "MFHD_ID", 21, {RecordOf(296, 'h'), RecordOf(300, 'i'), RecordOf(40, 'j')});
-    InsertSegments("MFHD_DATA", "MFHD_ID", 22, {RecordOf(120, 'k')});
+    Segments("MFHD", 21, {RecordOf(296, 'h'), RecordOf(300, 'i'), RecordOf(40, 'j')});
+    Segments("MFHD", 22, {RecordOf(120, 'k')});
     Row("MFHD_MASTER", "21, 5, 'y', 'QA 76', 'QA76', '0', NULL, NULL");
     Row("MFHD_MASTER", "22, 9, 'N', NULL, NULL, NULL, NULL, NULL");
     Row("BIB_MFHD", "12, 21");
@@ -88,9 +48,9 @@ TEST_P(ReaderBlocks, MixedBlockGivesWhatTheSingleRetrievalsGive) {
     History("MFHD", 21, "2024-01-01 10:00:00", "earliest", 1);
     History("MFHD", 21, "2024-04-01 10:00:00", "changer", 2);
     // An authority, and an item with an inactive then an active barcode, two statuses and a note.
-    InsertSegments("AUTH_DATA", "AUTH_ID", 31, {RecordOf(990, 'x'), RecordOf(10, 'y')});
+    Segments("AUTH", 31, {RecordOf(990, 'x'), RecordOf(10, 'y')});
     History("AUTH", 31, "2024-07-01 10:00:00", "auth", 1);
-    Exec("INSERT INTO " + P() + "ITEM (ITEM_ID, PERM_LOCATION, COPY_NUMBER, SPINE_LABEL, MAGNETIC_MEDIA) VALUES " +
+    Exec("INSERT INTO " + Prefix() + "ITEM (ITEM_ID, PERM_LOCATION, COPY_NUMBER, SPINE_LABEL, MAGNETIC_MEDIA) VALUES " +
          "(41, 5, 2, 'Spine', 'Y')");
     Row("ITEM_BARCODE", "41, '39000000000001', 0, NULL");
     Row("ITEM_BARCODE", "41, '39000000000002', 1, NULL");
@@ -99,7 +59,7 @@ TEST_P(ReaderBlocks, MixedBlockGivesWhatTheSingleRetrievalsGive) {
     Row("ITEM_STATUS", "41, 1, NULL");
     Row("ITEM_STATUS", "41, 2, NULL");
     Row("ITEM_NOTE_TYPE", "1, 'Staff'");
-    Exec("INSERT INTO " + P() + "ITEM_NOTE (ITEM_ID, ITEM_NOTE, ITEM_NOTE_TYPE) VALUES (41, 'Fragile', 1)");
+    Exec("INSERT INTO " + Prefix() + "ITEM_NOTE (ITEM_ID, ITEM_NOTE, ITEM_NOTE_TYPE) VALUES (41, 'Fragile', 1)");
     Row("MFHD_ITEM", "21, 41, 'v.1', NULL, '2024', NULL, NULL");
     Row("BIB_ITEM", "12, 41, NULL");
 

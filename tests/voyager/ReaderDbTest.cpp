@@ -12,32 +12,12 @@ namespace {
 
 class Records : public ReaderDb {
 protected:
-    void Segments(const std::string& kind, int id, const Rows& segments) {
-        for (std::size_t i = 0; i < segments.size(); ++i) {
-            auto st = Writer().Prepare("INSERT INTO " + Prefix() + kind + "_DATA (" + kind +
-                                       "_ID, SEQNUM, RECORD_SEGMENT) VALUES (?, ?, ?)");
-            st.BindInt32(1, id), st.BindInt32(2, static_cast<std::int32_t>(i + 1)), st.BindBinary(3, segments[i]);
-            st.Execute();
-        }
-    }
-    void History(const std::string& kind, int id, const std::string& date, const std::string& op, int action) {
-        Exec("INSERT INTO " + Prefix() + kind + "_HISTORY (" + kind +
-             "_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID) VALUES (" + std::to_string(id) + ", " +
-             (IsSqlite() ? "'" : "TIMESTAMP '") + date + "', '" + op + "', " + std::to_string(action) + ")");
-    }
     static Rows Column(VgerReaderClass7& r, std::int16_t set, std::int16_t column) {
         Rows out;
         while (r.GetNextRow(set)) out.push_back(r.CurrentRow(column));
         return out;
     }
 };
-
-// A record-like text of n octets holding every octet value.
-std::string RecordOf(std::size_t n, char tag) {
-    std::string s;
-    for (std::size_t i = 0; i < n; ++i) s.push_back(i % 7 == 0 ? tag : static_cast<char>((i * 37) % 256));
-    return s;
-}
 
 TEST_P(Records, PassThroughVersionAndDiagnosticDumps) {
     auto none = NewReader();

@@ -9,7 +9,9 @@
 # throwaway PostgreSQL cluster, stopped at the end). Needs libdbd-sqlite3-perl (and libdbd-pg-perl for
 # PostgreSQL) for the peer; they are installed when missing. --latency MS (PostgreSQL only) puts
 # bench/e2e/latency_proxy.cpp between the server and both Linkmend and the peer, delaying each
-# direction by MS milliseconds (0: the proxy alone, without delay).
+# direction by MS milliseconds (0: the proxy alone, without delay). On SQLite it ends with the floor of
+# the database (bench/e2e/sqlite_floor.cpp): the production run's writes, one transaction a record,
+# made straight through the SQLite library on a copy of the database as it was before the runs.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 top=$here/../..
@@ -62,8 +64,16 @@ else
 fi
 
 echo "$(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores; $bibs bibs; $( [ -n "$postgres" ] && echo PostgreSQL || echo SQLite)${latency:+, through the proxy with $latency ms each way}; load $(cut -d' ' -f1-3 /proc/loadavg)"
+[ -n "$postgres" ] || cp "$run/linkmend-demo.db" "$run/floor.db"
 python3 "$here/measure.py" "linkmend test run" "$build/src/app/linkmend" --batch
 python3 "$here/measure.py" "e2e.pl (peer, test run)" perl "$peer" "$dsn" "$prefix" "$old" "$new" "$run/peer-out.txt"
 python3 "$here/measure.py" "linkmend production run" "$build/src/app/linkmend" --batch --production
 python3 "$here/measure.py" "linkmend second production run" "$build/src/app/linkmend" --batch --production
+if [ -z "$postgres" ]; then
+  c++ -O2 -std=c++20 -o "$run/sqlite_floor" "$here/sqlite_floor.cpp" -lsqlite3
+  originals=$(ls -S "$run"/reports/*.Originals.txt | head -n 1)  # the first production run's: the longest
+  printf 'write floor (SQLite library, same transactions): '
+  "$run/sqlite_floor" "$run/floor.db" "$originals" "$old" "$new"
+  rm -f "$run/floor.db" "$run/floor.db-wal" "$run/floor.db-shm"
+fi
 [ -z "$postgres" ] || sh "$top/demo/stop-demo.sh" "$build" --run "$run" >/dev/null 2>&1 || true

@@ -71,13 +71,16 @@ std::int32_t CatalogWriter::ReplaceBibRecord(std::int32_t bibId, const std::stri
             return w.store.WriteChecked(kBibKind, bibId, record, w.record.LinkIndexRows(), catalogingLocationId,
                                         checks);
         }
-        if (!w.session.RecordExists(kBibKind, bibId)) return kBadRecordId;
-        if (!w.session.LibraryExists(owningLibraryId)) return kBadOwningLibrary;
-        if (!w.session.CatalogingLocationValid(catalogingLocationId)) return kBadCatalogingLocation;
-        if (w.session.UpdatedSince(kBibKind, bibId, lastModified)) return kUpdatedSinceRead;
-        w.store.Write(kBibKind, bibId, record, w.record.LinkIndexRows(), catalogingLocationId,
-                      {owningLibraryId, std::string(suppressed ? "Y" : "N")});
-        return kSuccess;
+        return w.store.Write(kBibKind, bibId, record, w.record.LinkIndexRows(), catalogingLocationId,
+                             [&](std::vector<MasterValue>& master) {
+                                 if (!w.session.RecordExists(kBibKind, bibId)) return kBadRecordId;
+                                 if (!w.session.LibraryExists(owningLibraryId)) return kBadOwningLibrary;
+                                 if (!w.session.CatalogingLocationValid(catalogingLocationId))
+                                     return kBadCatalogingLocation;
+                                 if (w.session.UpdatedSince(kBibKind, bibId, lastModified)) return kUpdatedSinceRead;
+                                 master = {owningLibraryId, std::string(suppressed ? "Y" : "N")};
+                                 return kSuccess;
+                             });
     });
 }
 
@@ -97,15 +100,20 @@ std::int32_t CatalogWriter::ReplaceHoldingsRecord(std::int32_t mfhdId, const std
             return w.store.WriteChecked(kHoldingsKind, mfhdId, record, w.record.LinkIndexRows(), catalogingLocationId,
                                         checks);
         }
-        if (!w.session.RecordExists(kHoldingsKind, mfhdId)) return kBadRecordId;
-        if (!w.session.HoldingsBelongToBib(mfhdId, bibId)) return kBadLinkedBib;
-        const auto locationId = w.session.LocationId(code852b);
-        if (!locationId) return kBadLocationCode;
-        if (!w.session.CatalogingLocationValid(catalogingLocationId)) return kBadCatalogingLocation;
-        if (w.session.UpdatedSince(kHoldingsKind, mfhdId, lastModified)) return kUpdatedSinceRead;
-        w.store.Write(kHoldingsKind, mfhdId, record, w.record.LinkIndexRows(), catalogingLocationId,
-                      {static_cast<std::int32_t>(std::atoi(locationId->c_str())), std::string(suppressed ? "Y" : "N")});
-        return kSuccess;
+        return w.store.Write(kHoldingsKind, mfhdId, record, w.record.LinkIndexRows(), catalogingLocationId,
+                             [&](std::vector<MasterValue>& master) {
+                                 if (!w.session.RecordExists(kHoldingsKind, mfhdId)) return kBadRecordId;
+                                 if (!w.session.HoldingsBelongToBib(mfhdId, bibId)) return kBadLinkedBib;
+                                 const auto locationId = w.session.LocationId(code852b);
+                                 if (!locationId) return kBadLocationCode;
+                                 if (!w.session.CatalogingLocationValid(catalogingLocationId))
+                                     return kBadCatalogingLocation;
+                                 if (w.session.UpdatedSince(kHoldingsKind, mfhdId, lastModified))
+                                     return kUpdatedSinceRead;
+                                 master = {static_cast<std::int32_t>(std::atoi(locationId->c_str())),
+                                           std::string(suppressed ? "Y" : "N")};
+                                 return kSuccess;
+                             });
     });
 }
 
@@ -122,11 +130,15 @@ std::int32_t CatalogWriter::ReplaceAuthorityRecord(std::int32_t authId, const st
             return w.store.WriteChecked(kAuthorityKind, authId, record, w.record.LinkIndexRows(), catalogingLocationId,
                                         checks);
         }
-        if (!w.session.RecordExists(kAuthorityKind, authId)) return kBadRecordId;
-        if (!w.session.CatalogingLocationValid(catalogingLocationId)) return kBadCatalogingLocation;
-        if (w.session.UpdatedSince(kAuthorityKind, authId, lastModified)) return kUpdatedSinceRead;
-        w.store.Write(kAuthorityKind, authId, record, w.record.LinkIndexRows(), catalogingLocationId, {});
-        return kSuccess;
+        return w.store.Write(kAuthorityKind, authId, record, w.record.LinkIndexRows(), catalogingLocationId,
+                             [&](std::vector<MasterValue>&) {
+                                 if (!w.session.RecordExists(kAuthorityKind, authId)) return kBadRecordId;
+                                 if (!w.session.CatalogingLocationValid(catalogingLocationId))
+                                     return kBadCatalogingLocation;
+                                 if (w.session.UpdatedSince(kAuthorityKind, authId, lastModified))
+                                     return kUpdatedSinceRead;
+                                 return kSuccess;
+                             });
     });
 }
 

@@ -81,9 +81,8 @@ odbc::Statement& RecordStore::InsertLinks(Statements& w, std::size_t rows) {
         .first->second;
 }
 
-void RecordStore::Write(const RecordKind& kind, std::int32_t id, const std::string& record,
-                        const std::vector<LinkIndexRow>& links, std::int32_t locationId,
-                        const std::vector<MasterValue>& masterValues) {
+std::int32_t RecordStore::Write(const RecordKind& kind, std::int32_t id, const std::string& record,
+                                const std::vector<LinkIndexRow>& links, std::int32_t locationId, const Checks& checks) {
     const std::string now = clock_().Format();
     Statements& w = For(kind);
     const std::size_t segments = (record.size() + kind.segmentSize - 1) / kind.segmentSize;
@@ -92,6 +91,13 @@ void RecordStore::Write(const RecordKind& kind, std::int32_t id, const std::stri
     odbc::Connection& c = session_.Connection();
     c.Begin();
     try {
+        // Checked inside the transaction: the database takes its locks once for checks and writes,
+        // and no other writer can slip in between.
+        std::vector<MasterValue> masterValues;
+        if (const std::int32_t refused = checks(masterValues); refused != 0) {
+            c.Rollback();
+            return refused;
+        }
         w.deleteSegments->BindInt32(1, id);
         w.deleteSegments->Execute();
         if (insertSegments) {
@@ -134,6 +140,7 @@ void RecordStore::Write(const RecordKind& kind, std::int32_t id, const std::stri
         }
         c.Commit();
         lastWriteDate_ = DateTime::Parse(now);
+        return 0;
     } catch (...) {
         // A failing statement has rolled back already; anything else leaves the transaction open.
         if (c.InTransaction()) c.Rollback();

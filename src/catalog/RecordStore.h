@@ -38,11 +38,15 @@ class RecordStore {
 public:
     RecordStore(CatalogSession& session, std::function<DateTime()> clock);
 
-    // Replaces the record's rows as the signed-on operator at `locationId`; all or nothing: a failing
-    // statement rolls the transaction back and its LinkmendError comes out.
-    void Write(const RecordKind& kind, std::int32_t id, const std::string& record,
-               const std::vector<LinkIndexRow>& links, std::int32_t locationId,
-               const std::vector<MasterValue>& masterValues);
+    // The checks of a replace, run inside its transaction: 0 to go on (having filled the master
+    // values), else the code that refuses the write.
+    using Checks = std::function<std::int32_t(std::vector<MasterValue>& masterValues)>;
+    // Replaces the record's rows as the signed-on operator at `locationId`, after `checks` pass in the
+    // same transaction, so that nothing can change the record between its checks and its writes. All
+    // or nothing: a refusal or a failing statement rolls the transaction back (the statement's
+    // LinkmendError comes out). Answers 0 when written, else the checks' code.
+    std::int32_t Write(const RecordKind& kind, std::int32_t id, const std::string& record,
+                       const std::vector<LinkIndexRow>& links, std::int32_t locationId, const Checks& checks);
     // True when the database checks and writes a replace in one call (its driver row names the
     // function); WriteChecked then does what the session's checks and Write do, in their order.
     bool ChecksInOneCall() const;

@@ -3,7 +3,7 @@
 # N bibliographic records of which 20% carry the old stem, beside the Perl DBI + MARC::Record peer
 # (../shared/bench-peers/e2e.pl) on the same database in the same run.
 #
-#   sh bench/e2e/run-e2e.sh [BUILD_DIR] [--bibs N] [--postgres] [--latency MS] [--run DIR]
+#   sh bench/e2e/run-e2e.sh [BUILD_DIR] [--bibs N] [--postgres [--no-flush]] [--latency MS] [--run DIR]
 #
 # The database is made by demo/setup-demo.sh into DIR (default BUILD_DIR/bench-e2e; --postgres: a
 # throwaway PostgreSQL cluster, stopped at the end). Needs libdbd-sqlite3-perl (and libdbd-pg-perl for
@@ -11,24 +11,29 @@
 # bench/e2e/latency_proxy.cpp between the server and both Linkmend and the peer, delaying each
 # direction by MS milliseconds (0: the proxy alone, without delay). On SQLite it ends with the floor of
 # the database (bench/e2e/sqlite_floor.cpp): the production run's writes, one transaction a record,
-# made straight through the SQLite library on a copy of the database as it was before the runs.
+# made straight through the SQLite library on a copy of the database as it was before the runs. On
+# PostgreSQL the demo's cluster flushes every commit to the disk, so a production run (one commit a
+# record) can go no faster than the disk flushes: the script prints the disk's rate of flushes
+# (pg_test_fsync, one 8 kB write and fdatasync) beside it. --no-flush turns synchronous_commit off in
+# the cluster before the runs, to show what the runs take when commits do not wait for the disk.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 top=$here/../..
 build=$top/build
-bibs=100000 postgres="" run="" latency=""
+bibs=100000 postgres="" run="" latency="" noflush=""
 case "${1:-}" in -*|"") ;; *) build=$(cd "$1" && pwd); shift ;; esac
 while [ $# -gt 0 ]; do
   case $1 in
     --bibs) bibs=$2; shift 2 ;;
     --postgres) postgres=--postgres; shift ;;
+    --no-flush) noflush=yes; shift ;;
     --latency) latency=$2; shift 2 ;;
     --run) run=$2; shift 2 ;;
     *) echo "run-e2e.sh: unknown option $1" >&2; exit 2 ;;
   esac
 done
 [ -n "$run" ] || run=$build/bench-e2e
-[ -z "$latency" ] || [ -n "$postgres" ] || { echo "run-e2e.sh: --latency needs --postgres" >&2; exit 2; }
+[ -z "$latency$noflush" ] || [ -n "$postgres" ] || { echo "run-e2e.sh: --latency and --no-flush need --postgres" >&2; exit 2; }
 peer=$top/../shared/bench-peers/e2e.pl
 for pkg in libdbd-sqlite3-perl libdbd-pg-perl; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "ok installed" ||
@@ -46,6 +51,11 @@ if [ -n "$postgres" ]; then
   host=$(sed -n 's/^Servername = //p' "$run/odbc.ini" | head -n 1)
   port=$(sed -n 's/^Port = //p' "$run/odbc.ini" | head -n 1)
   db=$(sed -n 's/^Database = //p' "$run/odbc.ini" | head -n 1)
+  bindir=$(sed -n 's/^bindir=//p' "$run/pg-cluster.state")
+  if [ -n "$noflush" ]; then
+    "$bindir/psql" -X -q -h "$(sed -n 's/^folder=//p' "$run/pg-cluster.state")" -p "$port" -U postgres -d postgres \
+      -c "ALTER SYSTEM SET synchronous_commit = off" -c "SELECT pg_reload_conf()" >/dev/null
+  fi
   if [ -n "$latency" ]; then
     # Both data sources and the peer reach the server through the proxy.
     c++ -O2 -pthread -o "$run/latency_proxy" "$here/latency_proxy.cpp"
@@ -65,6 +75,9 @@ fi
 
 echo "$(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores; $bibs bibs; $( [ -n "$postgres" ] && echo PostgreSQL || echo SQLite)${latency:+, through the proxy with $latency ms each way}; load $(cut -d' ' -f1-3 /proc/loadavg)"
 [ -n "$postgres" ] || cp "$run/linkmend-demo.db" "$run/floor.db"
+[ -z "$postgres" ] || [ -n "$noflush" ] ||
+  echo "disk flushes (pg_test_fsync, 8 kB write + fdatasync): $("$bindir/pg_test_fsync" -s 2 -f "$run/pg_test_fsync.tmp" |
+    sed -n 's/^ *fdatasync *\([0-9.]*\) ops\/sec.*/\1/p' | head -n 1)/s"
 python3 "$here/measure.py" "linkmend test run" "$build/src/app/linkmend" --batch
 python3 "$here/measure.py" "e2e.pl (peer, test run)" perl "$peer" "$dsn" "$prefix" "$old" "$new" "$run/peer-out.txt"
 python3 "$here/measure.py" "linkmend production run" "$build/src/app/linkmend" --batch --production

@@ -103,6 +103,8 @@ bool RewriteSelectUnique(std::string_view sql, std::string& out) {
 namespace {
 
 constexpr std::string_view kFunctionProbe = "SELECT RAWTOHEX('A'), HEXTORAW('41'), CHR(65)";
+constexpr std::string_view kSqliteFunctionProbe =
+    "SELECT RAWTOHEX('A'), HEXTORAW('41'), CHR(65), LINKMEND_OCTETS(HEXTORAW('41'))";
 
 // Each replace commits some twenty pages to the write-ahead log; SQLite's default copies the log
 // into the database (and syncs both) every 1,000 pages, so that the pages every replace touches (the
@@ -149,7 +151,7 @@ constexpr DriverSettings kDrivers[] = {
      .match = NameMatch::Whole,
      .unnamed = false,
      .rewriteSelectUnique = true,
-     .functionProbe = kFunctionProbe,
+     .functionProbe = kSqliteFunctionProbe,
      .missingFunctions = "The SQLite extension linkmend_sqlite (RAWTOHEX, HEXTORAW, CHR) is not loaded: name the "
                          "module linkmend_sqlite.so in the data source's LoadExt setting",
      .onConnect = {},
@@ -162,6 +164,9 @@ constexpr DriverSettings kDrivers[] = {
      // statement it parses again at each SQLExecute. Behind a WITH clause a write reads as one, and
      // still runs at SQLExecute, its errors reported there.
      .keptWriteHead = "WITH LINKMEND_KEPT AS (SELECT 1) ",
+     // The SQLite driver turns a blob into hexadecimal text at each row and decodes it again
+     // (a lookup per half octet): the larger part of reading a record's segments.
+     .octetsAsText = "LINKMEND_OCTETS",
      .writeOnConnect = kSqliteWriteOnConnect},
     {.dbmsName = "PostgreSQL",
      .match = NameMatch::Whole,
@@ -205,6 +210,27 @@ bool DriverSettings::Recognises(std::string_view name) const {
 std::string_view DriverSettings::Adapt(std::string_view sql, std::string& scratch) const {
     if (rewriteSelectUnique && RewriteSelectUnique(sql, scratch)) return scratch;
     return sql;
+}
+
+std::string DriverSettings::OctetsColumn(std::string_view column) const {
+    if (octetsAsText.empty()) return std::string(column);
+    return std::string(octetsAsText) + "(" + std::string(column) + ")";
+}
+
+bool UnescapeOctets(std::string& text) {
+    std::size_t at = text.find('\x01');
+    if (at == std::string::npos) return true;
+    std::size_t out = at;
+    for (; at < text.size(); ++at) {
+        if (text[at] != '\x01') {
+            text[out++] = text[at];
+            continue;
+        }
+        if (at + 1 == text.size() || (text[at + 1] != '0' && text[at + 1] != '1')) return false;
+        text[out++] = static_cast<char>(text[++at] - '0');
+    }
+    text.resize(out);
+    return true;
 }
 
 std::span<const DriverSettings> DriverTable() { return kDrivers; }

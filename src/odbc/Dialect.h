@@ -41,6 +41,10 @@ struct DriverSettings {
     // Put before an INSERT, UPDATE or DELETE that is prepared once and run many times, where the
     // driver would otherwise prepare it afresh at every run ("": sent as it is).
     std::string_view keptWriteHead = {};
+    // A function of the database side that gives stored octets as text with 0x00 and 0x01 escaped
+    // (0x01 '0', 0x01 '1'), for a driver that hands octets over more slowly than text ("": octets
+    // are read as octets). The engine wraps the column (OctetsColumn) and undoes the escapes.
+    std::string_view octetsAsText = {};
     // Run by the batch-cataloguing stand-in on its read-write connection after connecting, in order.
     std::span<const std::string_view> writeOnConnect = {};
 
@@ -48,6 +52,8 @@ struct DriverSettings {
     // The statement to send: sql itself when nothing changes, otherwise RewriteSelectUnique's copy
     // held in scratch.
     std::string_view Adapt(std::string_view sql, std::string& scratch) const;
+    // The select-list expression that reads column (stored octets) as this driver reads them best.
+    std::string OctetsColumn(std::string_view column) const;
 };
 
 // The built-in rows; the last one takes any name.
@@ -55,6 +61,10 @@ std::span<const DriverSettings> DriverTable();
 
 // The first row of table that recognises name, the last row when none does.
 const DriverSettings& DriverFor(std::string_view name, std::span<const DriverSettings> table = DriverTable());
+
+// Undoes octetsAsText's escapes in place; false when an escape is malformed (the text is then
+// not to be used).
+bool UnescapeOctets(std::string& text);
 
 // Replaces "SELECT UNIQUE" by "SELECT DISTINCT" (keywords in any case, any blanks, line breaks
 // or comments between them); quoted literals, quoted names and comments stay as they are.

@@ -154,7 +154,10 @@ bool PreparedQuery::Fetch() {
     for (std::int16_t c = 1; c <= columns_; ++c) {
         std::string& value = row_[static_cast<std::size_t>(c) - 1];
         value.clear();
-        const bool octets = static_cast<std::size_t>(c) < octets_.size() && octets_[static_cast<std::size_t>(c)];
+        const bool wanted = static_cast<std::size_t>(c) < octets_.size() && octets_[static_cast<std::size_t>(c)];
+        // Where the driver row reads octets as escaped text, the column is text on the wire.
+        const bool escaped = wanted && !engine_.driver_->octetsAsText.empty();
+        const bool octets = wanted && !escaped;
         // A long value comes in pieces, each but the last filling the buffer (text: up to its
         // terminator).
         const SQLLEN piece = octets ? kBytes : kBytes - 1;
@@ -169,6 +172,12 @@ bool PreparedQuery::Fetch() {
             const bool whole = indicator != SQL_NO_TOTAL && indicator <= piece;
             value.append(buffer, static_cast<std::size_t>(whole ? indicator : piece));
             if (whole) break;
+        }
+        if (escaped && !odbc::UnescapeOctets(value)) {
+            const std::string handle = HandleText(stmt);
+            throw LinkmendError(
+                ObjectError(1000), handle + " VgerReadDLL",
+                handle + " : " + Worded() + " : column " + std::to_string(c) + " does not hold escaped octets");
         }
     }
     return true;

@@ -45,8 +45,7 @@ struct IdKeys {
     void Add(const std::string& text) {
         std::int64_t value = 0;
         const std::string_view id = TrimBlanksView(text);  // IdValue trims again: a view costs nothing
-        if (IsRecordId(id) && IdValue(id, value) && keys.emplace(value, text).second)
-            values.push_back(value);
+        if (IsRecordId(id) && IdValue(id, value) && keys.emplace(value, text).second) values.push_back(value);
     }
     // The key of a row's id column; nullptr when the row names none of the ids.
     const std::string* KeyOf(const std::string& column) const {
@@ -366,7 +365,8 @@ void VgerReaderClass7::ReadBlockSegments(VgerTable table, const char* idColumn, 
                                          const std::function<std::string*(const std::string&)>& recordOf) {
     std::unordered_map<std::string*, bool> ended;
     BlockQuery(
-        std::string("SELECT ") + idColumn + ", RECORD_SEGMENT, SEQNUM FROM " + TableName(table) + " WHERE " + idColumn,
+        std::string("SELECT ") + idColumn + ", " + Engine().Driver().OctetsColumn("RECORD_SEGMENT") + ", SEQNUM FROM " +
+            TableName(table) + " WHERE " + idColumn,
         std::string(" ORDER BY ") + idColumn + ", SEQNUM", ids,
         [&](const PreparedQuery& q) {
             std::string* record = recordOf(q.Column(1));

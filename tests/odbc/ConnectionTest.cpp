@@ -6,6 +6,7 @@
 #include "EngineDbTest.h"
 #include "base/Hex.h"
 #include "kit/Octets.h"
+#include "odbc/PreparedQuery.h"
 
 using namespace linkmend;
 using namespace linkmend::test;
@@ -146,8 +147,8 @@ TEST_P(Connection, RefusalsWithTheDatabasesReason) {
     EXPECT_FALSE(c.InTransaction());
 }
 
-// A segment of every octet through RAWTOHEX, a column read as binary, a text of every octet but 0x00
-// (PostgreSQL texts cannot hold it) both ways; HEXTORAW joins quoted literals, CHR gives octets.
+// A segment of every octet through RAWTOHEX, a column read as binary (and as prepared reads take it), a text of every
+// octet but 0x00 (PostgreSQL texts cannot hold it) both ways; HEXTORAW joins quoted literals, CHR gives octets.
 TEST_P(Connection, EveryOctetReachesTheProgramExactly) {
     Exec("INSERT INTO " + Prefix() + "VERSIONS (MODULE, VERSION) VALUES ('DATABASE', '2006.1.0')");
     auto insert =
@@ -173,6 +174,13 @@ TEST_P(Connection, EveryOctetReachesTheProgramExactly) {
     e->GetNextRow();
     EXPECT_TRUE(OctetsEqual(AllOctets(), e->CurrentRow(1)));
     EXPECT_EQ(e->CurrentRowLength(1), 256);
+    // Prepared reads take stored octets the way the driver's row says (SQLite: escaped text).
+    PreparedQuery& q =
+        e->Prepared("SELECT " + e->Driver().OctetsColumn("RECORD_SEGMENT") + " FROM " + Prefix() + "BIB_DATA");
+    q.ReadAsOctets(1);
+    q.Execute();
+    ASSERT_TRUE(q.Fetch());
+    EXPECT_TRUE(OctetsEqual(AllOctets(), q.Column(1)));
     const std::string from = " FROM " + Prefix() + "VERSIONS";
     const std::pair<std::string, std::string> values[] = {{"RAWTOHEX('caf' || HEXTORAW('C3A9') || '')", "636166C3A9"},
                                                           {"RAWTOHEX('x' || HEXTORAW('abc'))", "780ABC"},

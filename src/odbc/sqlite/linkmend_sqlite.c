@@ -2,6 +2,9 @@
  *   RAWTOHEX(x)  the octets of a text or blob as upper-case hexadecimal text
  *   HEXTORAW(t)  hexadecimal text (either case; an odd count gets a leading 0) as a blob
  *   CHR(n)       the character with code n: one octet below 256, else n's octets, most significant first
+ * and, for reading stored octets through the ODBC driver:
+ *   LINKMEND_OCTETS(x)  the octets of a blob (or text) as text: 0x00 as 0x01 '0', 0x01 as 0x01 '1',
+ *                       every other octet as itself
  * NULL gives NULL, as do an empty text to HEXTORAW. Text is handled as octets; no encoding is assumed.
  * The ODBC driver loads it through the data source's LoadExt setting. */
 #include <sqlite3ext.h>
@@ -99,11 +102,46 @@ static void Chr(sqlite3_context* context, int argc, sqlite3_value** argv) {
     sqlite3_result_text(context, octets + 4 - count, count, SQLITE_TRANSIENT);
 }
 
+/* The driver hands a blob to its caller as hexadecimal text, made at each row and decoded again
+ * octet by octet; a text it passes on as it is, up to its first 0x00. Escaping 0x00 (and the escape
+ * octet itself) keeps every octet, at the cost of a scan on the reading side. */
+static void Octets(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    (void)argc;
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const unsigned char* in = (const unsigned char*)sqlite3_value_blob(argv[0]);
+    const int length = sqlite3_value_bytes(argv[0]);
+    int escapes = 0;
+    for (int i = 0; i < length; ++i) escapes += in[i] <= 1;
+    if (escapes == 0) {
+        sqlite3_result_text(context, (const char*)in, length, SQLITE_TRANSIENT);
+        return;
+    }
+    char* out = sqlite3_malloc(length + escapes);
+    if (!out) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    int o = 0;
+    for (int i = 0; i < length; ++i) {
+        if (in[i] <= 1) {
+            out[o++] = 1;
+            out[o++] = (char)('0' + in[i]);
+        } else {
+            out[o++] = (char)in[i];
+        }
+    }
+    sqlite3_result_text(context, out, o, sqlite3_free);
+}
+
 static int Register(sqlite3* db) {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
     int rc = sqlite3_create_function(db, "RAWTOHEX", 1, flags, NULL, RawToHex, NULL, NULL);
     if (rc == SQLITE_OK) rc = sqlite3_create_function(db, "HEXTORAW", 1, flags, NULL, HexToRaw, NULL, NULL);
     if (rc == SQLITE_OK) rc = sqlite3_create_function(db, "CHR", 1, flags, NULL, Chr, NULL, NULL);
+    if (rc == SQLITE_OK) rc = sqlite3_create_function(db, "LINKMEND_OCTETS", 1, flags, NULL, Octets, NULL, NULL);
     return rc;
 }
 

@@ -381,6 +381,8 @@ private:
 
     // display
     std::string PlainFieldText(const FieldEntry& f, const std::string& include, const std::string& exclude) const;
+    void AppendPlainFieldText(std::string& out, const FieldEntry& f, const std::string& include,
+                              const std::string& exclude) const;
     std::string RtfFieldText(const FieldEntry& f, const std::string& include, const std::string& exclude) const;
     std::string FixedFieldBlock() const;
 

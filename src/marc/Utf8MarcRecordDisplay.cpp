@@ -105,31 +105,42 @@ bool Utf8MarcRecordClass::VernacularDataCharacterize(std::string_view sIn, std::
 std::string Utf8MarcRecordClass::PlainFieldText(const FieldEntry& f, const std::string& include,
                                                 const std::string& exclude) const {
     std::string out;
+    AppendPlainFieldText(out, f, include, exclude);
+    return out;
+}
+
+void Utf8MarcRecordClass::AppendPlainFieldText(std::string& out, const FieldEntry& f, const std::string& include,
+                                               const std::string& exclude) const {
     const bool hexHigh = characterSetOut_ != 'U';
+    // Runs of characters that stand for themselves go in whole (this builds every list line).
     auto appendText = [&](std::string_view text) {
-        for (char ch : text) {
-            const unsigned char c = static_cast<unsigned char>(ch);
-            if (c < 0x1F || (hexHigh && c >= 0x80)) AppendHex(out, c);
-            else if (c == 0x1F) out += '|';
-            else out += ch;
+        std::size_t run = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const unsigned char c = static_cast<unsigned char>(text[i]);
+            if (c > 0x1F && !(hexHigh && c >= 0x80)) continue;
+            out.append(text.substr(run, i - run));
+            if (c == 0x1F) out += '|';
+            else AppendHex(out, c);
+            run = i + 1;
         }
+        out.append(text.substr(run));
     };
+    const std::size_t start = out.size();
     if (f.NoIndicators) {
         if (f.MaxSubfield >= 0) appendText(f.Subfields[0].Text);
-        return out;
+        return;
     }
     for (std::int16_t s = f.FirstSubfield; s >= 0; s = f.Subfields[static_cast<std::size_t>(s)].NextSubfield) {
         const SubfieldEntry& sub = f.Subfields[static_cast<std::size_t>(s)];
         if (sub.Deleted || !Wanted(sub.Code, include, exclude)) continue;
         if (!sub.Code.empty()) {
-            if (!out.empty()) out += ' ';
+            if (out.size() > start) out += ' ';
             out += '|';
             appendText(sub.Code);
             out += ' ';
         }
         appendText(sub.Text);
     }
-    return out;
 }
 
 std::string Utf8MarcRecordClass::RtfFieldText(const FieldEntry& f, const std::string& include,
@@ -224,9 +235,13 @@ std::string Utf8MarcRecordClass::TextFormatted(std::int32_t iOutput, bool bInclu
         if (f.Deleted) continue;
         out += lineEnd;
         const std::string prefix = f.Tag + (f.NoIndicators ? std::string("    ") : " " + f.Indicators + " ");
-        if (rtf) AppendRtfText(out, prefix);
-        else out += prefix;
-        out += rtf ? RtfFieldText(f, std::string(), std::string()) : PlainFieldText(f, std::string(), std::string());
+        if (rtf) {
+            AppendRtfText(out, prefix);
+            out += RtfFieldText(f, std::string(), std::string());
+        } else {
+            out += prefix;
+            AppendPlainFieldText(out, f, std::string(), std::string());
+        }
     }
     return rtf && bIncludeRtfWrapper ? RtfDocument(out, iRtfFontSizeInPoints) : out;
 }

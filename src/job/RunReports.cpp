@@ -1,5 +1,7 @@
 #include "job/RunReports.h"
 
+#include <filesystem>
+
 #include "base/Text.h"
 #include "job/ChangeReport.h"
 #include "job/JobSettings.h"
@@ -9,6 +11,14 @@ namespace linkmend {
 void RunReports::Begin(const std::string& folder, const DateTime& start, bool production) {
     front_ = WithFolderSeparator(folder) + "LINKMEND." + start.FileStamp();
     production_ = production;
+}
+
+bool RunReports::StampTaken(const std::string& folder, const DateTime& start) {
+    const std::string front = WithFolderSeparator(folder) + "LINKMEND." + start.FileStamp();
+    std::error_code ignored;
+    for (const char* suffix : kReportFileSuffixes)
+        if (std::filesystem::exists(front + suffix, ignored)) return true;
+    return false;
 }
 
 std::string RunReports::Path(ReportFile file) const {

@@ -47,7 +47,7 @@ struct ReportHeader {
     std::string oldStem, newStem;
     std::string dataSource, tableNamePrefix, readUid, writeUid;
     std::vector<std::string> origin;  // where the records came from, when not the database
-    std::string restoredFrom;  // a restore's originals file; empty for a run
+    std::string restoredFrom;         // a restore's originals file; empty for a run
 };
 
 class RunReports {
@@ -55,6 +55,9 @@ public:
     // Names the files after the run's start in `folder`; a production run's lists are synced to
     // the disk line by line.
     void Begin(const std::string& folder, const DateTime& start, bool production);
+    // True when a file of another run started in the same second is in the folder: its names would
+    // be this run's.
+    static bool StampTaken(const std::string& folder, const DateTime& start);
     std::string Path(ReportFile file) const;
     // Creates the run log when `on`, else every entry is dropped.
     void OpenLog(bool on);

@@ -2,8 +2,10 @@
 // the record object and the operator's rights; and the run's entry points.
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "base/Error.h"
 #include "base/Hex.h"
@@ -111,7 +113,14 @@ RunOutcome Run::Execute() {
 }
 
 void Run::Start() {
-    const DateTime start = program_.now();
+    // Files are named by the second a run starts: a run that would take the names of another's
+    // (two runs started within one second) waits for a second of its own rather than overwrite
+    // that run's report. A clock that does not move gives up after a while.
+    DateTime start = program_.now();
+    for (int tries = 0; tries < 12 && RunReports::StampTaken(program_.profile.FolderForReports, start); ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        start = program_.now();
+    }
     startText_ = start.Format();
     reports_.Begin(program_.profile.FolderForReports, start, program_.job.ProductionRun);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <map>
 
@@ -320,6 +321,20 @@ TEST(RunSeamTest, StemCodePointsBecomeCharactersOthersStayText) {
         EXPECT_EQ(s.written, std::vector<std::string>{"B 1"}) << typed;
         EXPECT_NE(s.lastOctets.find("https://new.example//x"), std::string::npos) << typed;
     }
+}
+
+// Runs name their files by the second they start: three in a row into one folder keep three reports.
+TEST(RunSeamTest, RunsStartedWithinOneSecondKeepTheirOwnReports) {
+    Seam s;
+    s.lines.push_back({"B", "1", Bib("http://old.example/1")});
+    for (int run = 0; run < 3; ++run) {
+        s.next = 0;
+        EXPECT_EQ(s.Run(), RunOutcome::Completed);
+    }
+    int reports = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(s.dir.Path()))
+        reports += entry.path().string().ends_with(".Report.txt");
+    EXPECT_EQ(reports, 3);
 }
 
 TEST(RunSeamTest, ExitStatusesAndTheScheduledHours) {

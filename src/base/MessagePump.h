@@ -7,10 +7,12 @@ namespace linkmend {
 
 using MessagePumpHook = std::function<void()>;
 
-// Installs the hook (an empty function restores the no-op default); returns the previous one.
+// Installs the hook for the calling thread (an empty function restores the no-op default);
+// returns the previous one.
 MessagePumpHook SetMessagePump(MessagePumpHook hook);
 
-// Lets pending window messages run; a no-op until a hook is installed.
+// Lets pending window messages run; a no-op until a hook is installed, and on any thread but the
+// one that installed it.
 void LetWindowMessagesRun();
 
 }  // namespace linkmend

@@ -49,7 +49,7 @@ void AddHoldingsRow(RunLog& log, CandidateBibs& bibs, const std::string& mfhdId,
 }  // namespace
 
 void DatabaseSource::SelectCandidates(const std::string& stem, RunContext& run) {
-    VgerReaderClass7& reader = program_.reader.Reader();
+    VgerReaderClass7& reader = Reader();
     std::int16_t& standing = program_.reader.standingSet;
     RunLog& log = run.Log();
     const JobSettings& job = program_.job;

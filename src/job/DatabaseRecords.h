@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <future>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -17,12 +18,15 @@
 namespace linkmend {
 
 struct Program;
+class VgerReaderClass7;
 
 // Reads through the global reader with the profile's read-only account; the work list goes to a
 // scratch file of the run's own, removed by Close. Rights are the profile operator's (owning
 // libraries as the profile names them). Candidates are read ahead a block at a time (the profile's
-// RecordsPerBlock): the block's records come in a few statements; a record asked for a second
-// time in its block, and every other kind, is read on its own when asked for.
+// RecordsPerBlock): the block's records come in a few statements, the next block's on a thread of
+// its own while the run works through the current one (the reader serves one thread at a time: any
+// other use waits for that read). A record asked for again in its block or in the next one (whose
+// read may have begun before the run wrote it), and every other kind, is read on its own.
 class DatabaseSource final : public RecordSource {
 public:
     explicit DatabaseSource(Program& program) : program_(program) {}
@@ -41,6 +45,10 @@ public:
 
 private:
     void ReadAhead();
+    // Takes the next block's lines off the work list and starts reading their records.
+    void StartBlockRead();
+    // The reader, once no block read is under way.
+    VgerReaderClass7& Reader();
     // The record as the block read it; false when the block does not hold it (or gave it already).
     bool FromBlock(const Candidate& candidate, RetrievedRecord& r);
 
@@ -49,7 +57,11 @@ private:
     OperatorRights rights_;
     std::deque<Candidate> ahead_;  // read ahead, not yet handed out
     RecordBlock block_;
-    std::unordered_set<std::string> served_;  // "type id" of the block's records handed out
+    std::unordered_set<std::string> served_;        // "type id" of the block's records handed out
+    std::unordered_set<std::string> servedBefore_;  // and of the block before
+    std::deque<Candidate> nextLines_;               // the lines of the block being read
+    std::future<RecordBlock> nextBlock_;            // their records, when a block read is under way
+    bool primed_ = false;                           // the first block read has been started
 };
 
 // Writes through the program's batch-cataloguing component, signed on as the profile's operator

@@ -1,5 +1,8 @@
 // Records from the database through the global reader: the connection, the operator's rights,
 // each record with its metadata, and the diagnostic dump of one record's links.
+#include <algorithm>
+#include <future>
+
 #include "base/MessagePump.h"
 #include "catalog/CatalogWriter.h"
 #include "job/DatabaseRecords.h"
@@ -13,18 +16,31 @@ void DatabaseSource::Open() {
     program_.reader.ConnectReader(p.DSN, p.TableNamePrefix, p.ReadUID, p.ReadPWD);
 }
 
-// The work list goes with the connection: a run's end, cancelled or not, leaves no list behind.
+// The work list goes with the connection: a run's end, cancelled or not, leaves no list behind. A
+// block read under way ends first; what it read (or its error) is of no further use.
 void DatabaseSource::Close() {
+    Reader();
+    nextBlock_ = {};
+    nextLines_.clear();
+    ahead_.clear();
+    served_.clear();
+    servedBefore_.clear();
+    primed_ = false;
     program_.reader.DropReader();
     workList_.Remove();
 }
 
+VgerReaderClass7& DatabaseSource::Reader() {
+    if (nextBlock_.valid()) nextBlock_.wait();
+    return program_.reader.Reader();
+}
+
 std::string DatabaseSource::DataSourceName() const { return program_.profile.DSN; }
 
-std::string DatabaseSource::CharacterSet() { return program_.reader.Reader().VgerCharacterSet(); }
+std::string DatabaseSource::CharacterSet() { return Reader().VgerCharacterSet(); }
 
 OperatorRights DatabaseSource::Rights() {
-    VgerReaderClass7& reader = program_.reader.Reader();
+    VgerReaderClass7& reader = Reader();
     const ConnectionProfile& p = program_.profile;
     reader.RetrieveOperatorPermissions(p.WriteUID);
     OperatorRights rights;
@@ -50,16 +66,30 @@ std::vector<Candidate> DatabaseSource::NextCandidates(std::size_t most) {
     return out;
 }
 
+// The block read ahead becomes the current one, and the read of the next begins: the database
+// works on it while the run screens, rewrites and writes back this one.
 void DatabaseSource::ReadAhead() {
-    block_ = RecordBlock();
+    if (!primed_) {
+        primed_ = true;
+        StartBlockRead();
+    }
+    block_ = nextBlock_.valid() ? nextBlock_.get() : RecordBlock();
+    servedBefore_ = std::move(served_);
     served_.clear();
+    for (Candidate& c : nextLines_) ahead_.push_back(std::move(c));
+    nextLines_.clear();
+    if (!ahead_.empty()) StartBlockRead();
+}
+
+void DatabaseSource::StartBlockRead() {
     const std::int32_t perBlock = program_.profile.RecordsPerBlock;
-    for (Candidate& c : workList_.Next(static_cast<std::size_t>(std::max(perBlock, 1)))) ahead_.push_back(std::move(c));
-    VgerReaderClass7& reader = program_.reader.Reader();
-    if (perBlock < 2 || ahead_.empty() || reader.Engine().Driver().blockMarkers == 0) return;
+    for (Candidate& c : workList_.Next(static_cast<std::size_t>(std::max(perBlock, 1))))
+        nextLines_.push_back(std::move(c));
+    VgerReaderClass7& reader = Reader();
+    if (perBlock < 2 || nextLines_.empty() || reader.Engine().Driver().blockMarkers == 0) return;
     // Only the records screening will ask for: kinds the operator may update.
     BlockRequest request;
-    for (const Candidate& c : ahead_) {
+    for (const Candidate& c : nextLines_) {
         if (!rights_.MayUpdate(c.type)) continue;
         if (c.type == "B") request.bibs.push_back(c.id);
         else if (c.type == "H" || c.type == "M") request.holdings.push_back(c.id);
@@ -68,14 +98,17 @@ void DatabaseSource::ReadAhead() {
     }
     request.holdingsBibLibraries = !program_.profile.AllOwningLibraries;
     request.itemLibraries = !program_.profile.AllOwningLibraries;
-    block_ = reader.RetrieveRecordBlock(request);
+    nextBlock_ = std::async(std::launch::async,
+                            [&reader, request = std::move(request)] { return reader.RetrieveRecordBlock(request); });
 }
 
 bool DatabaseSource::FromBlock(const Candidate& candidate, RetrievedRecord& r) {
     const std::string& type = candidate.type;
     const std::string& id = candidate.id;
-    // A record met again in its block may have been written back meanwhile: it is read afresh.
-    if (!served_.insert(type + " " + id).second) return false;
+    // A record met again in its block may have been written back meanwhile, and this block may have
+    // been read before the previous one's records were written: such a record is read afresh.
+    std::string key = type + " " + id;
+    if (servedBefore_.contains(key) || !served_.insert(std::move(key)).second) return false;
     if (type == "B") {
         const auto found = block_.bibs.find(id);
         if (found == block_.bibs.end()) return false;
@@ -105,7 +138,7 @@ bool DatabaseSource::FromBlock(const Candidate& candidate, RetrievedRecord& r) {
     if (type == "I") {
         const auto found = block_.items.find(id);
         if (found == block_.items.end()) return false;
-        VgerReaderClass7& reader = program_.reader.Reader();
+        VgerReaderClass7& reader = Reader();
         reader.UseBlockItem(id, found->second);
         if (!program_.profile.AllOwningLibraries) r.owningLibrary = found->second.owningLibrary;
         return true;
@@ -123,7 +156,7 @@ bool DatabaseSource::FromBlock(const Candidate& candidate, RetrievedRecord& r) {
 RetrievedRecord DatabaseSource::Retrieve(const Candidate& candidate) {
     RetrievedRecord r;
     if (FromBlock(candidate, r)) return r;
-    VgerReaderClass7& reader = program_.reader.Reader();
+    VgerReaderClass7& reader = Reader();
     const bool librariesApply = !program_.profile.AllOwningLibraries;
     if (candidate.type == "B") {
         reader.RetrieveBibRecord(candidate.id);
@@ -155,12 +188,10 @@ RetrievedRecord DatabaseSource::Retrieve(const Candidate& candidate) {
     return r;
 }
 
-void DatabaseSource::HandOverItem(const Candidate&) {
-    program_.reader.Reader().CopyItemObject(program_.Writer().ItemData());
-}
+void DatabaseSource::HandOverItem(const Candidate&) { Reader().CopyItemObject(program_.Writer().ItemData()); }
 
 std::vector<std::string> DatabaseSource::LinkDump(const std::string& recordId) {
-    VgerReaderClass7& reader = program_.reader.Reader();
+    VgerReaderClass7& reader = Reader();
     std::int16_t& set = program_.reader.standingSet;
     reader.SearchLinksOfRecord(recordId, set);
     std::vector<std::string> lines;

@@ -169,6 +169,24 @@ TEST_P(RunDb, BlockSpanningTheBibLimitStopsRightAfterTheNthBib) {
     }
 }
 
+// An authority with two links under the stem has two lines in the work list; in blocks of two its
+// second line opens the next block, which is read while the first is written back. It is read again
+// after its write, found already changed, and not written twice.
+TEST_P(RunDb, RecordMetAgainInTheNextBlockIsReadAfterItsWrite) {
+    const std::string stem = "http://old.example/";
+    Catalog().AddAuthority(4, {"100 1  $aA", "856 40 $u" + stem + "4"});
+    Catalog().AddAuthority(5, {"100 1  $aB", "856 40 $u" + stem + "5", "856 40 $u" + stem + "5b"});
+    StemJob(stem);
+    Set("Read", "RecordsPerBlock", "2");
+    EXPECT_EQ(Perform(true), RunOutcome::Completed);
+    EXPECT_NE(Report().find("       3 records read\r\n       2 records needing the requested change\r\n"
+                            "       2 records updated\r\n"),
+              std::string::npos)
+        << Report();
+    EXPECT_EQ(Report().find("could not be updated"), std::string::npos) << Report();
+    EXPECT_EQ(Catalog().Count("AUTH_HISTORY WHERE OPERATOR_ID = 'cat' AND AUTH_ID = 5"), 1);
+}
+
 LINKMEND_DB_TEST_SUITE(RunDb);
 
 }  // namespace

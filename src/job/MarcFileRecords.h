@@ -60,6 +60,7 @@ public:
     SinkAnswer SignOn() override { return {}; }
     SinkAnswer Write(const Candidate& candidate, const std::string& octets, const RetrievedRecord& stored) override;
     bool NeedsControlNumber() const override { return false; }
+    bool WritesAtFinish() const override { return true; }  // OUT is put in place at the end
     void Finish(bool completed) override { stream_.Finish(completed); }
 
 private:

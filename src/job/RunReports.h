@@ -47,7 +47,7 @@ struct ReportHeader {
     std::string oldStem, newStem;
     std::string dataSource, tableNamePrefix, readUid, writeUid;
     std::vector<std::string> origin;  // where the records came from, when not the database
-    std::string restoredFrom;  // a restore's originals file; empty for a run
+    std::string restoredFrom;         // a restore's originals file; empty for a run
 };
 
 class RunReports {
@@ -55,6 +55,9 @@ public:
     // Names the files after the run's start in `folder`; a production run's lists are synced to
     // the disk line by line.
     void Begin(const std::string& folder, const DateTime& start, bool production);
+    // For a run whose changes reach their place only at its end (a whole file put in place then):
+    // its files are written in blocks, complete once closed. Before the first file is created.
+    void HoldLines() { holdLines_ = true; }
     std::string Path(ReportFile file) const;
     // Creates the run log when `on`, else every entry is dropped.
     void OpenLog(bool on);
@@ -100,9 +103,11 @@ public:
 
 private:
     TextFile& File(ReportFile file) { return files_[static_cast<std::size_t>(file)]; }
+    Flushing FlushingOf(ReportFile file) const;
 
     std::string front_;  // folder + "LINKMEND." + stamp
     bool production_ = false;
+    bool holdLines_ = false;
     enum class ReportState : std::uint8_t { None, Created, Complete } report_ = ReportState::None;
     RunLog log_;  // writes through its own file
     std::array<TextFile, static_cast<std::size_t>(ReportFile::Count)> files_;

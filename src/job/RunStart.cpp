@@ -114,6 +114,7 @@ void Run::Start() {
     const DateTime start = program_.now();
     startText_ = start.Format();
     reports_.Begin(program_.profile.FolderForReports, start, program_.job.ProductionRun);
+    if (sink_.WritesAtFinish()) reports_.HoldLines();
 
     host_.ProgressStarted("Started: " + startText_);
     host_.ProgressChanged("");

@@ -65,12 +65,12 @@ std::string CharacterizeOctets(std::string_view octets) {
     if (high > 0) {
         std::size_t valid = 0, invalid = 0;
         std::array<bool, 256> illegal = controls;
-        for (std::size_t i = 0; i < octets.size();) {
-            const Utf8Decoded d = DecodeUtf8(octets, i);
+        for (std::size_t i = SkipAscii(octets, 0); i < octets.size(); i = SkipAscii(octets, i)) {
+            const Utf8Decoded d = DecodeUtf8Multi(octets, i);  // from 0x80: valid ones are sequences
             if (!d.valid) {
                 ++invalid;
                 illegal[d.cp] = true;
-            } else if (d.length > 1) {
+            } else {
                 ++valid;
             }
             i += d.length;

@@ -58,7 +58,9 @@ void MarcFileSource::SelectCandidates(const std::string& stem, RunContext& run) 
     plainStem_ = IsAscii(stem_);
     checker_.CharacterSetIn("U");
     checker_.CharacterSetOut("U");
-    checker_.DisableUtf8Decomposition(model.DisableUtf8Decomposition());
+    // Decomposed or not as the stem was, without asking the cataloguing client's preference at
+    // every record.
+    checker_.DisableUtf8Decomposition(!model.DecomposesOnLoad());
     KeepRecordsWhole(checker_);
 
     run.Host().EnableCancel(true);

@@ -38,6 +38,8 @@ bool DesignatesG1(std::string_view s) {
     return false;
 }
 
+std::string Characterize(std::string_view octets);
+
 std::string WithIllegal(char code, const std::array<bool, 256>& illegal) {
     std::string result(1, code);
     bool any = false;
@@ -54,6 +56,17 @@ std::string WithIllegal(char code, const std::array<bool, 256>& illegal) {
 }  // namespace
 
 std::string CharacterizeOctets(std::string_view octets) {
+    // A record is often characterised twice in a row (checked, then loaded): the last answer is kept.
+    thread_local std::string lastOctets, lastCode;
+    if (!lastCode.empty() && octets == lastOctets) return lastCode;
+    lastCode = Characterize(octets);
+    lastOctets.assign(octets);
+    return lastCode;
+}
+
+namespace {
+
+std::string Characterize(std::string_view octets) {
     std::array<std::size_t, 256> counts{};
     for (unsigned char c : octets) ++counts[c];
     std::array<bool, 256> controls{};
@@ -101,6 +114,8 @@ std::string CharacterizeOctets(std::string_view octets) {
     if (vOnly) return WithIllegal('X', illegalV);
     return WithIllegal('M', illegalM);
 }
+
+}  // namespace
 
 bool EncodingFromCode(std::string_view code, Encoding& encoding) {
     if (code.empty()) return false;

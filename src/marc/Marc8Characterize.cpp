@@ -1,4 +1,4 @@
-// Characterising octets: which encoding a record is in, by counting its octet values.
+// Characterising octets: which encoding a record is in, by the octet values it holds.
 //
 // Decision table (first match wins):
 //   no escape sequence, no octet above 0x7F                    -> "M" (plain ASCII reads the same in
@@ -67,15 +67,16 @@ std::string CharacterizeOctets(std::string_view octets) {
 namespace {
 
 std::string Characterize(std::string_view octets) {
-    std::array<std::size_t, 256> counts{};
-    for (unsigned char c : octets) ++counts[c];
+    // Which octet values occur is all that counts (a flag per value: no chain of increments).
+    std::array<bool, 256> present{};
+    for (unsigned char c : octets) present[c] = true;
     std::array<bool, 256> controls{};
-    for (unsigned v = 0; v < 0x20; ++v) controls[v] = counts[v] > 0 && !IsLegalControl(v);
-    controls[0x7F] = counts[0x7F] > 0;
+    for (unsigned v = 0; v < 0x20; ++v) controls[v] = present[v] && !IsLegalControl(v);
+    controls[0x7F] = present[0x7F];
 
-    std::size_t high = 0;
-    for (unsigned v = 0x80; v < 256; ++v) high += counts[v];
-    if (high > 0) {
+    bool high = false;
+    for (unsigned v = 0x80; v < 256; ++v) high = high || present[v];
+    if (high) {
         std::size_t valid = 0, invalid = 0;
         std::array<bool, 256> illegal = controls;
         for (std::size_t i = SkipAscii(octets, 0); i < octets.size(); i = SkipAscii(octets, i)) {
@@ -88,15 +89,15 @@ std::string Characterize(std::string_view octets) {
             }
             i += d.length;
         }
-        if (counts[0x1B] == 0 && valid > 0 && invalid * 4 <= valid) return WithIllegal('U', illegal);
-        if (counts[0x1B] > 0 && valid > 0 && invalid == 0) return WithIllegal('Y', controls);
+        if (!present[0x1B] && valid > 0 && invalid * 4 <= valid) return WithIllegal('U', illegal);
+        if (present[0x1B] && valid > 0 && invalid == 0) return WithIllegal('Y', controls);
     }
 
     const bool judgeG1 = !DesignatesG1(octets);
     std::array<bool, 256> illegalM = controls, illegalV = controls, illegalO = controls;
     bool anyM = false, anyV = false, anyO = false, vOnly = false;
     for (unsigned v = 0x80; v < 256; ++v) {
-        if (counts[v] == 0 || (!judgeG1 && v >= 0xA1 && v <= 0xFE)) continue;
+        if (!present[v] || (!judgeG1 && v >= 0xA1 && v <= 0xFE)) continue;
         const bool inM = LatinHighEntry(LatinVariant::Marc8, v) != 0;
         const bool inV = LatinHighEntry(LatinVariant::V, v) != 0;
         const bool inO = LatinHighEntry(LatinVariant::O, v) != 0;

@@ -18,6 +18,8 @@
 // octets other than ESC and the three structural characters, and DEL, are illegal everywhere and
 // listed; so are the high octets the chosen encoding does not define (invalid UTF-8 octets for "U").
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 #include "marc/Marc8Text.h"
 
@@ -67,9 +69,26 @@ std::string CharacterizeOctets(std::string_view octets) {
 namespace {
 
 std::string Characterize(std::string_view octets) {
-    // Which octet values occur is all that counts (a flag per value: no chain of increments).
+    // Which octet values occur is all that counts, and only of controls, DEL and octets from 0x80:
+    // eight octets of printable ASCII at a time are passed over.
     std::array<bool, 256> present{};
-    for (unsigned char c : octets) present[c] = true;
+    for (std::size_t i = 0; i < octets.size();) {
+        if (i + 8 <= octets.size()) {
+            std::uint64_t w = 0;
+            std::memcpy(&w, octets.data() + i, 8);
+            constexpr std::uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+            const std::uint64_t del = w ^ (0x7F * ones);
+            // An octet from 0x80, one below 0x20, or DEL (a zero octet of w ^ 0x7F...).
+            if (((w | ((w - 0x20 * ones) & ~w) | ((del - ones) & ~del)) & highs) == 0) {
+                i += 8;
+                continue;
+            }
+            for (std::size_t k = i; k < i + 8; ++k) present[static_cast<unsigned char>(octets[k])] = true;
+            i += 8;
+            continue;
+        }
+        present[static_cast<unsigned char>(octets[i++])] = true;
+    }
     std::array<bool, 256> controls{};
     for (unsigned v = 0; v < 0x20; ++v) controls[v] = present[v] && !IsLegalControl(v);
     controls[0x7F] = present[0x7F];

@@ -2,6 +2,7 @@
 // repair or translate silently (a short leader, an escape cut short) must show here instead.
 #include "marc/MarcRecordCheck.h"
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -48,6 +49,16 @@ std::string SequenceDamage(std::string_view field, char set) {
     return {};
 }
 
+// UTF-8 valid as a whole is valid in every part that begins and ends between two characters.
+bool ValidUtf8(std::string_view text) {
+    for (std::size_t i = marc8::SkipAscii(text, 0); i < text.size(); i = marc8::SkipAscii(text, i)) {
+        const marc8::Utf8Decoded d = marc8::DecodeUtf8Multi(text, i);
+        if (!d.valid) return false;
+        i += d.length;
+    }
+    return true;
+}
+
 std::string CodeDamage(std::string_view field, char set) {
     if (set == 'U' || Plain(field)) return {};
     marc8::TranslateOptions options;
@@ -85,6 +96,15 @@ std::string MarcRecordDamage(const std::string& record, Utf8MarcRecordClass& obj
             return "Directory entry of field " + std::string(tag) + " does not match the data";
         }
         fields.emplace_back(tag, r.substr(base + start, length - 1));
+    }
+    // A UTF-8 record whose data is valid throughout is valid in each field: a field ends before its
+    // terminator, between two characters, so only where it begins needs a look (no continuation
+    // octet there). Anything else is checked field by field, to name the field.
+    if (set == 'U' && ValidUtf8(r.substr(base, dataEnd > base ? dataEnd - base : 0)) &&
+        std::none_of(fields.begin(), fields.end(), [](const auto& field) {
+            return !field.second.empty() && (static_cast<unsigned char>(field.second[0]) & 0xC0) == 0x80;
+        })) {
+        return {};
     }
     // Broken sequences first, wherever they are: a code that reads as nothing is often their
     // consequence further on.

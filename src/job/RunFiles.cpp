@@ -46,6 +46,10 @@ void TextFile::Flush() {
         throw RunFileError(path_);
 }
 
+void TextFile::HandOver() {
+    if (file_ && std::fflush(file_) != 0) throw RunFileError(path_);
+}
+
 void TextFile::Sync() {
     if (!file_ || std::fflush(file_) != 0 || (fsync(fileno(file_)) != 0 && errno != EINVAL)) throw RunFileError(path_);
 }

@@ -43,6 +43,8 @@ public:
     void WriteLine(const std::string& text);
     // Writes octets as they are (no line end), flushed the same way.
     void WriteRaw(const std::string& octets);
+    // Hands what is buffered to the system; throws RunFileError when the write fails.
+    void HandOver();
     // Hands what was written to the disk itself (it is already in the system's hands).
     void Sync();
     // Cuts the file back to its first `size` octets; later writes go after them.

@@ -52,6 +52,11 @@ void RunReports::AddLine(ReportFile file, const std::string& text) {
 
 void RunReports::Close(ReportFile file) { File(file).Close(); }
 
+void RunReports::HandOverHeldLines() {
+    if (!holdLines_) return;
+    for (TextFile& file : files_) file.HandOver();
+}
+
 void RunReports::Screened(Verdict verdict, const std::string& entry) {
     switch (verdict) {
         case Verdict::NotAllowed:

@@ -58,6 +58,9 @@ public:
     // For a run whose changes reach their place only at its end (a whole file put in place then):
     // its files are written in blocks, complete once closed. Before the first file is created.
     void HoldLines() { holdLines_ = true; }
+    // Hands the held lines to the system, before the sink puts its records in place: a folder that
+    // cannot take them stops the run then, as a line that failed at once would have.
+    void HandOverHeldLines();
     std::string Path(ReportFile file) const;
     // Creates the run log when `on`, else every entry is dropped.
     void OpenLog(bool on);

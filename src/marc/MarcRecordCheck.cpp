@@ -31,24 +31,6 @@ bool Plain(std::string_view text) {
     return true;
 }
 
-// The escape sequences (or, in UTF-8, every character) of a field; MARC-8 codes come after.
-std::string SequenceDamage(std::string_view field, char set) {
-    if (set == 'U') {
-        for (std::size_t i = marc8::SkipAscii(field, 0); i < field.size(); i = marc8::SkipAscii(field, i)) {
-            const marc8::Utf8Decoded d = marc8::DecodeUtf8Multi(field, i);
-            if (!d.valid) return "invalid UTF-8";
-            i += d.length;
-        }
-        return {};
-    }
-    if (Plain(field)) return {};
-    marc8::WorkingSets sets;
-    for (std::size_t at = field.find('\x1B'); at != std::string_view::npos; at = field.find('\x1B', at + 1)) {
-        if (marc8::ReadEscapeSequence(field, at, sets) == 0) return "MARC-8 escape sequence cut short or unknown";
-    }
-    return {};
-}
-
 // UTF-8 valid as a whole is valid in every part that begins and ends between two characters.
 bool ValidUtf8(std::string_view text) {
     for (std::size_t i = marc8::SkipAscii(text, 0); i < text.size(); i = marc8::SkipAscii(text, i)) {
@@ -57,6 +39,17 @@ bool ValidUtf8(std::string_view text) {
         i += d.length;
     }
     return true;
+}
+
+// The escape sequences (or, in UTF-8, every character) of a field; MARC-8 codes come after.
+std::string SequenceDamage(std::string_view field, char set) {
+    if (set == 'U') return ValidUtf8(field) ? std::string() : "invalid UTF-8";
+    if (Plain(field)) return {};
+    marc8::WorkingSets sets;
+    for (std::size_t at = field.find('\x1B'); at != std::string_view::npos; at = field.find('\x1B', at + 1)) {
+        if (marc8::ReadEscapeSequence(field, at, sets) == 0) return "MARC-8 escape sequence cut short or unknown";
+    }
+    return {};
 }
 
 std::string CodeDamage(std::string_view field, char set) {

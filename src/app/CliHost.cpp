@@ -70,16 +70,16 @@ void CliHost::ProgressStep(const std::string& text) {
     Status(text, true);
 }
 
-void CliHost::ProgressRetrieved(const std::string& text) {
-    if (text.empty()) return;
-    const long n = LeadingCount(text);
-    Status(step_ + ": " + text, n > 0 && n % 1000 == 0);
-}
+void CliHost::ProgressRetrieved(const std::string& text) { ProgressCount(text); }
 
-void CliHost::ProgressChanged(const std::string& text) {
+void CliHost::ProgressChanged(const std::string& text) { ProgressCount(text); }
+
+// A line for each count on a terminal; otherwise one for every 1,000th, and nothing made for the rest.
+void CliHost::ProgressCount(const std::string& text) {
     if (text.empty()) return;
     const long n = LeadingCount(text);
-    Status(step_ + ": " + text, n > 0 && n % 1000 == 0);
+    const bool milestone = n > 0 && n % 1000 == 0;
+    if (terminal_ || milestone) Status(step_ + ": " + text, milestone);
 }
 
 bool CliHost::WaitForScheduledStart() {

@@ -33,6 +33,7 @@ public:
 
 private:
     void Status(const std::string& line, bool milestone);
+    void ProgressCount(const std::string& text);
     void EndStatusLine();
 
     std::function<DateTime()> now_;

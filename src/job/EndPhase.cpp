@@ -28,6 +28,7 @@ ReportHeader HeaderOf(const Program& program, const std::string& started, const 
 }  // namespace
 
 RunOutcome Run::EndPhase(RunOutcome outcome) {
+    reports_.HandOverHeldLines();
     sink_.Finish(outcome == RunOutcome::Completed);
     source_.Close();
     Log("All done");

@@ -46,6 +46,7 @@ private:
     ScratchWorkList workList_;
     Utf8MarcRecordClass checker_;  // loads records to test them as the run will load them
     std::string stem_, location_;  // in the form the loaded records hold them
+    std::string cut_, cutData_;    // a record cut down to the fields the candidate test reads
     bool plainStem_ = false;       // the stem's octets are in any record that holds it
     std::int32_t records_ = 0;
     std::string format_;
@@ -60,6 +61,7 @@ public:
     SinkAnswer SignOn() override { return {}; }
     SinkAnswer Write(const Candidate& candidate, const std::string& octets, const RetrievedRecord& stored) override;
     bool NeedsControlNumber() const override { return false; }
+    bool WritesAtFinish() const override { return true; }  // OUT is put in place at the end
     void Finish(bool completed) override { stream_.Finish(completed); }
 
 private:

@@ -35,6 +35,41 @@ bool HasField(const std::string& record, std::string_view tag) {
     return false;
 }
 
+std::size_t DigitsAt(const std::string& record, std::size_t at, std::size_t count) {
+    std::size_t value = 0;
+    for (std::size_t i = at; i < at + count; ++i) value = value * 10 + static_cast<std::size_t>(record[i] - '0');
+    return value;
+}
+
+// Writes the value as `width` digits over out[at ...].
+void PutDigits(std::string& out, std::size_t at, std::size_t value, std::size_t width) {
+    for (std::size_t i = width; i-- > 0; value /= 10) out[at + i] = static_cast<char>('0' + value % 10);
+}
+
+// A checked record cut down to its leader, its first field and the fields whose tags the list names
+// (compared as the record object compares them), in their order: loading it reads those fields as
+// loading the whole record does, at a fraction of the cost, for a field's text depends on nothing
+// else in the record but the leader and the record's character set. The first field stays first
+// because a search from the top (FldMoveTop, FldFindNext) starts after it. False when the cut
+// record is too short to load.
+bool CutToFields(const std::string& record, std::string_view tags, std::string& cut, std::string& data) {
+    const std::size_t base = DigitsAt(record, 12, 5);
+    cut.assign(record, 0, 24);
+    data.clear();
+    for (std::size_t d = 24; d + 12 < base; d += 12) {
+        if (d > 24 && !Utf8MarcRecordClass::TagCompare(tags, std::string_view(record).substr(d, 3))) continue;
+        cut.append(record, d, 12);
+        PutDigits(cut, cut.size() - 5, data.size(), 5);
+        data.append(record, base + DigitsAt(record, d + 7, 5), DigitsAt(record, d + 3, 4));
+    }
+    PutDigits(cut, 12, cut.size() + 1, 5);
+    cut += '\x1E';
+    cut += data;
+    cut += '\x1D';
+    PutDigits(cut, 0, cut.size(), 5);
+    return cut.size() >= 50;  // the record object's least
+}
+
 bool IsAscii(const std::string& text) {
     for (char c : text)
         if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -58,7 +93,9 @@ void MarcFileSource::SelectCandidates(const std::string& stem, RunContext& run) 
     plainStem_ = IsAscii(stem_);
     checker_.CharacterSetIn("U");
     checker_.CharacterSetOut("U");
-    checker_.DisableUtf8Decomposition(model.DisableUtf8Decomposition());
+    // Decomposed or not as the stem was, without asking the cataloguing client's preference at
+    // every record.
+    checker_.DisableUtf8Decomposition(!model.DecomposesOnLoad());
     KeepRecordsWhole(checker_);
 
     run.Host().EnableCancel(true);
@@ -107,7 +144,18 @@ void MarcFileSource::SelectCandidates(const std::string& stem, RunContext& run) 
 bool MarcFileSource::IsCandidate(const std::string& record) {
     if (!HasField(record, "856")) return false;
     if (plainStem_ && record.find(stem_) == std::string::npos && record.find("&#") == std::string::npos) return false;
-    checker_.MarcRecordIn(record);
+    // The candidate test reads only the 856 fields (and the 852 under a location limit): the record
+    // object loads only those. A record not marked as UTF-8 is read in the set its whole text shows
+    // (as the damage check just found it); one whose text looks like UTF-8 is loaded whole.
+    char set = 'U';
+    if (record[9] != 'a') {
+        set = checker_.CharacterizeCharacterSet(record)[0];
+        set = set == 'X' ? 'V' : set == 'Y' ? 'M' : set;
+    }
+    const bool cut =
+        (record[9] == 'a' || set != 'U') && CutToFields(record, location_.empty() ? "856" : "856 852", cut_, cutData_);
+    checker_.CharacterSetIn(std::string(1, cut ? set : 'U'));
+    checker_.MarcRecordIn(cut ? cut_ : record);
     if (!location_.empty()) {
         // Holdings records (and bibliographic records that carry their holdings' 852) answer the
         // location limit with their 852 $b.

@@ -61,7 +61,7 @@ bool MarcFileStream::Seek(std::int32_t number, std::string& iso) {
     holding_ = true;
     std::string problem;
     if (xml_) return marcxml::ToIso2709(record_, iso, problem);
-    iso = record_;
+    iso.swap(record_);  // the stream needs no more of it: the file's octets are the reader's
     return true;
 }
 

@@ -49,7 +49,7 @@ private:
     std::FILE* file_ = nullptr;
     bool xml_ = false;
     bool holding_ = false;
-    std::string record_;  // the last record read, as the reader gave it
+    std::string record_;  // the last record read, as the reader gave it (Seek hands it on)
 };
 
 }  // namespace linkmend

@@ -16,6 +16,7 @@ void OriginalsWriter::Open(TextFile& records, TextFile& list) {
     recordsEnd_ = listEnd_ = 0;
     pendingRecord_ = pendingLine_ = 0;
     lastSync_ = std::chrono::steady_clock::now();
+    formatted_ = false;
 }
 
 void OriginalsWriter::Save(const Candidate& candidate, const std::string& stored) {
@@ -38,7 +39,13 @@ void OriginalsWriter::Save(const Candidate& candidate, const std::string& stored
 // The date is in the system's hands at once; a killed program can cost only the last line's date,
 // which a restore does without.
 void OriginalsWriter::Written(const DateTime& date) {
-    const std::string end = date.Format();
+    // Dates repeat (a sink that stamps no date gives the same one every time): formatted once each.
+    if (!formatted_ || date.Days() != lastDate_.Days()) {
+        lastDate_ = date;
+        lastDateText_ = date.Format();
+        formatted_ = true;
+    }
+    const std::string& end = lastDateText_;
     list_->WriteLine(end);
     recordsEnd_ += static_cast<long long>(pendingRecord_);
     listEnd_ += static_cast<long long>(pendingLine_ + end.size() + 2);

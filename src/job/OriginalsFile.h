@@ -39,6 +39,9 @@ private:
     long long recordsEnd_ = 0, listEnd_ = 0;           // the files' lengths before the record being saved
     std::size_t pendingRecord_ = 0, pendingLine_ = 0;  // what it added to them
     std::chrono::steady_clock::time_point lastSync_;
+    DateTime lastDate_;  // the last date written, and its text
+    std::string lastDateText_;
+    bool formatted_ = false;
     static constexpr std::chrono::seconds kSyncEvery{1};
 };
 

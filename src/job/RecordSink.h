@@ -33,6 +33,9 @@ public:
     // False for a sink that puts each record where its original stood, with no need of a 001 to
     // find it: records without one are then changed like any other.
     virtual bool NeedsControlNumber() const { return true; }
+    // True for a sink whose records reach their place only at Finish: what the run lists about
+    // them need not be in the system's hands line by line.
+    virtual bool WritesAtFinish() const { return false; }
     // The run has ended, `completed` (the work list done or the bib limit reached) or not (cancelled,
     // failed). A sink that writes a whole file puts it in place or throws it away here; it may throw
     // RunFileError.

@@ -10,10 +10,10 @@ TextFile::~TextFile() {
     if (file_) std::fclose(file_);
 }
 
-void TextFile::Create(const std::string& path, bool durable) {
+void TextFile::Create(const std::string& path, Flushing flushing) {
     if (file_) Close();
     path_ = path;
-    durable_ = durable;
+    flushing_ = flushing;
     file_ = std::fopen(path.c_str(), "wb");
     if (!file_) throw RunFileError(path);
 }
@@ -40,8 +40,14 @@ void TextFile::Put(const std::string& octets) {
 // back) survives the machine too. A sync costs far less than the write-back it follows, and it is
 // done for the lists of production runs only. Files that cannot be synced (devices) need not be.
 void TextFile::Flush() {
+    if (flushing_ == Flushing::AtClose) return;
     if (std::fflush(file_) != 0) throw RunFileError(path_);
-    if (durable_ && fsync(fileno(file_)) != 0 && errno != EINVAL) throw RunFileError(path_);
+    if (flushing_ == Flushing::EachLineToDisk && fsync(fileno(file_)) != 0 && errno != EINVAL)
+        throw RunFileError(path_);
+}
+
+void TextFile::HandOver() {
+    if (file_ && std::fflush(file_) != 0) throw RunFileError(path_);
 }
 
 void TextFile::Sync() {

@@ -19,8 +19,14 @@ private:
     std::string path_;
 };
 
-// A text file created afresh, written line by line with CR LF line ends. Each line is handed to the
-// system before WriteLine returns, so a failed write is noticed at its own line, not a buffer later.
+// How far each line of a TextFile goes before WriteLine returns.
+enum class Flushing : std::uint8_t {
+    EachLine,        // into the system's hands, so a failed write is noticed at its own line
+    EachLineToDisk,  // onto the disk too
+    AtClose,         // buffered: the lines are handed over in blocks, and all of them by Close
+};
+
+// A text file created afresh, written line by line with CR LF line ends.
 class TextFile {
 public:
     TextFile() = default;
@@ -28,15 +34,17 @@ public:
     TextFile(const TextFile&) = delete;
     TextFile& operator=(const TextFile&) = delete;
 
-    // Creates (truncates) the file; throws RunFileError when it cannot. A `durable` file also has
-    // each line synced to the disk before WriteLine returns.
-    void Create(const std::string& path, bool durable = false);
+    // Creates (truncates) the file; throws RunFileError when it cannot.
+    void Create(const std::string& path, Flushing flushing = Flushing::EachLine);
     bool IsOpen() const { return file_ != nullptr; }
     const std::string& Path() const { return path_; }
-    // Writes the text and CR LF and flushes; throws RunFileError when the write fails.
+    // Writes the text and CR LF, flushed as the file was created; throws RunFileError when the
+    // write fails.
     void WriteLine(const std::string& text);
-    // Writes octets as they are (no line end), flushed.
+    // Writes octets as they are (no line end), flushed the same way.
     void WriteRaw(const std::string& octets);
+    // Hands what is buffered to the system; throws RunFileError when the write fails.
+    void HandOver();
     // Hands what was written to the disk itself (it is already in the system's hands).
     void Sync();
     // Cuts the file back to its first `size` octets; later writes go after them.
@@ -52,7 +60,7 @@ private:
 
     std::FILE* file_ = nullptr;
     std::string path_;
-    bool durable_ = false;
+    Flushing flushing_ = Flushing::EachLine;
 };
 
 // The run log: an INI-form file whose one section "[Report]" holds the run's steps under the keys

@@ -11,6 +11,15 @@ namespace linkmend {
 void RunReports::Begin(const std::string& folder, const DateTime& start, bool production) {
     front_ = WithFolderSeparator(folder) + "LINKMEND." + start.FileStamp();
     production_ = production;
+    holdLines_ = false;
+}
+
+Flushing RunReports::FlushingOf(ReportFile file) const {
+    if (holdLines_) return Flushing::AtClose;
+    // The lists of what a production run did to the database outlast a crash of the machine; the
+    // change report is for reading, and the originals file syncs what it must itself.
+    const bool durable = production_ && (file == ReportFile::BibsWithNoUrls || file == ReportFile::ChangedRecords);
+    return durable ? Flushing::EachLineToDisk : Flushing::EachLine;
 }
 
 bool RunReports::StampTaken(const std::string& folder, const DateTime& start) {
@@ -28,14 +37,15 @@ std::string RunReports::Path(ReportFile file) const {
 void RunReports::OpenLog(bool on) { log_.Open(Path(ReportFile::RunLog), on); }
 
 void RunReports::CreateReport() {
-    File(ReportFile::Report).Create(Path(ReportFile::Report));
+    File(ReportFile::Report).Create(Path(ReportFile::Report), FlushingOf(ReportFile::Report));
     report_ = ReportState::Created;
 }
 
 void RunReports::CreateChangeFiles(bool production) {
     AddLine(ReportFile::Changes, kChangeReportHeader);
     if (!production) return;
-    for (ReportFile file : {ReportFile::Originals, ReportFile::OriginalsList}) File(file).Create(Path(file));
+    for (ReportFile file : {ReportFile::Originals, ReportFile::OriginalsList})
+        File(file).Create(Path(file), FlushingOf(file));
     originals_.Open(File(ReportFile::Originals), File(ReportFile::OriginalsList));
 }
 
@@ -46,15 +56,16 @@ void RunReports::AddChanges(const std::vector<std::string>& rows) {
 
 void RunReports::AddLine(ReportFile file, const std::string& text) {
     TextFile& f = File(file);
-    // The lists of what a production run did to the database outlast a crash of the machine; the
-    // change report is for reading, and the originals file syncs what it must itself.
-    if (!f.IsOpen()) {
-        f.Create(Path(file), production_ && file != ReportFile::RecordsModified && file != ReportFile::Changes);
-    }
+    if (!f.IsOpen()) f.Create(Path(file), FlushingOf(file));
     f.WriteLine(text);
 }
 
 void RunReports::Close(ReportFile file) { File(file).Close(); }
+
+void RunReports::HandOverHeldLines() {
+    if (!holdLines_) return;
+    for (TextFile& file : files_) file.HandOver();
+}
 
 void RunReports::Screened(Verdict verdict, const std::string& entry) {
     switch (verdict) {
@@ -202,7 +213,7 @@ void RunReports::WriteReport(const ReportHeader& h, std::string& reportPath) {
 void RunReports::Finish() {
     if (!problemRecords_.empty()) {
         TextFile& problems = File(ReportFile::UpdateProblems);
-        problems.Create(Path(ReportFile::UpdateProblems));
+        problems.Create(Path(ReportFile::UpdateProblems), FlushingOf(ReportFile::UpdateProblems));
         problems.WriteRaw(problemRecords_);
         problems.Close();
     }

@@ -58,6 +58,12 @@ public:
     // True when a file of another run started in the same second is in the folder: its names would
     // be this run's.
     static bool StampTaken(const std::string& folder, const DateTime& start);
+    // For a run whose changes reach their place only at its end (a whole file put in place then):
+    // its files are written in blocks, complete once closed. Before the first file is created.
+    void HoldLines() { holdLines_ = true; }
+    // Hands the held lines to the system, before the sink puts its records in place: a folder that
+    // cannot take them stops the run then, as a line that failed at once would have.
+    void HandOverHeldLines();
     std::string Path(ReportFile file) const;
     // Creates the run log when `on`, else every entry is dropped.
     void OpenLog(bool on);
@@ -103,9 +109,11 @@ public:
 
 private:
     TextFile& File(ReportFile file) { return files_[static_cast<std::size_t>(file)]; }
+    Flushing FlushingOf(ReportFile file) const;
 
     std::string front_;  // folder + "LINKMEND." + stamp
     bool production_ = false;
+    bool holdLines_ = false;
     enum class ReportState : std::uint8_t { None, Created, Complete } report_ = ReportState::None;
     RunLog log_;  // writes through its own file
     std::array<TextFile, static_cast<std::size_t>(ReportFile::Count)> files_;

@@ -123,6 +123,7 @@ void Run::Start() {
     }
     startText_ = start.Format();
     reports_.Begin(program_.profile.FolderForReports, start, program_.job.ProductionRun);
+    if (sink_.WritesAtFinish()) reports_.HoldLines();
 
     host_.ProgressStarted("Started: " + startText_);
     host_.ProgressChanged("");

@@ -1,4 +1,4 @@
-// Characterising octets: which encoding a record is in, by counting its octet values.
+// Characterising octets: which encoding a record is in, by the octet values it holds.
 //
 // Decision table (first match wins):
 //   no escape sequence, no octet above 0x7F                    -> "M" (plain ASCII reads the same in
@@ -18,6 +18,8 @@
 // octets other than ESC and the three structural characters, and DEL, are illegal everywhere and
 // listed; so are the high octets the chosen encoding does not define (invalid UTF-8 octets for "U").
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 #include "marc/Marc8Text.h"
 
@@ -38,6 +40,8 @@ bool DesignatesG1(std::string_view s) {
     return false;
 }
 
+std::string Characterize(std::string_view octets);
+
 std::string WithIllegal(char code, const std::array<bool, 256>& illegal) {
     std::string result(1, code);
     bool any = false;
@@ -54,36 +58,65 @@ std::string WithIllegal(char code, const std::array<bool, 256>& illegal) {
 }  // namespace
 
 std::string CharacterizeOctets(std::string_view octets) {
-    std::array<std::size_t, 256> counts{};
-    for (unsigned char c : octets) ++counts[c];
-    std::array<bool, 256> controls{};
-    for (unsigned v = 0; v < 0x20; ++v) controls[v] = counts[v] > 0 && !IsLegalControl(v);
-    controls[0x7F] = counts[0x7F] > 0;
+    // A record is often characterised twice in a row (checked, then loaded): the last answer is kept.
+    thread_local std::string lastOctets, lastCode;
+    if (!lastCode.empty() && octets == lastOctets) return lastCode;
+    lastCode = Characterize(octets);
+    lastOctets.assign(octets);
+    return lastCode;
+}
 
-    std::size_t high = 0;
-    for (unsigned v = 0x80; v < 256; ++v) high += counts[v];
-    if (high > 0) {
+namespace {
+
+std::string Characterize(std::string_view octets) {
+    // Which octet values occur is all that counts, and only of controls, DEL and octets from 0x80:
+    // eight octets of printable ASCII at a time are passed over.
+    std::array<bool, 256> present{};
+    for (std::size_t i = 0; i < octets.size();) {
+        if (i + 8 <= octets.size()) {
+            std::uint64_t w = 0;
+            std::memcpy(&w, octets.data() + i, 8);
+            constexpr std::uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+            const std::uint64_t del = w ^ (0x7F * ones);
+            // An octet from 0x80, one below 0x20, or DEL (a zero octet of w ^ 0x7F...).
+            if (((w | ((w - 0x20 * ones) & ~w) | ((del - ones) & ~del)) & highs) == 0) {
+                i += 8;
+                continue;
+            }
+            for (std::size_t k = i; k < i + 8; ++k) present[static_cast<unsigned char>(octets[k])] = true;
+            i += 8;
+            continue;
+        }
+        present[static_cast<unsigned char>(octets[i++])] = true;
+    }
+    std::array<bool, 256> controls{};
+    for (unsigned v = 0; v < 0x20; ++v) controls[v] = present[v] && !IsLegalControl(v);
+    controls[0x7F] = present[0x7F];
+
+    bool high = false;
+    for (unsigned v = 0x80; v < 256; ++v) high = high || present[v];
+    if (high) {
         std::size_t valid = 0, invalid = 0;
         std::array<bool, 256> illegal = controls;
-        for (std::size_t i = 0; i < octets.size();) {
-            const Utf8Decoded d = DecodeUtf8(octets, i);
+        for (std::size_t i = SkipAscii(octets, 0); i < octets.size(); i = SkipAscii(octets, i)) {
+            const Utf8Decoded d = DecodeUtf8Multi(octets, i);  // from 0x80: valid ones are sequences
             if (!d.valid) {
                 ++invalid;
                 illegal[d.cp] = true;
-            } else if (d.length > 1) {
+            } else {
                 ++valid;
             }
             i += d.length;
         }
-        if (counts[0x1B] == 0 && valid > 0 && invalid * 4 <= valid) return WithIllegal('U', illegal);
-        if (counts[0x1B] > 0 && valid > 0 && invalid == 0) return WithIllegal('Y', controls);
+        if (!present[0x1B] && valid > 0 && invalid * 4 <= valid) return WithIllegal('U', illegal);
+        if (present[0x1B] && valid > 0 && invalid == 0) return WithIllegal('Y', controls);
     }
 
     const bool judgeG1 = !DesignatesG1(octets);
     std::array<bool, 256> illegalM = controls, illegalV = controls, illegalO = controls;
     bool anyM = false, anyV = false, anyO = false, vOnly = false;
     for (unsigned v = 0x80; v < 256; ++v) {
-        if (counts[v] == 0 || (!judgeG1 && v >= 0xA1 && v <= 0xFE)) continue;
+        if (!present[v] || (!judgeG1 && v >= 0xA1 && v <= 0xFE)) continue;
         const bool inM = LatinHighEntry(LatinVariant::Marc8, v) != 0;
         const bool inV = LatinHighEntry(LatinVariant::V, v) != 0;
         const bool inO = LatinHighEntry(LatinVariant::O, v) != 0;
@@ -101,6 +134,8 @@ std::string CharacterizeOctets(std::string_view octets) {
     if (vOnly) return WithIllegal('X', illegalV);
     return WithIllegal('M', illegalM);
 }
+
+}  // namespace
 
 bool EncodingFromCode(std::string_view code, Encoding& encoding) {
     if (code.empty()) return false;

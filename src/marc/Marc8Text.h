@@ -3,6 +3,7 @@
 // sequences and working sets, and the translation of a field's text between MARC-8 (with its local
 // variants V and O, and the Latin-1 code "L") and UTF-8.
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -20,7 +21,22 @@ struct Utf8Decoded {
 
 // The character starting at s[i] (i < s.size()). Overlong forms, surrogates, values above U+10FFFF,
 // stray continuation octets and truncated sequences are invalid and take one octet.
-Utf8Decoded DecodeUtf8(std::string_view s, std::size_t i);
+Utf8Decoded DecodeUtf8Multi(std::string_view s, std::size_t i);  // the same, out of line
+inline Utf8Decoded DecodeUtf8(std::string_view s, std::size_t i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    return c < 0x80 ? Utf8Decoded{c, 1, true} : DecodeUtf8Multi(s, i);  // most text is ASCII: no call
+}
+
+// The first position from i on with an octet from 0x80 up, s.size() when there is none. ASCII is
+// passed over eight octets at a time.
+inline std::size_t SkipAscii(std::string_view s, std::size_t i) {
+    for (std::uint64_t word = 0; i + 8 <= s.size(); i += 8) {
+        std::memcpy(&word, s.data() + i, 8);
+        if (word & 0x8080808080808080ULL) break;
+    }
+    while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+    return i;
+}
 
 // Appends the UTF-8 form of cp; values above U+10FFFF and surrogates append U+FFFD.
 void AppendUtf8(std::string& out, std::uint32_t cp);

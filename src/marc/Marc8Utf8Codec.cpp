@@ -27,7 +27,7 @@ std::size_t ReadNumericReference(std::string_view s, std::size_t i, std::uint32_
     return k + 1 - i;
 }
 
-Utf8Decoded DecodeUtf8(std::string_view s, std::size_t i) {
+Utf8Decoded DecodeUtf8Multi(std::string_view s, std::size_t i) {
     const auto octet = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
     const unsigned c = octet(i);
     if (c < 0x80) return {c, 1, true};

@@ -207,14 +207,14 @@ bool Utf8MarcFileClass::ReadNextRecord(std::string& sRecord, bool bDebug) {
     if (!xml_) NoteSkipped();
     if (!found) {
         sRecord.clear();
-        Debug("end of file after " + std::to_string(recordIndex_) + " records");
+        if (debug_) Debug("end of file after " + std::to_string(recordIndex_) + " records");
         CloseFile();
         return false;
     }
     if (raw_.empty()) raw_ = sRecord;
     ++recordIndex_;
     endOfFile_ = false;
-    Debug("record " + std::to_string(recordIndex_) + ", " + std::to_string(sRecord.size()) + " octets");
+    if (debug_) Debug("record " + std::to_string(recordIndex_) + ", " + std::to_string(sRecord.size()) + " octets");
     if (NothingLeft()) CloseFile();
     return true;
 }

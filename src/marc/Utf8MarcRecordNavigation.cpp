@@ -103,6 +103,7 @@ bool Utf8MarcRecordClass::TagCompare(std::string_view list, std::string_view tag
 }
 
 void Utf8MarcRecordClass::RememberTagList(const std::string& tag) {
+    if (tag == searchTags_) return;  // the same list again (already upper case, single blanks)
     searchTags_ = tag.find("  ") == std::string::npos ? tag : RemoveRepeatedCharacters(tag, " ");
     for (char& c : searchTags_) c = AsciiUpper(c);
 }

@@ -73,6 +73,10 @@ TEST(MarcFileCopy, DamagedRecordsAreToldApart) {
     std::string badLeader = kGood, badDirectory = kGood;
     badLeader.replace(20, 4, "    ");
     badDirectory.replace(27, 4, "0099");
+    // Valid UTF-8 throughout, but the 246 begins inside the 245's last character.
+    std::string midCharacter =
+        AssembleRecord(Leader('a', 'a'), {{"001", "0123456789"}, {"245", D("00$aCaf") + "\xC3\xA9"}, {"246", "xx"}});
+    midCharacter.replace(51, 9, "000200019");
     const std::pair<std::string, std::string> cases[] = {
         {kGood, ""},
         {with("Caf\xC3\xA9", 'a'), ""},
@@ -81,6 +85,7 @@ TEST(MarcFileCopy, DamagedRecordsAreToldApart) {
         {badLeader, "Leader positions 10-11 and 20-23 are not \"22\" and \"4500\""},
         {badDirectory, "Directory entry of field 001 does not match the data"},
         {with("Caf\xC3", 'a'), "Field 245: invalid UTF-8"},
+        {midCharacter, "Field 246: invalid UTF-8"},
         {with("A\x1B$", ' '), "Field 245: MARC-8 escape sequence cut short or unknown"},
         {with("\x1B(NA\x1B(B \xFC", ' '), "Field 245: MARC-8 octets that stand for no character"},
     };

@@ -123,7 +123,9 @@ void Run::Start() {
     }
     startText_ = start.Format();
     reports_.Begin(program_.profile.FolderForReports, start, program_.job.ProductionRun);
-    if (sink_.WritesAtFinish()) reports_.HoldLines();
+    // A test run changes nothing, so no line of its files stands for a change that a killed program
+    // would leave unrecorded: they are written in blocks too.
+    if (sink_.WritesAtFinish() || !program_.job.ProductionRun) reports_.HoldLines();
 
     host_.ProgressStarted("Started: " + startText_);
     host_.ProgressChanged("");

@@ -278,10 +278,10 @@ TEST_P(Restore, AnOriginalsFileThatCannotBeUsedIsRefusedAndNothingIsWritten) {
     EXPECT_NE(windowed.err.find("--restore works with --batch"), std::string::npos) << windowed.err;
 }
 
-// The program is killed (SIGKILL) at random instants of production runs; every record it changed has
-// its original in the file, and the restore puts the tables back as they were. Each instant is a
-// random number of saved records plus a random share of one record's time, so that the kills fall
-// across the write-back however busy the machine is.
+// The program is killed (SIGKILL) at random instants of production runs; every record is whole, every
+// record it changed has its original in the file, and the restore puts the tables back as they were.
+// Each instant is a random number of saved records plus a random share of one record's time, so that
+// the kills fall across the write-back however busy the machine is.
 TEST_P(Restore, AProductionRunKilledAnywhereCanBeRestored) {
     Writer().Begin();
     for (int bib = 100; bib < 160; ++bib) {
@@ -345,6 +345,10 @@ TEST_P(Restore, AProductionRunKilledAnywhereCanBeRestored) {
         for (const auto& [name, octets] : Read().records) {
             if (octets == pristine.records.at(name)) continue;
             ++changed;
+            // Each record is whole: a changed one is the new record entire, never part of it.
+            EXPECT_TRUE(octets.size() > 5 && std::stoul(octets.substr(0, 5)) == octets.size() &&
+                        octets.back() == '\x1D')
+                << name;
             ASSERT_EQ(saved.records.count(name), 1u) << name << " changed without its original";
             EXPECT_TRUE(OctetsEqual(pristine.records.at(name), saved.records.at(name))) << name;
         }

@@ -78,6 +78,7 @@ TEST(LinkRewritingTest, WhichLinksMatchAndWhatEachActionMakesOfThem) {
         fields.insert(fields.end(), c.fields.begin(), c.fields.end());
         Utf8MarcRecordClass record;
         record.MarcRecordIn(BuildRecord(fields));
+        record.FldMoveLast();  // wherever the field cursor stands, every 856 is looked at
         RunLog log;
         EXPECT_EQ(RewriteLinks(record, job, c.stem, log), !c.after.empty());
         EXPECT_EQ(FieldsAfter245(record.MarcRecordOut()), c.after.empty() ? c.fields : c.after);

@@ -167,10 +167,12 @@ TEST_P(OptionsDb, ChangingTheOperatorRefillsTheHappeningListAndAsksForASecondOk)
     AddOperator("storeonly", 7, {12});
     Open();
     form_.txtWriteUID = "storeonly";
-    for (int ok = 0; ok < 2; ++ok) {
+    for (int ok = 0; ok < 3; ++ok) {
+        if (ok == 2) form_.txtDSN = Db().Dsn();  // and with the other data source, after the libraries
         EXPECT_FALSE(Ok());
         EXPECT_EQ(Asked(), "There don't seem to be any Voyager happening locations defined for this operator.");
     }
+    EXPECT_TRUE(host_.messages.empty());
     // Saved with that operator already, the check after the folders refuses it.
     Set("Write", "UID", "storeonly");
     Open();
@@ -267,6 +269,7 @@ TEST_P(OptionsDb, UnreadableListsAskToTryAgain) {
     EXPECT_EQ(host_.messages.at(0).second.rfind(
                   "Severe error encountered while retrieving a list of Voyager 'happening' locations:\n\n", 0),
               0u);
+    EXPECT_EQ(Asked(), "There are one or more problems with your definition so far.\n\nDo you want to try again ?");
     form_.txtWriteUID = "cat";
     form_.txtDSN = "LinkmendNoSuchSource";
     host_.messages.clear();

@@ -120,7 +120,8 @@ TEST_P(RunDb, DiagnosticModeDumpsTheLinksOfOneRecordAndEnds) {
 // after its block was read is refused at the write (code 41), and a block spanning the bib limit
 // still stops the run right after the bib that reaches it.
 TEST_P(RunDb, RecordSavedElsewhereAfterItsBlockWasReadIsRefused) {
-    // Read by the block, bib 3 is refused; read on its own when its line comes, it is written.
+    // Read by the block, bib 3 and the holdings are refused; read on their own when their lines come,
+    // they are written.
     const struct {
         const char* perBlock;
         bool refused;
@@ -130,19 +131,24 @@ TEST_P(RunDb, RecordSavedElsewhereAfterItsBlockWasReadIsRefused) {
         SCOPED_TRACE(c.perBlock);
         const int first = 10 * ++round;
         Round(round, first, first + 2, c.perBlock);
-        const std::string saved = "Read: 1 of 3";
+        Catalog().AddHoldings(first + 5, first,
+                              {"852 0  $bMAIN", "856 41 $uhttp://old" + std::to_string(round) + ".example/h"});
+        const std::string saved = "Read: 1 of 4";
         host_.onRetrieved = [this, first, saved](const std::string& text) {
-            if (text == saved)  // another operator saves the third bib
-                Catalog().Exec("INSERT INTO " + Prefix() +
-                               "BIB_HISTORY (BIB_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID) VALUES (" +
-                               std::to_string(first + 2) + ", '2099-01-01 00:00:00', 'other', 2)");
+            if (text != saved) return;  // another operator saves the third bib and the holdings
+            for (const auto& [kind, id] : {std::pair{"BIB", first + 2}, std::pair{"MFHD", first + 5}})
+                Catalog().Exec("INSERT INTO " + Prefix() + kind + "_HISTORY (" + kind +
+                               "_ID, ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID) VALUES (" + std::to_string(id) +
+                               ", '2099-01-01 00:00:00', 'other', 2)");
         };
         EXPECT_EQ(Perform(true), RunOutcome::Completed);
         const std::string report = Report();
-        const std::string refusal =
-            "\tB " + std::to_string(first + 2) + ".  Reason: 41 (Record updated since last read)\r\n";
-        EXPECT_EQ(report.find(refusal) != std::string::npos, c.refused) << report;
-        EXPECT_NE(report.find(c.refused ? "       2 records updated\r\n" : "       3 records updated\r\n"),
+        for (const std::string& record : {"B " + std::to_string(first + 2), "H " + std::to_string(first + 5)})
+            EXPECT_EQ(
+                report.find("\t" + record + ".  Reason: 41 (Record updated since last read)\r\n") != std::string::npos,
+                c.refused)
+                << report;
+        EXPECT_NE(report.find(c.refused ? "       2 records updated\r\n" : "       4 records updated\r\n"),
                   std::string::npos)
             << report;
         EXPECT_TRUE(Written(first) && Written(first + 1));

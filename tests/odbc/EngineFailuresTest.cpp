@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "EngineDbTest.h"
+#include "odbc/PreparedQuery.h"
 
 using namespace linkmend;
 using namespace linkmend::test;
@@ -76,6 +77,22 @@ TEST_P(EngineFailures, StatementErrorsNameTheHandleTheSqlAndTheReason) {
     e->ExecuteSQL(-1);
     e->GetNextRow();
     EXPECT_EQ(e->CurrentRow(1), "1");
+    // A fetch the driver refuses (no such C type) gives the driver's own words.
+    e->ResultSetColumnDataType(1, 999);
+    e->ExecuteSQL(-1);
+    const std::string fetch = CaughtError([&] { e->GetNextRow(); }).Description();
+    EXPECT_NE(fetch.find(" Native error: "), std::string::npos) << fetch;
+    // A prepared statement: a value bound again as a number goes as a number; a failed run names the
+    // statement with its values and the reason.
+    PreparedQuery& insert = e->Prepared("INSERT INTO " + Prefix() + "LIBRARY (LIBRARY_ID) VALUES (?)");
+    insert.Bind(1, "x");
+    insert.Bind(1, std::int64_t{1});
+    const std::string duplicate = CaughtError([&] { insert.Execute(); }).Description();
+    EXPECT_NE(duplicate.find(" : INSERT INTO " + Prefix() + "LIBRARY (LIBRARY_ID) VALUES (1) : "), std::string::npos)
+        << duplicate;
+    EXPECT_NE(duplicate.find(IsSqlite() ? "UNIQUE constraint failed" : "duplicate key"), std::string::npos)
+        << duplicate;
+    EXPECT_TRUE(duplicate.ends_with("\nReturn: -1")) << duplicate;
 
     auto reader = NewEngine(true);
     for (const std::string& sql :

@@ -1,6 +1,7 @@
 // The windows driven by object name, on both drivers: they show and edit the job's form state and
-// are wired to its rules (those are tested in tests/job): the main window, Perform, the Options
-// dialog, the progress window with Cancel, and the countdown window.
+// are wired to its rules (those are tested in tests/job and tests/app): the main window, Perform,
+// Perform on a MARC file, the restore's file chooser, the Options dialog, the progress window with
+// Cancel, and the countdown window.
 #include <gtest/gtest.h>
 
 #include <QtTest>
@@ -11,6 +12,7 @@
 #include "base/MessagePump.h"
 #include "job/Program.h"
 #include "kit/JobDb.h"
+#include "kit/MarcBuilder.h"
 #include "ui/QtJobHost.h"
 #include "ui/frmArmatureMain.h"
 #include "ui/frmArmatureOptions.h"
@@ -217,6 +219,62 @@ TEST_P(Windows, CountdownWindowWaitsForTheEveningOrEndsTheProgram) {
         EXPECT_EQ(BibsUpdated(), press ? 0 : 1);
         EXPECT_EQ(RunFile(".Report.txt").empty(), press);
     }
+}
+
+// Perform on a MARC file (no database): the menu's second command asks for IN and OUT, refuses OUT
+// when it is IN, and runs the job on the file.
+TEST_P(Windows, PerformOnAMarcFileAsksForBothFilesAndRunsOnThem) {
+    StemJob();
+    const std::string in = Folder() + "in.mrc", out = Folder() + "out.mrc";
+    WriteFile(in, BuildRecord({"245 00 $aOne", "856 40 $uhttp://old.example/1"}));  // no 001: found by its place
+    auto& w = Start();
+    QStringList commands;
+    for (QAction* a : w.findChild<QMenu*>("mnuPerformMenu")->actions()) commands << a->text();
+    EXPECT_EQ(commands, (QStringList{"Perform", QString::fromUtf8("Perform on a MARC file\u2026"),
+                                     QString::fromUtf8("Restore from originals\u2026")}));
+    std::vector<std::string> answers = {in, in, in, out}, asked;
+    w.SetFileChooser([&](const std::string& title, const std::string&, bool save) {
+        asked.push_back(title + (save ? " (save)" : ""));
+        return std::exchange(answers, {answers.begin() + 1, answers.end()}).front();
+    });
+    QSignalSpy ended(&w, &ui::frmArmatureMain::ProgramEnded);
+    Get<QAction>("mnuPerformOnFile")->trigger();
+    EXPECT_EQ(messages, std::vector<std::string>{"Linkmend program: The MARC file to write must not be the file read"});
+    EXPECT_EQ(ended.count(), 0);
+    Get<QCheckBox>("chkProductionRun")->setChecked(true);
+    Get<QAction>("mnuPerformOnFile")->trigger();
+    EXPECT_EQ(asked, (std::vector<std::string>{"MARC file to read", "MARC file to write (save)", "MARC file to read",
+                                               "MARC file to write (save)"}));
+    ASSERT_EQ(ended.count(), 1);
+    EXPECT_EQ(ended[0][0].toInt(), 0);
+    EXPECT_EQ(ReadFile(out), BuildRecord({"245 00 $aOne", "856 40 $uhttps://new.example/1"}));
+    EXPECT_NE(RunFile(".Report.txt").find("Output file:       \t" + out + "\r\n"), std::string::npos);
+}
+
+// The way to a restore: the file chooser opens on the reports folder; an originals file that cannot
+// be used leaves the window open for another choice (the restore's rules: tests/app/RestoreTest.cpp).
+TEST_P(Windows, RestoreFromOriginalsChoosesAFileAndARefusalKeepsTheWindow) {
+    Set("Folders", "FolderForReports", Reports());
+    auto& w = Start();
+    EXPECT_EQ(Get<QAction>("mnuRestore")->text(), QString::fromUtf8("Restore from originals\u2026"));
+    const std::string chosen = Reports() + "LINKMEND.20300101.100000.Originals.mrc";  // without its list
+    WriteFile(chosen, "00026nam  2200025   4500\x1E\x1D");
+    QSignalSpy ended(&w, &ui::frmArmatureMain::ProgramEnded);
+    QString shownFolder;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = w.findChild<QFileDialog*>("dlgOriginals");
+        if (!dialog) return;
+        shownFolder = dialog->directory().absolutePath() + "/";
+        dialog->selectFile(QString::fromStdString(chosen));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    Get<QAction>("mnuRestore")->trigger();
+    EXPECT_EQ(shownFolder.toStdString(), Reports());
+    EXPECT_EQ(messages, std::vector<std::string>{"Linkmend program: The originals file " + chosen +
+                                                 " has no list of its records beside it (" +
+                                                 chosen.substr(0, chosen.size() - 4) + ".txt)."});
+    EXPECT_EQ(ended.count(), 0);
+    EXPECT_TRUE(w.menuBar()->isEnabled());
 }
 
 // SIGTERM and SIGHUP are the progress window's Cancel during a run, even before its button is

@@ -22,14 +22,14 @@ TEST_P(ReaderBlocks, MixedBlockGivesWhatTheSingleRetrievalsGive) {
     Row("LIBRARY", "2, 'Law', 'Law Library', 'LAW'");
     Exec("INSERT INTO " + Prefix() + "LOCATION (LOCATION_ID, LOCATION_CODE) VALUES (5, 'main')");
     // Bibs: two whole segments and a short one; a first segment stored without its trailing blanks;
-    // suppressed with a small "n"; no master row; no segments but a master row (empty, its library
-    // still looked up).
+    // suppressed with a small "n"; an empty segment that ends the record; no master row; no segments
+    // but a master row (empty, its library still looked up).
     const std::string whole = RecordOf(2380);
     Segments("BIB", 11, {whole.substr(0, 990), whole.substr(990, 990), whole.substr(1980)});
     Exec("INSERT INTO " + Prefix() + "BIB_MASTER (BIB_ID, LIBRARY_ID, SUPPRESS_IN_OPAC) VALUES (11, 1, 'N')");
     Segments("BIB", 12, {RecordOf(985, 'a'), RecordOf(700, 'b') + "  "});
     Exec("INSERT INTO " + Prefix() + "BIB_MASTER (BIB_ID, LIBRARY_ID, SUPPRESS_IN_OPAC) VALUES (12, 2, 'n')");
-    Segments("BIB", 13, {RecordOf(40, 'c')});
+    Segments("BIB", 13, {RecordOf(40, 'c'), "", RecordOf(30, 'd')});
     Exec("INSERT INTO " + Prefix() + "BIB_MASTER (BIB_ID, LIBRARY_ID, SUPPRESS_IN_OPAC) VALUES (14, 2, 'N')");
     History("BIB", 11, "2024-01-02 10:00:00", "maker", 1);
     History("BIB", 11, "2024-03-04 09:00:00", "first", 2);

@@ -37,6 +37,7 @@ TEST_P(Records, PassThroughVersionAndDiagnosticDumps) {
     EXPECT_EQ(a * 10 + b, 12);
     EXPECT_NE(r->SQLString().find("'caf' || HEXTORAW('C3A9') || ''"), std::string::npos) << r->SQLString();
     EXPECT_EQ(Column(*r, b, 1), Rows{"3"});
+    EXPECT_FALSE(r->GetNextRowScroll(b, VgerReaderDllClass6::kFetchNext, 0));  // past the end
     EXPECT_TRUE(r->GetNextRow(a));
     EXPECT_FALSE(r->GetNextRow(a));  // an empty first column reads as the end, though rows follow
     EXPECT_EQ(r->CurrentRow(2), "2");
@@ -77,12 +78,16 @@ TEST_P(Records, RecordsReassembledFromTheirSegments) {
     Segments("BIB", 11, {b, b, c});
     Segments("AUTH", 12, {a, c});
     Segments("MFHD", 21, {RecordOf(296, 'h'), RecordOf(300, 'i'), "j"});
+    History("AUTH", 12, "2024-01-01 10:00:00", "maker", 1);
     auto r = NewReader();
     r->RetrieveBibRecord(" 11 ");
     EXPECT_EQ(r->BibRecordNumber(), "11");
     EXPECT_TRUE(OctetsEqual(b + b + c, r->BibRecord()));
     r->RetrieveAuthRecord("12");
     EXPECT_TRUE(OctetsEqual(a + "     " + c, r->AuthRecord()));
+    Exec("DELETE FROM " + Prefix() + "AUTH_DATA");  // gone since: read again, it has no history either
+    r->RetrieveAuthRecord("");
+    EXPECT_EQ(r->AuthRecord() + r->AuthCreateOperatorID(), "");
     r->RetrieveHoldRecord("21");
     EXPECT_TRUE(OctetsEqual(RecordOf(296, 'h') + "    " + RecordOf(300, 'i') + "j", r->HoldRecord()));
     for (const char* missing : {"999"}) {

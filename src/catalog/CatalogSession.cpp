@@ -24,12 +24,7 @@ std::optional<std::string> CatalogSession::First(odbc::Statement& s) {
     return s.Text(1).value_or(std::string());
 }
 
-void CatalogSession::DropStatements() {
-    kinds_.clear();
-    libraryExists_.reset();
-    bibOfHoldings_.reset();
-    locationByCode_.reset();
-}
+void CatalogSession::DropStatements() { kinds_.clear(); }
 
 std::int32_t CatalogSession::SignOn(const std::string& voyagerPath, const std::string& operatorId,
                                     const std::string& password) {
@@ -55,43 +50,54 @@ std::int32_t CatalogSession::SignOn(const std::string& voyagerPath, const std::s
     profile.BindText(1, operatorId);
     if (!First(profile)) return kNoSecurity;
 
-    for (const RecordKind* kind : {&kBibKind, &kHoldingsKind, &kAuthorityKind}) {
-        const std::string id = std::string(kind->table) + "_ID";
-        KindLookups& k = kinds_[kind->table];
-        k.exists = connection_.Prepare("SELECT " + id + " FROM " + Table(kind->table) + "_MASTER WHERE " + id + " = ?");
-        k.newest = connection_.Prepare("SELECT MAX(ACTION_DATE) FROM " + Table(kind->table) + "_HISTORY WHERE " + id +
-                                       " = ? AND ACTION_TYPE_ID <> 1");
-    }
-    libraryExists_ = connection_.Prepare("SELECT LIBRARY_ID FROM " + Table("LIBRARY") + " WHERE LIBRARY_ID = ?");
-    bibOfHoldings_ =
-        connection_.Prepare("SELECT BIB_ID FROM " + Table("BIB_MFHD") + " WHERE MFHD_ID = ? AND BIB_ID = ?");
-    locationByCode_ = connection_.Prepare("SELECT LOCATION_ID FROM " + Table("LOCATION") + " WHERE LOCATION_CODE = ?");
+    // One statement a kind answers every look-up of a replace: the record's master row, the newest
+    // history entry after its creation, and what the kind checks besides (MIN: one value even where
+    // the database would hold a row twice).
+    const auto newest = [&](const char* table, const std::string& id) {
+        return "(SELECT MAX(ACTION_DATE) FROM " + Table(std::string(table) + "_HISTORY") + " WHERE " + id +
+               " = ? AND ACTION_TYPE_ID <> 1)";
+    };
+    kinds_[kBibKind.table].facts = connection_.Prepare(
+        "SELECT (SELECT MIN(BIB_ID) FROM " + Table("BIB_MASTER") + " WHERE BIB_ID = ?), " + newest("BIB", "BIB_ID") +
+        ", (SELECT MIN(LIBRARY_ID) FROM " + Table("LIBRARY") + " WHERE LIBRARY_ID = ?)");
+    kinds_[kHoldingsKind.table].facts =
+        connection_.Prepare("SELECT (SELECT MIN(MFHD_ID) FROM " + Table("MFHD_MASTER") + " WHERE MFHD_ID = ?), " +
+                            newest("MFHD", "MFHD_ID") + ", (SELECT MIN(BIB_ID) FROM " + Table("BIB_MFHD") +
+                            " WHERE MFHD_ID = ? AND BIB_ID = ?), (SELECT MIN(LOCATION_ID) FROM " + Table("LOCATION") +
+                            " WHERE LOCATION_CODE = ?)");
+    kinds_[kAuthorityKind.table].facts =
+        connection_.Prepare("SELECT (SELECT MIN(AUTH_ID) FROM " + Table("AUTH_MASTER") + " WHERE AUTH_ID = ?), " +
+                            newest("AUTH", "AUTH_ID"));
     operatorId_ = operatorId;
     catalogingLocations_.clear();
     signedOn_ = true;
     return kSuccess;
 }
 
-bool CatalogSession::RecordExists(const RecordKind& kind, std::int32_t id) {
-    odbc::Statement& s = *kinds_.at(kind.table).exists;
-    s.BindInt32(1, id);
-    return First(s).has_value();
-}
-
-bool CatalogSession::LibraryExists(std::int32_t libraryId) {
-    libraryExists_->BindInt32(1, libraryId);
-    return First(*libraryExists_).has_value();
-}
-
-bool CatalogSession::HoldingsBelongToBib(std::int32_t mfhdId, std::int32_t bibId) {
-    bibOfHoldings_->BindInt32(1, mfhdId);
-    bibOfHoldings_->BindInt32(2, bibId);
-    return First(*bibOfHoldings_).has_value();
-}
-
-std::optional<std::string> CatalogSession::LocationId(const std::string& code) {
-    locationByCode_->BindText(1, code);
-    return First(*locationByCode_);
+CatalogSession::RecordFacts CatalogSession::Facts(const RecordKind& kind, std::int32_t id, const DateTime& lastModified,
+                                                  std::int32_t other, const std::string& locationCode) {
+    odbc::Statement& s = *kinds_.at(kind.table).facts;
+    int p = 0;
+    s.BindInt32(++p, id);
+    s.BindInt32(++p, id);
+    if (&kind == &kBibKind) s.BindInt32(++p, other);
+    if (&kind == &kHoldingsKind) {
+        s.BindInt32(++p, id);
+        s.BindInt32(++p, other);
+        s.BindText(++p, locationCode);
+    }
+    s.Execute();
+    RecordFacts facts;
+    if (!s.Fetch()) return facts;
+    facts.exists = s.Text(1).has_value();
+    const std::optional<std::string> newest = s.Text(2);
+    facts.updatedSince = newest && !newest->empty() && Seconds(DateTime::Parse(*newest)) > Seconds(lastModified);
+    if (&kind == &kBibKind) facts.libraryExists = s.Text(3).has_value();
+    if (&kind == &kHoldingsKind) {
+        facts.belongsToBib = s.Text(3).has_value();
+        facts.locationId = s.Text(4);
+    }
+    return facts;
 }
 
 bool CatalogSession::CatalogingLocationValid(std::int32_t locationId) {
@@ -106,14 +112,6 @@ bool CatalogSession::CatalogingLocationValid(std::int32_t locationId) {
     const bool valid = First(s).has_value();
     catalogingLocations_.emplace(locationId, valid);
     return valid;
-}
-
-bool CatalogSession::UpdatedSince(const RecordKind& kind, std::int32_t id, const DateTime& lastModified) {
-    odbc::Statement& s = *kinds_.at(kind.table).newest;
-    s.BindInt32(1, id);
-    const auto text = First(s);
-    if (!text || text->empty()) return false;
-    return Seconds(DateTime::Parse(*text)) > Seconds(lastModified);
 }
 
 }  // namespace linkmend

@@ -24,19 +24,23 @@ public:
     std::string Table(std::string_view name) const { return prefix_ + std::string(name); }
     const std::string& OperatorId() const { return operatorId_; }
 
-    bool RecordExists(const RecordKind& kind, std::int32_t id);
-    bool LibraryExists(std::int32_t libraryId);
-    bool HoldingsBelongToBib(std::int32_t mfhdId, std::int32_t bibId);
-    // LOCATION_ID of a location code, as the database gives it; nullopt for an unknown code.
-    std::optional<std::string> LocationId(const std::string& code);
+    // What a replace checks about its record, read in one statement.
+    struct RecordFacts {
+        bool exists = false;
+        bool libraryExists = false;             // bibliographic: the owning library given
+        bool belongsToBib = false;              // holdings: linked to the bib given
+        std::optional<std::string> locationId;  // holdings: LOCATION_ID of the code given; none unknown
+        bool updatedSince = false;              // a history entry after its creation is later than the date given
+    };
+    // `other` is the owning library of a bib, the bib of holdings; `locationCode` that of holdings.
+    RecordFacts Facts(const RecordKind& kind, std::int32_t id, const DateTime& lastModified, std::int32_t other,
+                      const std::string& locationCode);
     // A cataloguing location of the operator's profile (remembered until the next sign-on).
     bool CatalogingLocationValid(std::int32_t locationId);
-    // The record's newest history entry after its creation is later than the date it was read with.
-    bool UpdatedSince(const RecordKind& kind, std::int32_t id, const DateTime& lastModified);
 
 private:
     struct KindLookups {
-        std::optional<odbc::Statement> exists, newest;
+        std::optional<odbc::Statement> facts;
     };
     void DropStatements();
     static std::optional<std::string> First(odbc::Statement& s);
@@ -47,7 +51,6 @@ private:
     std::string operatorId_;
     bool signedOn_ = false;
     std::unordered_map<std::string, KindLookups> kinds_;
-    std::optional<odbc::Statement> libraryExists_, bibOfHoldings_, locationByCode_;
     std::unordered_map<std::int32_t, bool> catalogingLocations_;
 };
 

@@ -73,11 +73,12 @@ std::int32_t CatalogWriter::ReplaceBibRecord(std::int32_t bibId, const std::stri
         }
         return w.store.Write(kBibKind, bibId, record, w.record.LinkIndexRows(), catalogingLocationId,
                              [&](std::vector<MasterValue>& master) {
-                                 if (!w.session.RecordExists(kBibKind, bibId)) return kBadRecordId;
-                                 if (!w.session.LibraryExists(owningLibraryId)) return kBadOwningLibrary;
+                                 const auto facts = w.session.Facts(kBibKind, bibId, lastModified, owningLibraryId, {});
+                                 if (!facts.exists) return kBadRecordId;
+                                 if (!facts.libraryExists) return kBadOwningLibrary;
                                  if (!w.session.CatalogingLocationValid(catalogingLocationId))
                                      return kBadCatalogingLocation;
-                                 if (w.session.UpdatedSince(kBibKind, bibId, lastModified)) return kUpdatedSinceRead;
+                                 if (facts.updatedSince) return kUpdatedSinceRead;
                                  master = {owningLibraryId, std::string(suppressed ? "Y" : "N")};
                                  return kSuccess;
                              });
@@ -102,14 +103,15 @@ std::int32_t CatalogWriter::ReplaceHoldingsRecord(std::int32_t mfhdId, const std
         }
         return w.store.Write(kHoldingsKind, mfhdId, record, w.record.LinkIndexRows(), catalogingLocationId,
                              [&](std::vector<MasterValue>& master) {
-                                 if (!w.session.RecordExists(kHoldingsKind, mfhdId)) return kBadRecordId;
-                                 if (!w.session.HoldingsBelongToBib(mfhdId, bibId)) return kBadLinkedBib;
-                                 const auto locationId = w.session.LocationId(code852b);
+                                 const auto facts =
+                                     w.session.Facts(kHoldingsKind, mfhdId, lastModified, bibId, code852b);
+                                 if (!facts.exists) return kBadRecordId;
+                                 if (!facts.belongsToBib) return kBadLinkedBib;
+                                 const auto& locationId = facts.locationId;
                                  if (!locationId) return kBadLocationCode;
                                  if (!w.session.CatalogingLocationValid(catalogingLocationId))
                                      return kBadCatalogingLocation;
-                                 if (w.session.UpdatedSince(kHoldingsKind, mfhdId, lastModified))
-                                     return kUpdatedSinceRead;
+                                 if (facts.updatedSince) return kUpdatedSinceRead;
                                  master = {static_cast<std::int32_t>(std::atoi(locationId->c_str())),
                                            std::string(suppressed ? "Y" : "N")};
                                  return kSuccess;
@@ -132,11 +134,11 @@ std::int32_t CatalogWriter::ReplaceAuthorityRecord(std::int32_t authId, const st
         }
         return w.store.Write(kAuthorityKind, authId, record, w.record.LinkIndexRows(), catalogingLocationId,
                              [&](std::vector<MasterValue>&) {
-                                 if (!w.session.RecordExists(kAuthorityKind, authId)) return kBadRecordId;
+                                 const auto facts = w.session.Facts(kAuthorityKind, authId, lastModified, 0, {});
+                                 if (!facts.exists) return kBadRecordId;
                                  if (!w.session.CatalogingLocationValid(catalogingLocationId))
                                      return kBadCatalogingLocation;
-                                 if (w.session.UpdatedSince(kAuthorityKind, authId, lastModified))
-                                     return kUpdatedSinceRead;
+                                 if (facts.updatedSince) return kUpdatedSinceRead;
                                  return kSuccess;
                              });
     });

@@ -86,14 +86,23 @@ bool IsRecordId(const std::string& id) {
     return value > 0 && value <= 2147483647LL;
 }
 
-// The record length at the front of the octets from `at`: nullopt when the first five octets are not
-// all digits; 0 when fewer than five remain and they are digits (a record cut short).
-std::optional<std::size_t> RecordLength(const std::string& octets, std::size_t at) {
-    const std::size_t n = std::min<std::size_t>(5, octets.size() - at);
-    for (std::size_t i = 0; i < n; ++i) {
-        if (octets[at + i] < '0' || octets[at + i] > '9') return std::nullopt;
+// The record length in the five octets of a record's front: nullopt when they are not all digits; 0
+// when fewer than five are there and they are digits (a record cut short).
+std::optional<std::size_t> RecordLength(const std::string& front) {
+    for (const char c : front) {
+        if (c < '0' || c > '9') return std::nullopt;
     }
-    return n < 5 ? 0 : std::stoul(octets.substr(at, 5));
+    return front.size() < 5 ? 0 : std::stoul(front);
+}
+
+// Up to n octets of the file from `at` (fewer at its end).
+std::string ReadAt(std::ifstream& in, std::size_t at, std::size_t n) {
+    std::string out(n, '\0');
+    in.clear();
+    in.seekg(static_cast<std::streamoff>(at));
+    in.read(out.data(), static_cast<std::streamsize>(n));
+    out.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return out;
 }
 
 std::string ReadList(const std::string& list, Originals& o) {
@@ -140,7 +149,11 @@ void OriginalsPaths(const std::string& given, std::string& path, std::string& li
 std::string ReadOriginals(const std::string& given, Originals& o) {
     o = Originals();
     OriginalsPaths(given, o.path, o.listPath);
-    if (!ReadWhole(o.path, o.octets)) return "The originals file " + o.path + " cannot be read.";
+    auto file = std::make_unique<std::ifstream>(o.path, std::ios::binary);
+    if (!*file || !file->seekg(0, std::ios::end)) return "The originals file " + o.path + " cannot be read.";
+    const std::streamoff end = file->tellg();
+    if (end < 0) return "The originals file " + o.path + " cannot be read.";
+    const auto size = static_cast<std::size_t>(end);
     std::string list;
     if (!ReadWhole(o.listPath, list)) {
         return "The originals file " + o.path + " has no list of its records beside it (" + o.listPath + ").";
@@ -154,12 +167,13 @@ std::string ReadOriginals(const std::string& given, Originals& o) {
     std::size_t at = 0;
     for (std::size_t k = 0; k < o.records.size(); ++k) {
         const std::string which = " (record " + std::to_string(k + 1) + ").";
-        if (at >= o.octets.size()) return truncated + ", it holds " + std::to_string(k) + ".";
-        const auto length = RecordLength(o.octets, at);
+        if (at >= size) return truncated + ", it holds " + std::to_string(k) + ".";
+        const auto length = RecordLength(ReadAt(*file, at, 5));
         if (!length) return notMarc + which;
-        if (*length == 0 || at + *length > o.octets.size())
+        if (*length == 0 || at + *length > size)
             return truncated + "; record " + std::to_string(k + 1) + " is cut short.";
-        const std::string record = o.octets.substr(at, *length);
+        const std::string record = ReadAt(*file, at, *length);
+        if (record.size() != *length) return "The originals file " + o.path + " cannot be read.";
         if (!marc.IsMarc(record)) return notMarc + which + " " + marc.IsMarcErrorText() + ".";
         o.records[k].offset = at;
         o.records[k].length = *length;
@@ -167,15 +181,24 @@ std::string ReadOriginals(const std::string& given, Originals& o) {
     }
     // After the listed records there may be the start of one more that a stopped run saved and never
     // wrote back: it is left out. Anything else is damage.
-    if (at < o.octets.size()) {
-        const auto length = RecordLength(o.octets, at);
+    if (at < size) {
+        const auto length = RecordLength(ReadAt(*file, at, 5));
         if (!length) return notMarc + " (after record " + std::to_string(o.records.size()) + ").";
-        if (*length > 0 && at + *length < o.octets.size()) {
+        if (*length > 0 && at + *length < size) {
             return "The originals file " + o.path + " holds more records than its list " + o.listPath +
                    " names: the list is truncated.";
         }
     }
+    o.file = std::move(file);
     return {};
+}
+
+std::string Originals::Octets(const SavedOriginal& saved) const {
+    std::string octets = file ? ReadAt(*file, saved.offset, saved.length) : std::string();
+    if (octets.size() != saved.length)
+        throw RunFileError(
+            path, "The originals file " + path + " cannot be read (record at " + std::to_string(saved.offset) + ").");
+    return octets;
 }
 
 }  // namespace linkmend

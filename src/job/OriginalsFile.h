@@ -10,6 +10,8 @@
 // record more than lines (never written).
 #include <chrono>
 #include <cstddef>
+#include <fstream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,12 +55,15 @@ struct SavedOriginal {
     std::optional<DateTime> written;
 };
 
+// The pair as read: the list in memory, the records left in their file and read one at a time when
+// asked for, so that a restore of any size takes little memory.
 struct Originals {
     std::string path, listPath;
-    std::string octets;  // the whole originals file
     std::vector<SavedOriginal> records;
+    std::unique_ptr<std::ifstream> file;  // open on path once the pair has been checked
 
-    std::string Octets(const SavedOriginal& saved) const { return octets.substr(saved.offset, saved.length); }
+    // A saved record's octets; RunFileError when the file can no longer give them.
+    std::string Octets(const SavedOriginal& saved) const;
 };
 
 // The list beside an originals file ("X.Originals.mrc": "X.Originals.txt"); given the list, the file.

@@ -36,8 +36,8 @@ void OriginalsWriter::Save(const Candidate& candidate, const std::string& stored
     pendingLine_ = start.size();
 }
 
-// The date is in the system's hands at once; a killed program can cost only the last line's date,
-// which a restore does without.
+// The date goes to the system with the next record's line (or the close): a killed program can
+// cost only the last line's date, which a restore does without (that record keeps its own date).
 void OriginalsWriter::Written(const DateTime& date) {
     // Dates repeat (a sink that stamps no date gives the same one every time): formatted once each.
     if (!formatted_ || date.Days() != lastDate_.Days()) {
@@ -46,7 +46,7 @@ void OriginalsWriter::Written(const DateTime& date) {
         formatted_ = true;
     }
     const std::string& end = lastDateText_;
-    list_->WriteLine(end);
+    list_->WriteLineWithNext(end);
     recordsEnd_ += static_cast<long long>(pendingRecord_);
     listEnd_ += static_cast<long long>(pendingLine_ + end.size() + 2);
     pendingRecord_ = pendingLine_ = 0;

@@ -24,6 +24,11 @@ void TextFile::WriteLine(const std::string& text) {
     Flush();
 }
 
+void TextFile::WriteLineWithNext(const std::string& text) {
+    Put(text);
+    Put("\r\n");
+}
+
 void TextFile::WriteRaw(const std::string& octets) {
     Put(octets);
     Flush();

@@ -43,6 +43,8 @@ public:
     void WriteLine(const std::string& text);
     // Writes octets as they are (no line end), flushed the same way.
     void WriteRaw(const std::string& octets);
+    // Writes the text and CR LF, handed to the system with the next flush (or the close).
+    void WriteLineWithNext(const std::string& text);
     // Hands what is buffered to the system; throws RunFileError when the write fails.
     void HandOver();
     // Hands what was written to the disk itself (it is already in the system's hands).

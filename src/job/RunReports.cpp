@@ -15,9 +15,11 @@ void RunReports::Begin(const std::string& folder, const DateTime& start, bool pr
 }
 
 Flushing RunReports::FlushingOf(ReportFile file) const {
-    if (holdLines_) return Flushing::AtClose;
+    // The change report is for reading (the originals file is what a stopped run can be undone
+    // from): it goes to the system in blocks.
+    if (holdLines_ || file == ReportFile::Changes) return Flushing::AtClose;
     // The lists of what a production run did to the database outlast a crash of the machine; the
-    // change report is for reading, and the originals file syncs what it must itself.
+    // originals file syncs what it must itself.
     const bool durable = production_ && (file == ReportFile::BibsWithNoUrls || file == ReportFile::ChangedRecords);
     return durable ? Flushing::EachLineToDisk : Flushing::EachLine;
 }

@@ -152,8 +152,9 @@ constexpr DriverSettings kDrivers[] = {
      .unnamed = false,
      .rewriteSelectUnique = true,
      .functionProbe = kSqliteFunctionProbe,
-     .missingFunctions = "The SQLite extension linkmend_sqlite (RAWTOHEX, HEXTORAW, CHR) is not loaded: name the "
-                         "module linkmend_sqlite.so in the data source's LoadExt setting",
+     .missingFunctions =
+         "The SQLite extension linkmend_sqlite (RAWTOHEX, HEXTORAW, CHR, LINKMEND_OCTETS) is not loaded: name the "
+         "module linkmend_sqlite.so in the data source's LoadExt setting",
      .onConnect = {},
      // The reading data source opens the file read-only (mode=ro): the file itself refuses writes.
      .readOnlySession = {},

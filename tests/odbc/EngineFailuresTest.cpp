@@ -31,9 +31,10 @@ TEST_P(EngineFailures, RefusedConnectionsSayWhy) {
                           "", "connect failed"}
                    : Case{Db().Dsn(), "not-the-password", "password authentication failed"},
         // A database without RAWTOHEX: SQLite without the extension, PostgreSQL without the schema's functions.
-        IsSqlite() ? Case{sqlite("LinkmendNoExtension", {{"Database", ":memory:"}}), "",
-                          "The SQLite extension linkmend_sqlite (RAWTOHEX, HEXTORAW, CHR) is not loaded"}
-                   : Case{Db().Dsn(), Db().Pwd(), "The database lacks the functions rawtohex and hextoraw"},
+        IsSqlite()
+            ? Case{sqlite("LinkmendNoExtension", {{"Database", ":memory:"}}), "",
+                   "The SQLite extension linkmend_sqlite (RAWTOHEX, HEXTORAW, CHR, LINKMEND_OCTETS) is not loaded"}
+            : Case{Db().Dsn(), Db().Pwd(), "The database lacks the functions rawtohex and hextoraw"},
     };
     for (const auto& c : cases) {
         if (&c == &cases[2] && !IsSqlite()) {

@@ -73,22 +73,21 @@ PreparedQuery::PreparedQuery(VgerReaderDllClass6& engine, odbc::StmtHandle state
 
 PreparedQuery::~PreparedQuery() = default;
 
-void PreparedQuery::Bind(int index, std::int64_t number) {
-    if (index < 1) return;
+PreparedQuery::Value* PreparedQuery::Slot(int index, bool isText) {
+    if (index < 1) return nullptr;
     if (values_.size() < static_cast<std::size_t>(index)) values_.resize(static_cast<std::size_t>(index));
     Value& v = values_[static_cast<std::size_t>(index) - 1];
     v.bound = true;
-    v.isText = false;
-    v.number = number;
+    v.isText = isText;
+    return &v;
+}
+
+void PreparedQuery::Bind(int index, std::int64_t number) {
+    if (Value* v = Slot(index, false)) v->number = number;
 }
 
 void PreparedQuery::Bind(int index, std::string_view text) {
-    if (index < 1) return;
-    if (values_.size() < static_cast<std::size_t>(index)) values_.resize(static_cast<std::size_t>(index));
-    Value& v = values_[static_cast<std::size_t>(index) - 1];
-    v.bound = true;
-    v.isText = true;
-    v.text.assign(text);
+    if (Value* v = Slot(index, true)) v->text.assign(text);
 }
 
 void PreparedQuery::ReadAsOctets(int column) {

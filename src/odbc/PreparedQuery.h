@@ -44,6 +44,8 @@ private:
     friend class VgerReaderDllClass6;
     struct Value;
     [[noreturn]] void Fail(std::int16_t rc);
+    // The value of marker `index` (from 1), marked bound as text or number; null for no marker.
+    Value* Slot(int index, bool isText);
 
     VgerReaderDllClass6& engine_;
     odbc::StmtHandle statement_;

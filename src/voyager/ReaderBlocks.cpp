@@ -5,6 +5,7 @@
 
 #include "base/Text.h"
 #include "odbc/PreparedQuery.h"
+#include "voyager/HoldingsMaster.h"
 #include "voyager/RecordSegments.h"
 #include "voyager/SqlText.h"
 #include "voyager/VgerReaderClass7.h"
@@ -117,31 +118,31 @@ RecordBlock VgerReaderClass7::RetrieveRecordBlock(const BlockRequest& request) {
     for (const std::string& id : request.bibs) bibs.Add(id), libraries.Add(id);
     for (const std::string& id : request.authorities) auths.Add(id);
     const std::string& prefix = tableNamePrefix_;
-    // The history is read before the segments: a record saved after its history was read then has a
+    // Each kind's records: an entry for every id asked for, then the history, then the segments. The
+    // history is read before the segments: a record saved after its history was read then has a
     // newer history row than the date it goes to the write-back with, which refuses it (41), whether
     // or not the block's statements see one moment of the database.
-    const auto readHistory = [&](const char* table, const char* idColumn, const IdKeys& ids, bool earliestCreation,
-                                 const auto& historyOf) {
+    const auto readRecords = [&](auto& records, const IdKeys& ids, const char* kind, VgerTable data,
+                                 std::size_t segmentSize, bool earliestCreation) {
+        for (const std::int64_t id : ids.values) records[ids.keys.at(id)];
+        const std::string idColumn = std::string(kind) + "_ID";
         std::unordered_map<std::string, HistoryPick> picks;
-        BlockQuery(std::string("SELECT ") + idColumn + ", ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID FROM " + prefix +
-                       table + " WHERE " + idColumn,
-                   std::string(" ORDER BY ") + idColumn + ", ACTION_DATE DESC", ids.values,
-                   [&](const PreparedQuery& q) {
+        BlockQuery("SELECT " + idColumn + ", ACTION_DATE, OPERATOR_ID, ACTION_TYPE_ID FROM " + prefix + kind +
+                       "_HISTORY WHERE " + idColumn,
+                   " ORDER BY " + idColumn + ", ACTION_DATE DESC", ids.values, [&](const PreparedQuery& q) {
                        if (const std::string* key = ids.KeyOf(q.Column(1)))
-                           picks[*key].Take(*historyOf(*key), q, earliestCreation);
+                           picks[*key].Take(records[*key].history, q, earliestCreation);
                    });
+        ReadBlockSegments(data, idColumn.c_str(), segmentSize, ids.values,
+                          [&](const std::string& column) -> std::string* {
+                              const std::string* key = ids.KeyOf(column);
+                              return key ? &records[*key].record : nullptr;
+                          });
     };
 
     // Holdings first: with owning libraries wanted, their bibs join the owning-library look-up.
     if (!holds.values.empty()) {
-        for (const std::int64_t id : holds.values) block.holdings[holds.keys[id]];
-        readHistory("MFHD_HISTORY", "MFHD_ID", holds, true,
-                    [&](const std::string& key) { return &block.holdings[key].history; });
-        ReadBlockSegments(VgerTable::MfhdData, "MFHD_ID", kHoldSegmentSize, holds.values,
-                          [&](const std::string& column) -> std::string* {
-                              const std::string* key = holds.KeyOf(column);
-                              return key ? &block.holdings[*key].record : nullptr;
-                          });
+        readRecords(block.holdings, holds, "MFHD", VgerTable::MfhdData, kHoldSegmentSize, true);
         std::vector<std::int64_t> found;
         for (const std::int64_t id : holds.values) {
             HoldBlockRecord& h = block.holdings[holds.keys[id]];
@@ -159,35 +160,19 @@ RecordBlock VgerReaderClass7::RetrieveRecordBlock(const BlockRequest& request) {
                        else if (n == 2) h.multiplyLinked = !h.bibRecordNumber.empty() && !q.Column(2).empty();
                    });
         std::unordered_map<std::string, bool> mastered;
-        BlockQuery(
-            "SELECT T1.MFHD_ID, T1.SUPPRESS_IN_OPAC, T1.LOCATION_ID, T1.NORMALIZED_CALL_NO, T1.DISPLAY_CALL_NO, "
-            "T1.CALL_NO_TYPE FROM " +
-                TableName(VgerTable::MfhdMaster) + " T1, " + prefix + "LOCATION T2 WHERE T1.MFHD_ID",
-            " AND T2.LOCATION_ID = T1.LOCATION_ID", found, [&](const PreparedQuery& q) {
-                const std::string* key = holds.KeyOf(q.Column(1));
-                if (!key || !mastered.emplace(*key, true).second) return;
-                HoldBlockRecord& h = block.holdings[*key];
-                const std::string& suppress = q.Column(2);
-                h.suppressed = !suppress.empty() && (suppress[0] == 'Y' || suppress[0] == 'y');
-                h.locationId = q.Column(3);
-                h.callNoNormalized = q.Column(4);
-                h.callNoDisplay = q.Column(5);
-                h.callNoType = q.Column(6);
-            });
+        BlockQuery(std::string("SELECT T1.MFHD_ID, ") + kHoldingsMasterColumns + " FROM " +
+                       TableName(VgerTable::MfhdMaster) + " T1, " + prefix + "LOCATION T2 WHERE T1.MFHD_ID",
+                   " AND T2.LOCATION_ID = T1.LOCATION_ID", found, [&](const PreparedQuery& q) {
+                       const std::string* key = holds.KeyOf(q.Column(1));
+                       if (key && mastered.emplace(*key, true).second) TakeHoldingsMaster(block.holdings[*key], q, 2);
+                   });
         if (request.holdingsBibLibraries)
             for (const auto& [key, h] : block.holdings)
                 if (!h.bibRecordNumber.empty()) libraries.Add(h.bibRecordNumber);
     }
 
     if (!bibs.values.empty()) {
-        for (const std::int64_t id : bibs.values) block.bibs[bibs.keys[id]];
-        readHistory("BIB_HISTORY", "BIB_ID", bibs, false,
-                    [&](const std::string& key) { return &block.bibs[key].history; });
-        ReadBlockSegments(VgerTable::BibData, "BIB_ID", kBibSegmentSize, bibs.values,
-                          [&](const std::string& column) -> std::string* {
-                              const std::string* key = bibs.KeyOf(column);
-                              return key ? &block.bibs[*key].record : nullptr;
-                          });
+        readRecords(block.bibs, bibs, "BIB", VgerTable::BibData, kBibSegmentSize, false);
     }
     if (!libraries.values.empty()) {
         // A record that came up empty has no metadata, but its owning library is looked up anyway.
@@ -211,14 +196,7 @@ RecordBlock VgerReaderClass7::RetrieveRecordBlock(const BlockRequest& request) {
         if (b.record.empty()) b.history.Clear();
 
     if (!auths.values.empty()) {
-        for (const std::int64_t id : auths.values) block.authorities[auths.keys[id]];
-        readHistory("AUTH_HISTORY", "AUTH_ID", auths, false,
-                    [&](const std::string& key) { return &block.authorities[key].history; });
-        ReadBlockSegments(VgerTable::AuthData, "AUTH_ID", kAuthSegmentSize, auths.values,
-                          [&](const std::string& column) -> std::string* {
-                              const std::string* key = auths.KeyOf(column);
-                              return key ? &block.authorities[*key].record : nullptr;
-                          });
+        readRecords(block.authorities, auths, "AUTH", VgerTable::AuthData, kAuthSegmentSize, false);
         for (auto& [key, a] : block.authorities)
             if (a.record.empty()) a.history.Clear();
     }

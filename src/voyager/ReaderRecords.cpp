@@ -3,6 +3,7 @@
 #include "base/Error.h"
 #include "base/Text.h"
 #include "odbc/PreparedQuery.h"
+#include "voyager/HoldingsMaster.h"
 #include "voyager/RecordSegments.h"
 #include "voyager/SqlText.h"
 #include "voyager/VgerReaderClass7.h"
@@ -128,18 +129,11 @@ void VgerReaderClass7::ReadHoldMetadata() {
     hold_.bibRecordNumber = links.Column(1);
     hold_.multiplyLinked = !hold_.bibRecordNumber.empty() && links.Fetch() && !links.Column(1).empty();
     ReadHistory("MFHD_HISTORY", "MFHD_ID", id, hold_.history, true);
-    const PreparedQuery& q = QueryById(
-        "SELECT T1.SUPPRESS_IN_OPAC, T1.LOCATION_ID, T1.NORMALIZED_CALL_NO, T1.DISPLAY_CALL_NO, "
-        "T1.CALL_NO_TYPE, T2.LOCATION_CODE FROM " +
-            TableName(VgerTable::MfhdMaster) + " T1, " + tableNamePrefix_ +
-            "LOCATION T2 WHERE T1.MFHD_ID = ? AND T2.LOCATION_ID = T1.LOCATION_ID",
-        id);
-    const std::string& suppress = q.Column(1);
-    hold_.suppressed = !suppress.empty() && (suppress[0] == 'Y' || suppress[0] == 'y');
-    hold_.locationId = q.Column(2);
-    hold_.callNoNormalized = q.Column(3);
-    hold_.callNoDisplay = q.Column(4);
-    hold_.callNoType = q.Column(5);
+    const PreparedQuery& q = QueryById(std::string("SELECT ") + kHoldingsMasterColumns + ", T2.LOCATION_CODE FROM " +
+                                           TableName(VgerTable::MfhdMaster) + " T1, " + tableNamePrefix_ +
+                                           "LOCATION T2 WHERE T1.MFHD_ID = ? AND T2.LOCATION_ID = T1.LOCATION_ID",
+                                       id);
+    TakeHoldingsMaster(hold_, q, 1);
     TranslateHoldLocation();
 }
 

@@ -23,17 +23,12 @@ struct Read {
 };
 
 Read Translate(bool toUtf8, const std::string& in, WorkingSets sets = {}, Encoding encoding = Encoding::Marc8) {
-    Read r;
-    TranslateOptions options;
-    options.encoding = encoding;
-    r.result = toUtf8 ? Marc8ToUtf8(in, sets, options, r.text) : Utf8ToMarc8(in, sets, options, r.text);
-    r.sets = sets;
+    Read r{"", {}, sets};
+    const TranslateOptions options{encoding, false};
+    r.result = toUtf8 ? Marc8ToUtf8(in, r.sets, options, r.text) : Utf8ToMarc8(in, r.sets, options, r.text);
     return r;
 }
 Read ToUtf8(const std::string& m, WorkingSets s = {}, Encoding e = Encoding::Marc8) { return Translate(true, m, s, e); }
-Read ToMarc8(const std::string& u, WorkingSets s = {}, Encoding e = Encoding::Marc8) {
-    return Translate(false, u, s, e);
-}
 
 const WorkingSets kEacc{WorkingSet::EastAsian, WorkingSet::Ansel};
 
@@ -129,7 +124,7 @@ TEST(Utf8ToMarc8, WritesEscapesOnlyWhereTheSetChanges) {
         {"{E2}{84}{93}", "{BE}", false, Encoding::O},
         {"cafe{CC}{81} {D0}{96}", "caf{E9} &#x0416;", true, Encoding::Latin1}};
     for (const auto& c : cases) {
-        const Read r = ToMarc8(X(c.from), c.sets, c.encoding);
+        const Read r = Translate(false, X(c.from), c.sets, c.encoding);
         EXPECT_OCTETS(X(c.to), r.text) << c.from;
         EXPECT_EQ(r.result.error, c.error) << c.from;
     }

@@ -28,8 +28,6 @@ const std::string kLinks = BuildRecord(kBookLeader, kLinkFields);
 // Runs cursor calls ("FindFirst 856; FindNext; sMoveLast"; an "s" in front for the subfield
 // members) and gives, for each, "+" or "-" for its result (void calls "+") and the cursor after
 // it: field index, "." subfield index, or "_" for none.
-std::int16_t Index(const std::string& a) { return static_cast<std::int16_t>(std::stoi(a)); }
-
 std::string Walk(Utf8MarcRecordClass& r, const std::string& script) {
     using R = Utf8MarcRecordClass;
     using Call = std::function<bool(R&, const std::string&)>;
@@ -48,7 +46,7 @@ std::string Walk(Utf8MarcRecordClass& r, const std::string& script) {
         {P "TestFirst", [](R& c, auto& a) { return c.M##TestFirst(a); }},            \
         {P "TestNext", [](R& c, auto& a) { return c.M##TestNext(a); }},              \
         {P "TestPrev", [](R& c, auto& a) { return c.M##TestPrev(a); }},              \
-        {P "Pointer", [](R& c, auto& a) { return c.M##Pointer(Index(a)), true; }},   \
+        {P "Pointer", [](R& c, auto& a) { return c.M##Pointer(static_cast<std::int16_t>(std::stoi(a))), true; }},   \
         {P "Delete", [](R& c, auto&) { return c.M##Delete(), c.M##Deleted(); }}
     // clang-format on
     static const std::map<std::string, Call> calls = {

@@ -31,7 +31,6 @@ TEST(Dialect, SelectUniqueBecomesSelectDistinct) {
         {"SELECT UNIQUE a FROM t WHERE n = 'it''s SELECT UNIQUE'",
          "SELECT DISTINCT a FROM t WHERE n = 'it''s SELECT UNIQUE'"},  // a doubled quote does not end a literal
         {"SELECT a FROM t WHERE LINK = 'SELECT UNIQUE x'", nullptr},
-        {"SELECT a FROM t WHERE n = 'it''s SELECT UNIQUE'", nullptr},
         {"SELECT \"UNIQUE\" FROM t", nullptr},
         {"SELECT a FROM t -- SELECT UNIQUE b", nullptr},
         {"SELECT a /* SELECT UNIQUE */ FROM t", nullptr},

@@ -7,7 +7,10 @@ Picks mutation sites in the compiled sources under src/ (not src/marc/generated/
 applies each mutant to a scratch copy of the tree (build-mutate/wJ/src), rebuilds the test programs of
 the mutant's folder in that copy's build tree (build-mutate/wJ/build) and runs their CTest tests,
 stopping at the first failure. The tests of src/X/ are those under tests/X/; mutants in the folders of
-GOLDEN_FOLDERS also run the whole-run golden tests (tests/golden). The real tree is never written.
+GOLDEN_FOLDERS also run the whole-run golden tests (tests/golden). A mutant that survives them meets the
+whole-program tests (tests/golden and tests/app, but the packaging ones) as a second stage, unless
+--folder-only is given (the figures before 2026-12-06 evening were taken that way). The real tree is
+never written.
 Each result line goes to tools/mutate/results-LABEL.txt as it comes; survivors follow with their diff.
 """
 import argparse
@@ -28,6 +31,10 @@ ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 SKIP_DIRS = ("src/marc/generated/", "src/odbc/sqlite/")
 GOLDEN_FOLDERS = {"job", "voyager", "catalog", "app"}
 GOLDEN_TARGETS = ["linkmend", "linkmend_sqlite", "linkmend_pgcluster"]
+# The second stage: tests of the whole program, which every library's code runs under. Building and
+# installing a package catches nothing a run does not and takes as long as the rest.
+WHOLE_PROGRAM_FOLDERS = ("golden", "app")
+WHOLE_PROGRAM_SKIP = re.compile(r"^app_(Package|Install)$")
 KINDS = ["compare", "constant", "drop", "return", "andor"]
 DEFAULT_SEED = 8560
 CONFIGURE = ["-G", "Ninja", "-DCMAKE_BUILD_TYPE=Debug", "-DCMAKE_CXX_FLAGS_DEBUG=-O0", "-DCMAKE_C_FLAGS_DEBUG=-O0",
@@ -410,15 +417,27 @@ class Campaign:
             return None
 
     def tests_for(self, site):
+        """The folder and its stages: (key, CTest names, build targets), cheapest first."""
         folder = site["path"].split("/")[1]
         names, targets = list(self.folders.get(folder, ([], set()))[0]), set(self.folders.get(folder, ([], set()))[1])
         if folder in GOLDEN_FOLDERS and "golden" in self.folders:
             names += self.folders["golden"][0]
             targets |= self.folders["golden"][1]
-        return folder, names, targets
+        stages = [(folder, names, targets)] if names else []
+        if not self.opts.folder_only:
+            later, later_targets = [], set()
+            for other in WHOLE_PROGRAM_FOLDERS:
+                chosen = [n for n in self.folders.get(other, ([], set()))[0]
+                          if n not in names and not WHOLE_PROGRAM_SKIP.match(n)]
+                if chosen:
+                    later += chosen
+                    later_targets |= self.folders[other][1]
+            if later:
+                stages.append((folder + "+program", later, later_targets))
+        return folder, stages
 
     def timeout_for(self, worker, folder, names, targets):
-        """Three times the unmutated run of the folder's tests (measured once, by the first worker to need it)."""
+        """Three times the unmutated run of a stage's tests (measured once, by the first worker to need it)."""
         with self.lock:
             entry = self.baseline.setdefault(folder, {"event": threading.Event(), "seconds": None})
             mine = "owner" not in entry
@@ -452,19 +471,22 @@ class Campaign:
             if job is None:
                 return
             number, key, site = job
-            folder, names, targets = self.tests_for(site)
-            if not names:
+            folder, stages = self.tests_for(site)
+            if not stages:
                 outcome = ("survived", "no tests")
                 seconds = 0.0
             else:
-                timeout = self.timeout_for(worker, folder, names, targets)
+                timeouts = [self.timeout_for(worker, *stage) for stage in stages]
                 path = os.path.join(worker.src, site["path"])
                 original, mutated = mutant_text(site)
                 began = time.monotonic()
                 try:
                     with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
                         f.write(mutated)
-                    outcome = worker.build_and_test(names, targets, timeout)
+                    for (_, names, targets), timeout in zip(stages, timeouts):
+                        outcome = worker.build_and_test(names, targets, timeout)
+                        if outcome[0] != "survived":
+                            break
                 finally:
                     with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
                         f.write(original)
@@ -517,6 +539,8 @@ def main():
     parser.add_argument("--work", default=os.path.join(ROOT, "build-mutate"), help="scratch folder")
     parser.add_argument("--label", default="run", help="results go to tools/mutate/results-LABEL.txt")
     parser.add_argument("--resume", action="store_true", help="keep the results already in the results file")
+    parser.add_argument("--folder-only", action="store_true",
+                        help="no second stage: a mutant meets only its folder's tests (and the golden ones)")
     parser.add_argument("--list", action="store_true", help="print the first COUNT mutants' diffs and stop")
     opts = parser.parse_args()
     work = os.path.abspath(opts.work)
@@ -540,8 +564,9 @@ def main():
                     campaign.done[m.group(2)] = m.group(1).replace("-", " ")
     else:
         open(results, "w").close()
-    campaign.log("# mutate.py --count %d --seed %d%s: %d sites, %d worker(s), %s"
-                 % (opts.count, opts.seed, " --only " + opts.only if opts.only else "", len(order), opts.jobs,
+    campaign.log("# mutate.py --count %d --seed %d%s%s: %d sites, %d worker(s), %s"
+                 % (opts.count, opts.seed, " --only " + opts.only if opts.only else "",
+                    " --folder-only" if opts.folder_only else "", len(order), opts.jobs,
                     time.strftime("%Y-%m-%d %H:%M")))
     signal.signal(signal.SIGTERM, interrupted)
     threads = []

@@ -188,6 +188,11 @@ private:
             // Each subfield starts in the default sets, so that readers which convert subfield by
             // subfield read it the same way.
             if (base.cp == 0x1D || base.cp == 0x1E || base.cp == 0x1F) ResetSets();
+            // The subfield code is structure, not text: an "&" there is the code, never a reference.
+            if (base.cp == 0x1F && IsSubfieldCode(in_, k)) {
+                out_.append(in_.data() + i, 2);
+                return k + 1;
+            }
         }
         Marc8Character baseForm = Encode(base, i);
         if (baseForm.error && base.valid) {

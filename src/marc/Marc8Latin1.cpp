@@ -54,6 +54,11 @@ bool Differs(const std::string& out, std::size_t start, std::string_view in) {
 TranslateResult Latin1ToUtf8(std::string_view in, std::string& out) {
     const std::size_t start = out.size();
     for (std::size_t i = 0; i < in.size();) {
+        if (in[i] == '\x1F' && IsSubfieldCode(in, i + 1)) {  // the code is structure, never a reference
+            out.append(in.data() + i, 2);
+            i += 2;
+            continue;
+        }
         std::uint32_t cp;
         if (const std::size_t length = ReadNumericReference(in, i, cp)) {
             AppendUtf8(out, cp);
@@ -74,6 +79,11 @@ TranslateResult Utf8ToLatin1(std::string_view in, std::string& out) {
     const std::size_t start = out.size();
     bool error = false;
     for (std::size_t i = 0; i < in.size();) {
+        if (in[i] == '\x1F' && IsSubfieldCode(in, i + 1)) {
+            out.append(in.data() + i, 2);
+            i += 2;
+            continue;
+        }
         const Utf8Decoded ch = DecodeUtf8(in, i);
         i += ch.length;
         std::uint32_t referenced;

@@ -49,6 +49,10 @@ void AppendNumericReference(std::string& out, std::uint32_t cp);
 // makes a delimiter or terminator).
 std::size_t ReadNumericReference(std::string_view s, std::size_t i, std::uint32_t& cp);
 
+// True when s[i] is a subfield code as the translations read one after a delimiter: a graphic
+// ASCII octet, copied as it stands in every direction (an "&" there is the code, not a reference).
+inline bool IsSubfieldCode(std::string_view s, std::size_t i) { return i < s.size() && s[i] > 0x20 && s[i] < 0x7F; }
+
 // ---- Working sets and escape sequences -----------------------------------------------------------
 
 struct WorkingSets {

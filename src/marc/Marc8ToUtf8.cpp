@@ -78,13 +78,10 @@ private:
         if (c < 0x20) {
             FlushMarks();  // a mark with no base in this subfield stays with what came before
             out_.push_back(static_cast<char>(c));
-            if (c == kDelimiter && i + 1 < in_.size()) {
+            if (c == kDelimiter && IsSubfieldCode(in_, i + 1)) {
                 // The subfield code is structure, not text: it is never read through G0.
-                const unsigned char code = static_cast<unsigned char>(in_[i + 1]);
-                if (code > 0x20 && code < 0x7F) {
-                    out_.push_back(static_cast<char>(code));
-                    return i + 2;
-                }
+                out_.push_back(in_[i + 1]);
+                return i + 2;
             }
             return i + 1;
         }

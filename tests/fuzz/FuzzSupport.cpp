@@ -110,9 +110,10 @@ bool IsUtf8(std::string_view s) {
 
 bool MarkWithoutBase(std::string_view text) {
     Utf8CharClass workbench;
+    // MARC-8 holds the Arabic superscript alef (a Unicode mark) as a spacing letter: a base there.
     const auto isMark = [&](std::size_t at) {
         workbench.Utf8Char(text.substr(at));
-        return workbench.Utf8CharCategory().compare(0, 1, "M") == 0;
+        return workbench.Utf8CharCategory().compare(0, 1, "M") == 0 && text.substr(at, 2) != "\xD9\xB0";
     };
     for (std::size_t i = 0; i < text.size(); ++i) {
         if ((i > 0 && static_cast<unsigned char>(text[i - 1]) >= 0x20) || !isMark(i)) continue;

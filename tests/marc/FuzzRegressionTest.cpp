@@ -29,6 +29,25 @@ TEST(FuzzRegression, Utf8ToMarc8KeepsMarksInPlaceAndFlagsDel) {
     EXPECT_TRUE(error);
 }
 
+// A subfield code "&" is the code, whatever follows it: neither written as a reference to "&" (the
+// code would become text) nor read as the start of a reference (the code would become "A").
+TEST(FuzzRegression, AnAmpersandSubfieldCodeIsNoReference) {
+    const std::string d = "\x1F", field = d + "&#x41;" + d + "b&#x41;";
+    for (const char* set : {"M", "L"}) {
+        SCOPED_TRACE(set);
+        linkmend::Utf8MarcRecordClass record;
+        record.CharacterSetIn(set);
+        record.CharacterSetOut(set);
+        std::string codes = "s s", text = field, g0 = "s", g1 = "s";
+        bool changed = false, error = false;
+        record.TranslateUtf82MarcOneField(codes, "500", text, changed, error);
+        EXPECT_EQ(text, d + "&#x41;" + d + "b&#x0026;#x41;");
+        record.TranslateMarc2Utf8Text(g0, g1, "500", text, changed, error);
+        EXPECT_EQ(text, field);
+        EXPECT_FALSE(error);
+    }
+}
+
 TEST(FuzzRegression, Marc8FieldWithNoCodeAfterADelimiterIsTranslatedSubfieldBySubfield) {
     using namespace linkmend::test;
     linkmend::Utf8MarcRecordClass record;

@@ -85,6 +85,15 @@ void CliHost::ProgressCount(const std::string& text) {
 bool CliHost::WaitForScheduledStart() {
     EndStatusLine();
     std::fprintf(stderr, "Counting down to start of batch processing of URL change request at 10:00 p.m.\n");
+    const auto secondsLeft = [](const DateTime& at) {
+        const DateTimeParts p = at.Parts();
+        return (22 * 3600) - (p.hour * 3600 + p.minute * 60 + p.second);
+    };
+    // The full hour a tick has reached, counted from 22:00: a tick up to a second before the mark
+    // has reached it (the timer ticks every two seconds, so one of them lands there), and so has a
+    // late tick past it, so that a busy machine does not skip an hour.
+    const auto hourMark = [](int left) { return (left + 3598) / 3600; };
+    int last = secondsLeft(now_());
     // The timer ticks every two seconds; Ctrl-C is the countdown's Cancel.
     for (;;) {
         for (int i = 0; i < 20; ++i) {
@@ -102,11 +111,13 @@ bool CliHost::WaitForScheduledStart() {
             std::fprintf(stderr, "Starting at %s\n", now.Format().c_str());
             return true;
         }
-        const DateTimeParts p = now.Parts();
-        const int left = (22 * 3600) - (p.hour * 3600 + p.minute * 60 + p.second);
+        const int left = secondsLeft(now);
+        const bool passedMark = hourMark(left) != hourMark(last);
+        last = left;
         char buf[64];
-        std::snprintf(buf, sizeof buf, "Time left: %02d:%02d:%02d", left / 3600, left / 60 % 60, left % 60);
-        Status(buf, left % 3600 < 2);
+        if (passedMark) std::snprintf(buf, sizeof buf, "Time left: %02d:00:00", hourMark(left));
+        else std::snprintf(buf, sizeof buf, "Time left: %02d:%02d:%02d", left / 3600, left / 60 % 60, left % 60);
+        Status(buf, passedMark);
     }
 }
 

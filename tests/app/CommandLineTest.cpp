@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/CliHost.h"
 #include "app/CommandLine.h"
 
 using namespace linkmend;
@@ -19,4 +20,17 @@ TEST(CommandLineTest, OptionsSettingsFileAndUsageErrors) {
         {{"stray", "--batch"}, "unknown option: stray"}};
     for (const auto& [args, error] : errors) EXPECT_EQ(ParseCommandLine(args).error, error);
     EXPECT_EQ(JoinCommandLine({"-i", "My Settings.ini", "--batch"}), " -i \"My Settings.ini\" --batch");
+}
+
+// Away from a terminal the countdown shows only the full hours it passes; a tick made late by a busy
+// machine, already past the hour, still shows it.
+TEST(CliHostTest, CountdownShowsEachFullHourItPassesAwayFromATerminal) {
+    const std::vector<std::string> clock = {"2024-05-01 20:59:58", "2024-05-01 21:00:01", "2024-05-01 22:00:00"};
+    std::size_t reading = 0;
+    CliHost host([&] { return DateTime::Parse(clock[std::min(reading++, clock.size() - 1)]); }, false);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(host.WaitForScheduledStart());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Counting down to start of batch processing of URL change request at 10:00 p.m.\n"
+              "Time left: 01:00:00\nStarting at 2024-05-01 22:00:00\n");
 }

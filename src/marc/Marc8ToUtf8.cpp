@@ -85,7 +85,9 @@ private:
             }
             return i + 1;
         }
-        if (c == '&' && sets_.g0 != WorkingSet::EastAsian) {
+        // A reference is basic Latin text: in another G0 set the same octets are that set's letters
+        // ("x" is a Hebrew letter in the Hebrew set), never a reference.
+        if (c == '&' && sets_.g0 == WorkingSet::Ascii) {
             std::uint32_t cp;
             if (const std::size_t length = ReadNumericReference(in_, i, cp)) {
                 Character(cp, unicode::IsMark(cp));

@@ -115,8 +115,12 @@ bool MarkWithoutBase(std::string_view text) {
         workbench.Utf8Char(text.substr(at));
         return workbench.Utf8CharCategory().compare(0, 1, "M") == 0 && text.substr(at, 2) != "\xD9\xB0";
     };
+    // A subfield code is structure: the subfield's text starts after it, as after a control octet.
+    const auto startsText = [&](std::size_t at) {
+        return at == 0 || static_cast<unsigned char>(text[at - 1]) < 0x20 || (at >= 2 && text[at - 2] == '\x1F');
+    };
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((i > 0 && static_cast<unsigned char>(text[i - 1]) >= 0x20) || !isMark(i)) continue;
+        if (!startsText(i) || !isMark(i)) continue;
         std::size_t k = i;
         while (k < text.size() && isMark(k)) k += static_cast<std::size_t>(workbench.Utf8CharOctets());
         if (k < text.size() && static_cast<unsigned char>(text[k]) >= 0x20) return true;

@@ -28,9 +28,8 @@ std::string ReadWholeFile(const std::string& path);
 // True when the octets are well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
 bool IsUtf8(std::string_view octets);
 
-// True when combining marks with no letter before them (at the start, or after a control octet: a
-// delimiter with a mark for its code, say) have a letter after them: MARC-8 can only give such
-// marks to that letter.
+// True when combining marks with no letter before them (at the start, after a control octet or
+// after a subfield code) have a letter after them: MARC-8 can only give such marks to that letter.
 bool MarkWithoutBase(std::string_view text);
 
 // The input, consumed from the front.

@@ -30,8 +30,9 @@ TEST(FuzzRegression, Utf8ToMarc8KeepsMarksInPlaceAndFlagsDel) {
 }
 
 // A subfield code "&" is the code, whatever follows it: neither written as a reference to "&" (the
-// code would become text) nor read as the start of a reference (the code would become "A").
-TEST(FuzzRegression, AnAmpersandSubfieldCodeIsNoReference) {
+// code would become text) nor read as the start of a reference (the code would become "A"). And a
+// reference is basic Latin: in the Hebrew set the same octets are "&#", resh and "5148;".
+TEST(FuzzRegression, ReferencesAreBasicLatinTextNeverASubfieldCode) {
     const std::string d = "\x1F", field = d + "&#x41;" + d + "b&#x41;";
     for (const char* set : {"M", "L"}) {
         SCOPED_TRACE(set);
@@ -46,6 +47,13 @@ TEST(FuzzRegression, AnAmpersandSubfieldCodeIsNoReference) {
         EXPECT_EQ(text, field);
         EXPECT_FALSE(error);
     }
+    linkmend::Utf8MarcRecordClass record;
+    std::string text = "\x1B(2&#x5148;\x1B(B", g0 = "s", g1 = "s";
+    bool changed = false, error = false;
+    record.TranslateMarc2Utf8Text(g0, g1, "500", text, changed, error);
+    EXPECT_EQ(text,
+              "&#\xD7\xA8"
+              "5148;");
 }
 
 TEST(FuzzRegression, Marc8FieldWithNoCodeAfterADelimiterIsTranslatedSubfieldBySubfield) {

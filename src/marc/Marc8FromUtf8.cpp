@@ -256,14 +256,28 @@ private:
             enc.error = true;
             return enc;
         }
-        std::uint32_t referenced;
-        if (ch.cp == '&' && ReadNumericReference(in_, at, referenced) > 0) {
+        if (ch.cp == '&' && ReadsAsReference(at)) {
             // A literal "&#x...;" would read back as a reference: write its ampersand as one.
             AppendNumericReference(enc.octets, '&');
             enc.region = Region::G0;
             return enc;
         }
         return EncodeCharacter(ch.cp, encoding_, sets_, WorkingSet::Ascii);
+    }
+
+    // True when the "&" at `at` is followed, once written, by the rest of a reference: its marks go
+    // in front of it in MARC-8, so what follows them follows the "&" there.
+    bool ReadsAsReference(std::size_t at) const {
+        std::size_t next = at + 1;
+        while (next < in_.size()) {
+            const Utf8Decoded mark = DecodeUtf8(in_, next);
+            if (!mark.valid || !CombiningInMarc8(mark.cp)) break;
+            next += mark.length;
+        }
+        std::string written = "&";
+        written.append(in_.substr(next, 10));  // "#x", up to six digits and ";"
+        std::uint32_t referenced;
+        return ReadNumericReference(written, 0, referenced) > 0;
     }
 
     void ResetSets() {

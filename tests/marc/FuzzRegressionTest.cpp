@@ -22,6 +22,8 @@ TEST(FuzzRegression, Utf8ToMarc8KeepsMarksInPlaceAndFlagsDel) {
     // so it stays after the first meem and takes the fatha in front of it.
     EXPECT_EQ(ToMarc8("\xD9\x85\xD9\xB0\xD9\x8E\xD9\x85", error), "\x1B(3ente\x1B(B");
     EXPECT_FALSE(error);
+    // An "&" goes after its marks in MARC-8, next to the "#x41;" the marks kept apart in UTF-8.
+    EXPECT_EQ(ToMarc8("&\xCC\x95#x41;", error), "\xED&#x0026;#x41;");
     // Marks with no letter before them keep their order.
     EXPECT_EQ(ToMarc8("\xCC\x81\xCC\x82", error), "\xE2\xE3");
     // DEL is no MARC-8 character (its octet reads as untranslatable): a flagged reference.

@@ -8,7 +8,8 @@
 #   tests/fuzz/run.sh [SECONDS] [TARGET...]      for hours: tests/fuzz/run.sh 14400
 # LINKMEND_FUZZ_SEED fixes libFuzzer's random seed (CI's runs then walk the same inputs each time).
 # LINKMEND_FUZZ_PROPERTIES_WARN=1 reports a failed property without failing the script (crashes,
-# uncaught exceptions and sanitizer reports still fail it): CI's setting while findings are open.
+# uncaught exceptions and sanitizer reports still fail it): CI's setting, so that a new finding is
+# fixed in a change of its own rather than failing an unrelated one.
 # Targets: record file marc8_to_utf8 utf8_to_marc8 ini. The corpus (build-fuzz/corpus/TARGET) is
 # kept between runs, so a long run can be continued.
 set -eu

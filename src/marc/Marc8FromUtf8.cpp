@@ -197,8 +197,11 @@ private:
         Marc8Character baseForm = Encode(base, i);
         if (baseForm.error && base.valid) {
             if (const auto parts = unicode::Decompose(base.cp); !parts.empty()) {
-                marks_.insert(marks_.begin(), parts.begin() + 1, parts.end());
-                base.cp = parts[0];
+                // A letter's parts are its letter and marks; a mark standing alone has marks for
+                // parts, which stand alone too and so keep their order: the last one goes last.
+                const bool alone = CombiningInMarc8(base.cp);
+                marks_.insert(marks_.begin(), parts.begin() + (alone ? 0 : 1), parts.end() - (alone ? 1 : 0));
+                base.cp = alone ? parts.back() : parts[0];
                 baseForm = Encode(base, i);
             }
         }

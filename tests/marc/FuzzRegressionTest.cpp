@@ -26,6 +26,7 @@ TEST(FuzzRegression, Utf8ToMarc8KeepsMarksInPlaceAndFlagsDel) {
     EXPECT_EQ(ToMarc8("&\xCC\x95#x41;", error), "\xED&#x0026;#x41;");
     // Marks with no letter before them keep their order.
     EXPECT_EQ(ToMarc8("\xCC\x81\xCC\x82", error), "\xE2\xE3");
+    EXPECT_EQ(ToMarc8("\xCD\x84", error), "\xE8\xE2");  // dialytika tonos: diaeresis, then acute
     // DEL is no MARC-8 character (its octet reads as untranslatable): a flagged reference.
     EXPECT_EQ(ToMarc8("a\x7F", error), "a&#x007F;");
     EXPECT_TRUE(error);

@@ -27,7 +27,7 @@ import subprocess
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-WHOLE = re.compile(r"(^golden_|^demo_changes_|^app_crash$|Batch\.|BatchUsageTest\.|CommandLineTest\.|FileRun\."
+WHOLE = re.compile(r"(^golden_|^demo_changes_|^app_crash$|Batch\.|BatchUsageTest\.|CommandLineTest\.|CliHostTest\.|FileRun\."
                    r"|Restore\.|RunGuards\.)")
 NOT_A_CASE = re.compile(r"^(app_|linkmend_pg_cluster)")
 

@@ -48,7 +48,8 @@ Utf8MarcRecordClass& Reader(const char* set) {
 // read before a control octet, or where a code belongs, is left where it is). A reference may have named a precomposed
 // letter that MARC-8 writes as letter and mark, so the texts are compared decomposed.
 void CheckRoundTrip(const std::string& utf8) {
-    if (linkmend::fuzz::MarkWithoutBase(utf8)) return;
+    // An escape kept in the text (a short last East Asian group) is read as one when it comes back.
+    if (linkmend::fuzz::MarkWithoutBase(utf8) || utf8.find('\x1B') != std::string::npos) return;
     static Utf8MarcRecordClass writer;
     writer.CharacterSetOut("M");
     std::string codes = "s s", marc8 = utf8;

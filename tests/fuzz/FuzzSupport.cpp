@@ -129,6 +129,25 @@ bool MarkWithoutBase(std::string_view text) {
     return false;
 }
 
+std::string HornFirst(std::string_view decomposed) {
+    static constexpr std::string_view kHorn = "\xCC\x9B";
+    Utf8CharClass workbench;
+    std::string out;
+    std::size_t runStart = std::string::npos;  // where the current run of marks begins in out
+    for (std::size_t i = 0; i < decomposed.size();) {
+        workbench.Utf8Char(decomposed.substr(i));
+        const auto octets = std::max<std::size_t>(1, static_cast<std::size_t>(workbench.Utf8CharOctets()));
+        const std::string_view one = decomposed.substr(i, octets);
+        const bool mark = workbench.Utf8CharCategory().compare(0, 1, "M") == 0;
+        if (!mark) runStart = std::string::npos;
+        else if (runStart == std::string::npos) runStart = out.size();
+        if (mark && one == kHorn) out.insert(runStart, kHorn);
+        else out.append(one);
+        i += octets;
+    }
+    return out;
+}
+
 std::uint8_t Input::Byte() {
     if (rest_.empty()) return 0;
     const auto c = static_cast<std::uint8_t>(rest_.front());

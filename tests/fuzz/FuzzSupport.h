@@ -32,6 +32,11 @@ bool IsUtf8(std::string_view octets);
 // after a subfield code) have a letter after them: MARC-8 can only give such marks to that letter.
 bool MarkWithoutBase(std::string_view text);
 
+// Decomposed text with each horn (U+031B) first among the marks after its letter. MARC-8 writes O
+// and U with horn as letters of their own, so the horn comes back next to its letter; its
+// combining class differs from every other MARC-8 mark's, so the two orders are the same text.
+std::string HornFirst(std::string_view decomposed);
+
 // The input, consumed from the front.
 class Input {
 public:

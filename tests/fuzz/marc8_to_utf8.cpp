@@ -59,8 +59,8 @@ void CheckRoundTrip(const std::string& utf8) {
     std::string g0 = "s", g1 = "s", back = marc8;
     changed = error = false;
     Reader("M").TranslateMarc2Utf8Text(g0, g1, "500", back, changed, error);
-    const std::string expected = writer.DecomposeUnicodeCharactersInString(utf8);
-    back = writer.DecomposeUnicodeCharactersInString(back);
+    const std::string expected = linkmend::fuzz::HornFirst(writer.DecomposeUnicodeCharactersInString(utf8));
+    back = linkmend::fuzz::HornFirst(writer.DecomposeUnicodeCharactersInString(back));
     FUZZ_CHECK(!error && back == expected, Hex(marc8) + "\n" + linkmend::fuzz::Diff(expected, back));
 }
 
